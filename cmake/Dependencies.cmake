@@ -1,0 +1,13 @@
+# System libraries, all from Debian's packages (scripts/install-deps.sh installs them).
+find_package(PkgConfig REQUIRED)
+find_package(Threads REQUIRED)
+pkg_check_modules(GTK3 REQUIRED IMPORTED_TARGET gtk+-3.0)
+pkg_check_modules(WEBKIT REQUIRED IMPORTED_TARGET webkit2gtk-4.1)
+pkg_check_modules(XERCES REQUIRED IMPORTED_TARGET xerces-c)
+pkg_check_modules(CURL REQUIRED IMPORTED_TARGET libcurl)
+pkg_check_modules(OPENSSL REQUIRED IMPORTED_TARGET libcrypto)
+pkg_check_modules(X11 REQUIRED IMPORTED_TARGET x11)
+find_program(GLIB_COMPILE_RESOURCES glib-compile-resources REQUIRED)
+if(TESSALY_BUILD_TESTS)
+  find_package(GTest REQUIRED)
+endif()

@@ -1,0 +1,237 @@
+/*
+ * Tessaly host interface.
+ *
+ * libtessaly.so exports exactly two C functions, PreLogin and Redirect. This header declares them and
+ * the records that cross the boundary. It is plain C (usable from C and C++) and depends on nothing
+ * but the C library.
+ *
+ * Calling order
+ *   1. dlopen("…/libtessaly.so") — loading runs the library's start-up (trace log set up from
+ *      Config/UILogTrace.txt beside the library, tracing switches read from the settings store).
+ *   2. Call PreLogin and Redirect in any order and as often as needed, from the thread that owns the
+ *      user interface (Redirect runs a modal GTK window on the calling thread).
+ *   3. dlclose() last; this runs the library's shut-down.
+ *
+ * Strings
+ *   A TessalyString is one pointer: NULL (the empty string) or a NUL-terminated UTF-16 buffer that was
+ *   obtained from malloc. Whoever replaces a value frees the old buffer with free(); host and library
+ *   share the C heap. Use the inline helpers below to set, read and free them.
+ *
+ * Shared data block and the window message list
+ *   A host that wants to close open redirect windows creates the POSIX shared memory object
+ *   TESSALY_SHARED_BLOCK_NAME (1024 bytes, mode 0600) and stores at byte offset 32 the address (8 bytes)
+ *   of its window message list, a TessalyWndMsgList living in the host process. Each redirect window
+ *   adds one TessalyWndMsgItem {TESSALY_WM_PRELOGIN_CLOSE, X11 window id} while it runs and removes it
+ *   again when it is destroyed. Storage of the list comes from malloc/realloc/free.
+ *
+ * Closing redirect windows from the host
+ *   Send each listed window an X11 ClientMessage (format 32) whose message_type is the atom
+ *   TESSALY_WINDOW_MESSAGE_ATOM, data.l[0] = TESSALY_WM_PRELOGIN_CLOSE, data.l[1] = wParam,
+ *   data.l[2] = lParam. It may be sent from any thread or process; sending to a window that no longer
+ *   exists does no harm.
+ */
+#ifndef TESSALY_TESSALY_H
+#define TESSALY_TESSALY_H
+
+#include <stdint.h>
+#include <stdlib.h>
+#include <string.h>
+
+#if defined(__GNUC__)
+#define TESSALY_EXPORT __attribute__((visibility("default")))
+#else
+#define TESSALY_EXPORT
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+typedef char16_t TessalyChar;
+#else
+#include <uchar.h>
+typedef char16_t TessalyChar;
+#endif
+
+/* NULL or a malloc'ed, NUL-terminated UTF-16 buffer. */
+typedef TessalyChar *TessalyString;
+
+typedef struct PreLoginRequest {
+    TessalyString m_strUserName; /* user name, sent to the login service */
+    void *m_reserved1;           /* never read or written by the library */
+    void *m_reserved2;           /* never read or written by the library */
+    TessalyString m_strPassword; /* in: enciphered password as hexadecimal text;
+                                    out: the configured "Pwd" item, or NULL */
+} PreLoginRequest;
+
+typedef struct PreLoginResult {
+    TessalyString m_strMessage; /* message for a refused or failed login; untouched when accepted */
+    int32_t m_nCode;            /* the service's reply code; 0 = accepted; -1 = no reply */
+} PreLoginResult;
+
+/* Returns 1 when the login service accepted the credentials (reply code 0), otherwise 0. */
+TESSALY_EXPORT int PreLogin(PreLoginRequest *request, PreLoginResult *result);
+
+/* Runs the modal redirect window; returns its end code (1 OK, 2 cancel, 6 yes, 7 no), or -1 when no
+ * window could be created (for example when there is no display). */
+TESSALY_EXPORT int Redirect(void);
+
+#define TESSALY_SHARED_BLOCK_NAME "/095DE3F0-3D4C-4b8c-A55B-AFD0060C093B"
+#define TESSALY_SHARED_BLOCK_SIZE 1024
+#define TESSALY_SHARED_LIST_OFFSET 32
+#define TESSALY_WINDOW_MESSAGE_ATOM "_TESSALY_WINDOW_MESSAGE"
+#define TESSALY_WM_PRELOGIN_INFO_DONE 0x2401u
+#define TESSALY_WM_PRELOGIN_CLOSE 0x2402u
+
+typedef struct TessalyWndMsgItem {
+    uint32_t message; /* TESSALY_WM_PRELOGIN_CLOSE */
+    uint32_t window;  /* X11 window id */
+} TessalyWndMsgItem;
+
+/* The host's growable array object; every field is pointer-sized. */
+typedef struct TessalyWndMsgList {
+    void *classTable;          /* owner's bookkeeping; never touched by the library */
+    TessalyWndMsgItem *items;  /* malloc'ed storage, or NULL */
+    intptr_t count;            /* number of entries in use */
+    intptr_t capacity;         /* number of entries allocated */
+    intptr_t growBy;           /* growth step; 0 = automatic */
+} TessalyWndMsgList;
+
+/* ---- String helpers ------------------------------------------------------------------------ */
+
+static inline size_t TessalyStringLength(const TessalyChar *s)
+{
+    size_t n = 0;
+    if (s)
+        while (s[n])
+            ++n;
+    return n;
+}
+
+/* Frees *s and sets it to NULL. */
+static inline void TessalyStringFree(TessalyString *s)
+{
+    if (s && *s) {
+        free(*s);
+        *s = NULL;
+    }
+}
+
+/* Replaces *s with a copy of the first `length` units of `text` (NULL/0 makes it empty).
+ * Returns 0 on success, -1 when memory ran out (the old value is then kept). */
+static inline int TessalyStringSetN(TessalyString *s, const TessalyChar *text, size_t length)
+{
+    TessalyChar *copy = NULL;
+    if (!s)
+        return -1;
+    if (text && length > 0) {
+        copy = (TessalyChar *)malloc((length + 1) * sizeof(TessalyChar));
+        if (!copy)
+            return -1;
+        memcpy(copy, text, length * sizeof(TessalyChar));
+        copy[length] = 0;
+    }
+    TessalyStringFree(s);
+    *s = copy;
+    return 0;
+}
+
+static inline int TessalyStringSet(TessalyString *s, const TessalyChar *text)
+{
+    return TessalyStringSetN(s, text, TessalyStringLength(text));
+}
+
+/* Sets *s from UTF-8 text (invalid sequences become U+FFFD). Returns 0, or -1 when out of memory. */
+static inline int TessalyStringSetUtf8(TessalyString *s, const char *utf8)
+{
+    size_t n = utf8 ? strlen(utf8) : 0, i = 0, out = 0;
+    TessalyChar *buf;
+    int rc;
+    if (!s)
+        return -1;
+    buf = (TessalyChar *)malloc((n + 1) * sizeof(TessalyChar));
+    if (!buf)
+        return -1;
+    while (i < n) {
+        unsigned char c = (unsigned char)utf8[i];
+        uint32_t cp = 0xFFFD;
+        size_t len = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+        if (len == 0 || i + len > n) {
+            ++i;
+        } else {
+            size_t k;
+            int ok = 1;
+            cp = len == 1 ? c : len == 2 ? (c & 0x1Fu) : len == 3 ? (c & 0x0Fu) : (c & 0x07u);
+            for (k = 1; k < len; ++k) {
+                unsigned char cc = (unsigned char)utf8[i + k];
+                if ((cc & 0xC0) != 0x80) {
+                    ok = 0;
+                    break;
+                }
+                cp = (cp << 6) | (cc & 0x3Fu);
+            }
+            if (!ok || (len == 2 && cp < 0x80) || (len == 3 && cp < 0x800) || (len == 4 && cp < 0x10000) ||
+                cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+                cp = 0xFFFD;
+                i += 1;
+            } else {
+                i += len;
+            }
+        }
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            buf[out++] = (TessalyChar)(0xD800 + (cp >> 10));
+            buf[out++] = (TessalyChar)(0xDC00 + (cp & 0x3FF));
+        } else {
+            buf[out++] = (TessalyChar)cp;
+        }
+    }
+    rc = TessalyStringSetN(s, buf, out);
+    free(buf);
+    return rc;
+}
+
+/* Writes *s as UTF-8 into `out` (capacity bytes, always NUL-terminated when capacity > 0; unpaired
+ * surrogates become U+FFFD). Returns the number of bytes the whole text needs, without the NUL. */
+static inline size_t TessalyStringToUtf8(const TessalyChar *s, char *out, size_t capacity)
+{
+    size_t need = 0, i = 0, n = TessalyStringLength(s);
+    while (i < n) {
+        uint32_t cp = s[i++];
+        unsigned char tmp[4];
+        size_t len, k;
+        if (cp >= 0xD800 && cp <= 0xDBFF && i < n && s[i] >= 0xDC00 && s[i] <= 0xDFFF)
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (s[i++] - 0xDC00);
+        else if (cp >= 0xD800 && cp <= 0xDFFF)
+            cp = 0xFFFD;
+        if (cp < 0x80) {
+            tmp[0] = (unsigned char)cp;
+            len = 1;
+        } else if (cp < 0x800) {
+            tmp[0] = (unsigned char)(0xC0 | (cp >> 6));
+            tmp[1] = (unsigned char)(0x80 | (cp & 0x3F));
+            len = 2;
+        } else if (cp < 0x10000) {
+            tmp[0] = (unsigned char)(0xE0 | (cp >> 12));
+            tmp[1] = (unsigned char)(0x80 | ((cp >> 6) & 0x3F));
+            tmp[2] = (unsigned char)(0x80 | (cp & 0x3F));
+            len = 3;
+        } else {
+            tmp[0] = (unsigned char)(0xF0 | (cp >> 18));
+            tmp[1] = (unsigned char)(0x80 | ((cp >> 12) & 0x3F));
+            tmp[2] = (unsigned char)(0x80 | ((cp >> 6) & 0x3F));
+            tmp[3] = (unsigned char)(0x80 | (cp & 0x3F));
+            len = 4;
+        }
+        for (k = 0; k < len; ++k, ++need)
+            if (out && need + 1 < capacity)
+                out[need] = (char)tmp[k];
+    }
+    if (out && capacity > 0)
+        out[need < capacity ? need : capacity - 1] = 0;
+    return need;
+}
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* TESSALY_TESSALY_H */

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages that building, testing and running Tessaly need. Does nothing when
+# they are all present already. Run as root.
+set -euo pipefail
+
+packages=(
+  build-essential cmake pkg-config git
+  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtk-3-dev libwebkit2gtk-4.1-dev libxerces-c-dev libcurl4-openssl-dev libssl-dev libx11-dev
+  libcpp-httplib-dev
+  xvfb xauth x11-utils imagemagick fonts-dejavu-core binutils
+)
+if [ "${TESSALY_EXTRA_PACKAGES:-}" ]; then
+  read -r -a extra <<<"$TESSALY_EXTRA_PACKAGES"
+  packages+=("${extra[@]}")
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+echo "installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# The test command: installs what is missing, builds, and runs the whole suite under a virtual X
+# display (xvfb-run starts its own server, so no display is needed).
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+bash "$here/scripts/install-deps.sh"
+bash "$here/scripts/build.sh"
+build=${TESSALY_BUILD_DIR:-$here/build}
+cd "$build"
+xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j2 --timeout 600 "$@"
