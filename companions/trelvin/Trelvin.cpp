@@ -1,0 +1,58 @@
+// Network agent: one HTTP GET per call, the short reply copied into the caller's buffer.
+
+#include "CompanionExport.h"
+#include "CurlEasy.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+// Bytes the caller's buffer may take: one less than its size so a terminator always fits, and never
+// more than 127, the most a short service reply can be.
+constexpr std::uint32_t kMaxReplyBytes = 127;
+
+struct ReplySink {
+    char* buffer;
+    std::uint32_t room;   // bytes that may still be stored
+    std::uint64_t total;  // bytes received, stored or not
+};
+
+std::size_t CollectReply(char* data, std::size_t size, std::size_t count, void* user)
+{
+    auto* sink = static_cast<ReplySink*>(user);
+    const std::size_t bytes = size * count;
+    const std::size_t stored = static_cast<std::size_t>(sink->total < sink->room ? sink->room - sink->total : 0);
+    const std::size_t copy = std::min(bytes, stored);
+    if (copy > 0)
+        std::memcpy(sink->buffer + sink->total, data, copy);
+    sink->total += bytes;
+    return bytes;
+}
+
+}  // namespace
+
+// Returns 0 when the server answered 2xx; *length then holds the true size of the reply body, which
+// may exceed what was copied (a reply of 128 bytes or more is reported as such). Non-zero on a bad
+// argument, a transport failure, a time-out, a redirect or an HTTP error status.
+COMPANION_EXPORT int requestDataFromUrl(const char* url, char* reply, std::uint32_t* length)
+{
+    if (!url || !*url || !reply || !length || *length == 0)
+        return 1;
+    const std::uint32_t room = std::min(*length - 1, kMaxReplyBytes);
+    std::memset(reply, 0, room + 1);
+
+    auto curl = companion::NewRequest(url);
+    if (!curl)
+        return 2;
+    ReplySink sink{reply, room, 0};
+    curl_easy_setopt(curl.get(), CURLOPT_WRITEFUNCTION, &CollectReply);
+    curl_easy_setopt(curl.get(), CURLOPT_WRITEDATA, &sink);
+    if (!companion::PerformOk(curl.get())) {
+        std::memset(reply, 0, room + 1);
+        return 3;
+    }
+    *length = static_cast<std::uint32_t>(std::min<std::uint64_t>(sink.total, UINT32_MAX));
+    return 0;
+}
