@@ -1,13 +1,20 @@
 #include "login/PreLoginEntry.h"
 
+#include "login/CVomoLogin.h"
+
 namespace tessaly {
 
-// Until the login service is wired in, every call is an honest failure: no reply, code -1.
-int RunPreLogin(PreLoginRequest* /*request*/, PreLoginResult* result)
+int RunPreLogin(PreLoginRequest* request, PreLoginResult* result)
 {
-    if (result)
-        result->m_nCode = -1;
-    return 0;
+    // Without both records there is nothing to read or to report into.
+    if (!request || !result) {
+        if (result)
+            result->m_nCode = -1;
+        return 0;
+    }
+    CVomoLogin login;
+    login.Init(u"", u"");
+    return login.LoginService(request, result);
 }
 
 }  // namespace tessaly
