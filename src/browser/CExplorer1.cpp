@@ -1,0 +1,220 @@
+#include "browser/CExplorer1.h"
+
+#include <glib.h>
+
+#include <cctype>
+
+#include "browser/CImpIDispatch.h"
+
+namespace tessaly {
+
+namespace {
+
+// Body reads run in a world of their own, so page scripts cannot tamper with what is read.
+constexpr const char* kReadWorld = "tessaly-host";
+constexpr const char* kBodyScript = "document.body ? document.body.outerHTML : null";
+constexpr const char* kContextKey = "tessaly-private-context";
+
+struct BodyRequest {
+    std::weak_ptr<int> alive;
+    CExplorer1::BodyCallback done;
+};
+
+std::string Utf8(std::u16string_view text)
+{
+    glong written = 0;
+    gchar* raw = g_utf16_to_utf8(reinterpret_cast<const gunichar2*>(text.data()), static_cast<glong>(text.size()),
+                                 nullptr, &written, nullptr);
+    if (!raw)
+        return {};
+    std::string out(raw, static_cast<std::size_t>(written));
+    g_free(raw);
+    return out;
+}
+
+std::u16string Utf16(const char* text)
+{
+    glong written = 0;
+    gunichar2* raw = g_utf8_to_utf16(text, -1, nullptr, &written, nullptr);
+    if (!raw)
+        return {};
+    std::u16string out(reinterpret_cast<const char16_t*>(raw), static_cast<std::size_t>(written));
+    g_free(raw);
+    return out;
+}
+
+bool HasScheme(std::string_view text)
+{
+    const auto colon = text.find(':');
+    if (colon == std::string_view::npos || colon == 0 || !std::isalpha(static_cast<unsigned char>(text[0])))
+        return false;
+    for (std::size_t i = 1; i < colon; ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (!std::isalnum(c) && c != '+' && c != '-' && c != '.')
+            return false;
+    }
+    return true;
+}
+
+// One private, memory-only browsing context per process: nothing of the pages (cookies, caches,
+// storage) is written to the user's disk. It hangs off WebKit's own default context so that it
+// survives an unload and reload of this library instead of being made twice.
+WebKitWebContext* PrivateContext()
+{
+    GObject* anchor = G_OBJECT(webkit_web_context_get_default());
+    auto* context = static_cast<WebKitWebContext*>(g_object_get_data(anchor, kContextKey));
+    if (!context) {
+        context = webkit_web_context_new_ephemeral();
+        webkit_web_context_set_cache_model(context, WEBKIT_CACHE_MODEL_DOCUMENT_VIEWER);
+        g_object_set_data_full(anchor, kContextKey, context, g_object_unref);
+    }
+    return context;
+}
+
+}  // namespace
+
+CExplorer1::~CExplorer1() { Destroy(); }
+
+bool CExplorer1::Create()
+{
+    if (m_view)
+        return true;
+    GObjectRef<WebKitSettings> settings(webkit_settings_new());
+    // Software rendering: under virtual displays and without GPU drivers accelerated pages paint blank.
+    webkit_settings_set_hardware_acceleration_policy(settings.get(), WEBKIT_HARDWARE_ACCELERATION_POLICY_NEVER);
+    webkit_settings_set_enable_developer_extras(settings.get(), FALSE);
+    webkit_settings_set_enable_javascript(settings.get(), TRUE);
+
+    GObjectRef<WebKitUserContentManager> content(webkit_user_content_manager_new());
+    if (ExternalDispatch() != nullptr) {
+        const std::string source = CImpIDispatch::ExternalObjectScript();
+        WebKitUserScript* script = webkit_user_script_new(source.c_str(), WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
+                                                          WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
+        webkit_user_content_manager_add_script(content.get(), script);
+        webkit_user_script_unref(script);
+    }
+
+    auto* widget = g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", PrivateContext(), "settings", settings.get(),
+                                "user-content-manager", content.get(), nullptr);
+    m_view = GObjectRef<WebKitWebView>::Sink(WEBKIT_WEB_VIEW(widget));
+    if (!m_view)
+        return false;
+    m_cancel = GObjectRef<GCancellable>(g_cancellable_new());
+    m_aliveToken = std::make_shared<int>(0);
+    g_signal_connect(m_view.get(), "load-changed", G_CALLBACK(&CExplorer1::OnLoadChanged), this);
+    g_signal_connect(m_view.get(), "load-failed", G_CALLBACK(&CExplorer1::OnLoadFailed), this);
+    g_signal_connect(m_view.get(), "context-menu", G_CALLBACK(&CExplorer1::OnContextMenu), this);
+    g_signal_connect(m_view.get(), "web-process-terminated", G_CALLBACK(&CExplorer1::OnWebProcessTerminated), this);
+    return true;
+}
+
+GtkWidget* CExplorer1::Widget() const { return m_view ? GTK_WIDGET(m_view.get()) : nullptr; }
+
+std::string CExplorer1::TargetToUri(std::u16string_view target)
+{
+    if (target.find(u'\0') != std::u16string_view::npos)
+        return {};
+    const std::string text = Utf8(target);
+    if (text.empty())
+        return {};
+    if (text.front() == '/') {
+        gchar* uri = g_filename_to_uri(text.c_str(), nullptr, nullptr);
+        if (!uri)
+            return {};
+        std::string out(uri);
+        g_free(uri);
+        return out;
+    }
+    if (HasScheme(text))
+        return text;
+    return "http://" + text;
+}
+
+bool CExplorer1::Navigate(std::u16string_view target)
+{
+    if (!m_view)
+        return false;
+    const std::string uri = TargetToUri(target);
+    if (uri.empty())
+        return false;
+    webkit_web_view_load_uri(m_view.get(), uri.c_str());
+    return true;
+}
+
+void CExplorer1::GetBodyMarkup(BodyCallback done)
+{
+    if (!m_view) {
+        return;
+    }
+    auto request = std::make_unique<BodyRequest>(BodyRequest{m_aliveToken, std::move(done)});
+    // Ownership of the request passes to the completion callback, which always runs.
+    webkit_web_view_evaluate_javascript(m_view.get(), kBodyScript, -1, kReadWorld, nullptr, m_cancel.get(),
+                                        &CExplorer1::OnBodyScriptDone, request.release());
+}
+
+void CExplorer1::OnBodyScriptDone(GObject* source, GAsyncResult* result, gpointer data)
+{
+    std::unique_ptr<BodyRequest> request(static_cast<BodyRequest*>(data));
+    GError* error = nullptr;
+    JSCValue* value = webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), result, &error);
+    std::optional<std::u16string> markup;
+    if (value && jsc_value_is_string(value)) {
+        gchar* text = jsc_value_to_string(value);
+        markup = Utf16(text);
+        g_free(text);
+    }
+    if (value)
+        g_object_unref(value);
+    if (error)
+        g_error_free(error);
+    if (!request->alive.expired() && request->done)
+        request->done(std::move(markup));
+}
+
+void CExplorer1::Focus()
+{
+    if (m_view)
+        gtk_widget_grab_focus(GTK_WIDGET(m_view.get()));
+}
+
+void CExplorer1::Destroy()
+{
+    if (!m_view)
+        return;
+    m_aliveToken.reset();
+    g_signal_handlers_disconnect_by_data(m_view.get(), this);
+    g_cancellable_cancel(m_cancel.get());
+    webkit_web_view_stop_loading(m_view.get());
+    // Destroying the widget takes it out of its container and lets its page process go; the last
+    // reference is ours and goes right after, on this thread.
+    gtk_widget_destroy(GTK_WIDGET(m_view.get()));
+    m_view.reset();
+    m_cancel.reset();
+}
+
+void CExplorer1::OnLoadChanged(WebKitWebView*, WebKitLoadEvent event, gpointer self)
+{
+    auto* explorer = static_cast<CExplorer1*>(self);
+    if (event == WEBKIT_LOAD_FINISHED && explorer->m_onDownloadComplete)
+        explorer->m_onDownloadComplete();
+}
+
+gboolean CExplorer1::OnLoadFailed(WebKitWebView*, WebKitLoadEvent, gchar*, GError*, gpointer)
+{
+    // WebKit shows its own error page and then reports FINISHED, which counts as the completed load.
+    return FALSE;
+}
+
+gboolean CExplorer1::OnContextMenu(WebKitWebView*, WebKitContextMenu*, GdkEvent*, WebKitHitTestResult*, gpointer)
+{
+    return TRUE;  // handled: no menu is shown
+}
+
+void CExplorer1::OnWebProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason, gpointer self)
+{
+    auto* explorer = static_cast<CExplorer1*>(self);
+    if (explorer->m_onTerminated)
+        explorer->m_onTerminated();
+}
+
+}  // namespace tessaly

@@ -1,0 +1,180 @@
+// The browser view against real pages under the test display: loads, body markup, the external
+// object as page scripts see it, and the refused context menu.
+#include <gtest/gtest.h>
+
+#include <gtk/gtk.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+
+#include "browser/BrowserHosting.h"
+#include "browser/CExplorer1.h"
+
+namespace tessaly {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Spins the default main context until `done` holds or the time is up.
+template <typename Pred>
+bool RunUntil(Pred done, std::chrono::milliseconds limit = std::chrono::seconds(20))
+{
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        g_main_context_iteration(nullptr, FALSE);
+        g_usleep(1000);
+    }
+    return true;
+}
+
+class ExplorerTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { StartBrowserHosting(); }
+    static void TearDownTestSuite() { StopBrowserHosting(); }
+
+    void SetUp() override
+    {
+        if (!gtk_init_check(nullptr, nullptr))
+            GTEST_SKIP() << "no display";
+        char pattern[] = "/tmp/tessaly-explorer-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        m_dir = pattern;
+        m_window = gtk_offscreen_window_new();
+        gtk_window_set_default_size(GTK_WINDOW(m_window), 400, 300);
+        ASSERT_TRUE(m_explorer.Create());
+        gtk_container_add(GTK_CONTAINER(m_window), m_explorer.Widget());
+        gtk_widget_show_all(m_window);
+        m_explorer.SetDownloadCompleteHandler([this] { ++m_loads; });
+    }
+
+    void TearDown() override
+    {
+        m_explorer.Destroy();
+        if (m_window)
+            gtk_widget_destroy(m_window);
+        while (g_main_context_pending(nullptr))
+            g_main_context_iteration(nullptr, FALSE);
+        if (!m_dir.empty())
+            fs::remove_all(m_dir);
+    }
+
+    std::string WritePage(const std::string& name, const std::string& html)
+    {
+        const fs::path path = fs::path(m_dir) / name;
+        std::ofstream(path) << html;
+        return path.string();
+    }
+
+    // Loads the file and waits for the completed load.
+    void Load(const std::string& path)
+    {
+        const int before = m_loads;
+        ASSERT_TRUE(m_explorer.Navigate(std::u16string(path.begin(), path.end())));
+        ASSERT_TRUE(RunUntil([&] { return m_loads > before; }));
+    }
+
+    std::optional<std::u16string> Body()
+    {
+        bool finished = false;
+        std::optional<std::u16string> markup;
+        m_explorer.GetBodyMarkup([&](std::optional<std::u16string> text) {
+            markup = std::move(text);
+            finished = true;
+        });
+        EXPECT_TRUE(RunUntil([&] { return finished; }));
+        return markup;
+    }
+
+    std::string m_dir;
+    GtkWidget* m_window = nullptr;
+    CExplorer1 m_explorer;
+    int m_loads = 0;
+};
+
+TEST(ExplorerTargets, FilePathsAddressesAndBareHostNames)
+{
+    EXPECT_EQ(CExplorer1::TargetToUri(u"/opt/x y/wait.htm"), "file:///opt/x%20y/wait.htm");
+    EXPECT_EQ(CExplorer1::TargetToUri(u"http://127.0.0.1:8470/welcome"), "http://127.0.0.1:8470/welcome");
+    EXPECT_EQ(CExplorer1::TargetToUri(u"HTTPS://example.test/a?b=c"), "HTTPS://example.test/a?b=c");
+    EXPECT_EQ(CExplorer1::TargetToUri(u"example.test/page"), "http://example.test/page");
+    EXPECT_EQ(CExplorer1::TargetToUri(u"127.0.0.1:8470/x"), "http://127.0.0.1:8470/x");
+    EXPECT_EQ(CExplorer1::TargetToUri(u""), "");
+    EXPECT_EQ(CExplorer1::TargetToUri(std::u16string(u"/a\0b", 4)), "");
+    EXPECT_EQ(CExplorer1::TargetToUri(u"relative/wait.htm"), "http://relative/wait.htm");
+}
+
+TEST_F(ExplorerTest, PageScriptsSeeTheExternalMemberAndNothingElse)
+{
+    const std::string page = WritePage("ext.htm", R"(<html><body><div id="out"></div><script>
+        var r = [];
+        r.push(window.external.xxyyzz);
+        r.push(window.external.xxyANY);
+        r.push(String(window.external.other));
+        r.push(String(window.external.XXYyzz));
+        window.external.xxyyzz = 'changed';
+        r.push(window.external.xxyyzz);
+        try { window.external(); r.push('call-ok'); } catch (e) { r.push('call-threw'); }
+        document.getElementById('out').textContent = r.join('|');
+    </script></body></html>)");
+    Load(page);
+    const auto body = Body();
+    ASSERT_TRUE(body.has_value());
+    EXPECT_NE(body->find(u"Wibble|Wibble|undefined|undefined|Wibble|call-ok"), std::u16string::npos) << "body differs";
+}
+
+TEST_F(ExplorerTest, BodyMarkupKeepsCommentsAndLeavesTheHeadOut)
+{
+    const std::string page = WritePage("c.htm",
+        "<html><head><title>HEADMARK</title></head><body><p>a &lt;b</p><!-- note 42 --></body></html>");
+    Load(page);
+    const auto body = Body();
+    ASSERT_TRUE(body.has_value());
+    EXPECT_EQ(body->rfind(u"<body>", 0), 0u);
+    EXPECT_NE(body->find(u"<!-- note 42 -->"), std::u16string::npos);
+    EXPECT_NE(body->find(u"a &lt;b"), std::u16string::npos);
+    EXPECT_EQ(body->find(u"HEADMARK"), std::u16string::npos);
+}
+
+TEST_F(ExplorerTest, AFailedLoadStillCountsAsACompletedDownload)
+{
+    Load(m_dir + "/missing.htm");
+    EXPECT_GE(m_loads, 1);
+    // Each completed load reports again.
+    const std::string page = WritePage("p.htm", "<html><body>x</body></html>");
+    Load(page);
+    Load(page);
+    EXPECT_GE(m_loads, 3);
+}
+
+TEST_F(ExplorerTest, TheContextMenuIsRefused)
+{
+    Load(WritePage("m.htm", "<html><body>menu</body></html>"));
+    WebKitContextMenu* menu = webkit_context_menu_new();
+    gboolean handled = FALSE;
+    g_signal_emit_by_name(m_explorer.Widget(), "context-menu", menu, nullptr, nullptr, &handled);
+    g_object_unref(menu);
+    EXPECT_TRUE(handled);
+}
+
+TEST_F(ExplorerTest, ABodyReadPendingAtDestroyNeverReportsAndNavigateFailsAfterwards)
+{
+    Load(WritePage("d.htm", "<html><body>d</body></html>"));
+    bool called = false;
+    m_explorer.GetBodyMarkup([&](std::optional<std::u16string>) { called = true; });
+    m_explorer.Destroy();
+    for (int i = 0; i < 200; ++i)
+        g_main_context_iteration(nullptr, FALSE);
+    EXPECT_FALSE(called);
+    EXPECT_EQ(m_explorer.Widget(), nullptr);
+    EXPECT_FALSE(m_explorer.Navigate(u"/tmp/x.htm"));
+    m_explorer.Destroy();  // idempotent
+}
+
+}  // namespace
+}  // namespace tessaly
