@@ -7,3 +7,6 @@ tessaly_fuzzer(ini LIBS tessaly_platform tessaly_support REQUIRES src/platform/I
 tessaly_fuzzer(reg LIBS tessaly_platform tessaly_support REQUIRES src/platform/SettingsStore.h)
 tessaly_fuzzer(xml_sections LIBS tessaly_config tessaly_support REQUIRES src/config/ConfigSection.h)
 tessaly_fuzzer(reply_markers LIBS tessaly_redirect_worker tessaly_support REQUIRES src/redirect/worker/ReplyMarkers.h)
+tessaly_fuzzer(classify_reply LIBS tessaly_login REQUIRES src/login/CVomoLogin.h)
+tessaly_fuzzer(mask_url LIBS tessaly_login REQUIRES src/login/CVomoLogin.h)
+tessaly_fuzzer(decipher_hex LIBS tessaly_login REQUIRES src/login/CipherLibrary.h)
