@@ -1,0 +1,66 @@
+#pragma once
+// The skin's text control: its text drawn transparently over a snapshot of the parent's background,
+// in its own font and colour, with an optional normal and hover image, an optional cursor, and
+// optionally a click that drags the parent window. The owner sets the public members directly and
+// calls RecreateFont() after changing m_lf and Invalidate() after any change.
+//
+// Hover: state 0 or 1 (m_nHover). A mouse move switches to 1 when there is a hover image; leaving
+// switches back to 0 when there is a normal image; a click resets it to 0 without repainting.
+#include <array>
+#include <string>
+
+#include "config/_WindowFont.h"
+#include "controls/CSkinWidget.h"
+#include "controls/GuiHandles.h"
+#include "controls/SkinColor.h"
+
+namespace tessaly {
+
+class CLabel : public CSkinWidget {
+public:
+    // Word break with vertical centring; centring takes effect only on single-line formats.
+    static constexpr std::uint32_t kDefaultFormat = 0x14;
+
+    CLabel();
+
+    // Copies the part of the parent's background that lies under the label (by Rect()) into
+    // m_bmpBack. A null background gives a transparent snapshot.
+    void CaptureBackground(cairo_surface_t* parentBackground);
+    // Copies m_bmpBack to 0, 0.
+    void DrawBackground(cairo_t* cr) const;
+    // Remakes m_font from m_lf.
+    void RecreateFont();
+    // Loads a cursor file (with its hot spot) as m_hCursor; a file that cannot be loaded leaves
+    // none, so the default cursor shows.
+    void LoadCursorFile(const std::u16string& path);
+    // The tooltip shown over the label (empty removes it).
+    void SetToolTip(const std::u16string& text);
+    // Whether a click drags the parent window ("TRUE" in any letter case).
+    bool DragsParent() const;
+
+    void Paint(cairo_t* cr, int width, int height) override;
+    void OnMouseMove(int x, int y) override;
+    void OnMouseLeave() override;
+    void OnLButtonDown(int x, int y, bool doubleClick) override;
+
+    SurfacePtr m_bmpBack;
+    _WindowFont m_lf;
+    FontDescPtr m_font;
+    bool m_bAlignRight = false;
+    std::uint32_t m_nFormat = kDefaultFormat;
+    GObjectPtr<GdkCursor> m_hCursor;
+    ZelColor m_crText = kWindowText;
+    std::u16string m_strDragParent = u"FALSE";
+    std::u16string m_strText;
+    std::array<PixbufPtr, 2> m_pImage;        // 0 normal, 1 hover
+    std::array<std::pair<int, int>, 2> m_ptImage{};
+    int m_nHover = 0;
+
+protected:
+    void OnRealized() override;
+
+private:
+    void ApplyCursor();
+};
+
+}  // namespace tessaly

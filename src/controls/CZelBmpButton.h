@@ -1,0 +1,83 @@
+#pragma once
+// The skin's push button. Its face is one of four images (normal, hover, pressed, disabled), each
+// stretched to the button, with an optional icon and text on top and an optional focus mark 3 pixels
+// inside the edges. Composed faces are cached per state at the button's size and dropped when the
+// button is resized or its images are reloaded. The state shown is decided by ChooseButtonFace from
+// the enabled state, m_bChecked, the pressed tracker and m_bHover; drawing only reads it.
+// A click (press and release inside, or Space/Return with the focus) sends kNotifyClicked.
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "config/_WindowFont.h"
+#include "controls/ButtonBehavior.h"
+#include "controls/CSkinWidget.h"
+#include "controls/GuiHandles.h"
+#include "controls/SkinColor.h"
+
+namespace tessaly {
+
+class CZelBmpButton : public CSkinWidget {
+public:
+    // Centred single line (the word-break bit has no effect on one line).
+    static constexpr std::uint32_t kDefaultTextFormat = 0x35;
+
+    // Drops every image and cached face, then loads the four state images; an image that cannot be
+    // loaded stays empty and its state falls back to the normal image. Without a normal path at
+    // all (nullopt) nothing is loaded and the result is false.
+    bool LoadStateImages(std::optional<std::u16string_view> normal, std::optional<std::u16string_view> hover,
+                         std::optional<std::u16string_view> pressed, std::optional<std::u16string_view> disabled);
+    // Loads the icon; an undecodable file leaves none. Always true.
+    bool LoadIconImage(std::u16string_view path);
+    // Sets the face name of m_lf (cut to 31 characters); with makeFont also remakes m_font.
+    void SetFaceName(std::u16string_view face, bool makeFont);
+    // Remakes m_font from m_lf.
+    void RecreateFont();
+
+    // Renders the cached face of `state` at width x height from its image, or the normal image when
+    // the state has none; without either the face stays empty.
+    void BuildStateBitmap(int state, int width, int height);
+    // Draws icon and text onto a composed face of width x height.
+    void DrawContent(cairo_t* cr, int width, int height, ZelColor textColor) const;
+    // The face the button shows now.
+    ButtonFace CurrentFace() const;
+    // The cached face of a state (null until built); for inspection.
+    cairo_surface_t* CachedFace(int state) const { return m_bmpState[state].get(); }
+
+    void Paint(cairo_t* cr, int width, int height) override;
+    void OnMouseMove(int x, int y) override;
+    void OnMouseLeave() override;
+    void OnLButtonDown(int x, int y, bool doubleClick) override;
+    void OnLButtonUp(int x, int y) override;
+    bool OnKeyPress(unsigned keyval) override;
+
+    std::array<PixbufPtr, 4> m_pImage;
+    std::array<SurfacePtr, 4> m_bmpState;
+    SurfacePtr m_bmpBack;  // optional background under every state image
+    PixbufPtr m_pIcon;
+    bool m_bHover = false;
+    std::u16string m_strText;
+    bool m_bChecked = false;
+    _WindowFont m_lf;
+    ZelColor m_crText = 0;
+    ZelColor m_crDisabledText = kGrayText;
+    FontDescPtr m_font;
+    std::uint32_t m_nTextFormat = 0;
+    bool m_bDrawFocus = false;
+    // Set by tests that draw without a widget: whether to draw as if focused.
+    bool m_bFocusForPaint = false;
+
+protected:
+    void OnSize() override { DropFaces(); }
+    bool AcceptsFocus() const override { return true; }
+
+private:
+    void DropFaces();
+
+    ButtonTracker m_tracker;
+    int m_faceWidth = 0;
+    int m_faceHeight = 0;
+};
+
+}  // namespace tessaly

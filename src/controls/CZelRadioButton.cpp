@@ -1,0 +1,137 @@
+#include "controls/CZelRadioButton.h"
+
+#include <gdk/gdkkeysyms.h>
+
+#include "controls/ImageHelpers.h"
+#include "controls/LogFont.h"
+#include "controls/TextDrawing.h"
+
+namespace tessaly {
+
+CZelRadioButton::CZelRadioButton(int type) : m_nType(type)
+{
+    RecreateFont();
+}
+
+void CZelRadioButton::CaptureBackground(cairo_surface_t* parentBackground)
+{
+    m_bmpBack = CopySurfaceRegion(parentBackground, Rect().left, Rect().top, Rect().Width(), Rect().Height());
+}
+
+void CZelRadioButton::LoadImageStrip(std::u16string_view path)
+{
+    SurfacePtr strip;
+    LoadImageToBitmap(strip, _ZelRect{}, path, kMagenta);
+    if (!strip)
+        return;
+    MakeColorTransparent(strip.get(), kMagenta);
+    m_nImageWidth = cairo_image_surface_get_width(strip.get()) / kCellCount;
+    m_imageList = std::move(strip);
+    Invalidate();
+}
+
+void CZelRadioButton::RecreateFont()
+{
+    m_font = MakeFontDescription(m_lf);
+}
+
+void CZelRadioButton::SetChecked(bool checked)
+{
+    if (checked != m_bChecked) {
+        m_bChecked = checked;
+        Invalidate();
+    }
+}
+
+int CZelRadioButton::CellIndex(bool checked, bool disabled, bool pressed, bool hover)
+{
+    const int state = disabled ? 3 : pressed ? 2 : hover ? 1 : 0;
+    return (checked ? 4 : 0) + state;
+}
+
+int CZelRadioButton::CurrentCell() const
+{
+    return CellIndex(m_bChecked, !IsEnabled(), m_tracker.Selected(), m_bHover);
+}
+
+void CZelRadioButton::Paint(cairo_t* cr, int width, int height)
+{
+    PaintSurface(cr, m_bmpBack.get(), 0, 0);
+    int textLeft = 0;
+    if (m_imageList && m_nImageWidth > 0) {
+        const int cellHeight = cairo_image_surface_get_height(m_imageList.get());
+        const int top = (height - cellHeight) / 2;
+        cairo_save(cr);
+        cairo_rectangle(cr, 0, top, m_nImageWidth, cellHeight);
+        cairo_clip(cr);
+        cairo_set_source_surface(cr, m_imageList.get(), -CurrentCell() * m_nImageWidth, top);
+        cairo_paint(cr);
+        cairo_restore(cr);
+        textLeft = m_nImageWidth + kTextGap;
+    }
+    const ZelColor color = !IsEnabled() ? kGrayText : m_crText == kNoColor ? kWindowText : m_crText;
+    const _ZelRect textRect{textLeft, 0, width, height};
+    DrawTextInRect(cr, m_strText, m_font.get(), m_lf.bUnderline, textRect,
+                   textformat::kSingleLine | textformat::kVCenter, color);
+    if (HasFocus() && !m_strText.empty()) {
+        const double dash[] = {1.0, 1.0};
+        cairo_save(cr);
+        cairo_set_dash(cr, dash, 2, 0);
+        cairo_set_line_width(cr, 1.0);
+        SetSourceZelColor(cr, kWindowText);
+        cairo_rectangle(cr, textLeft - 1.5, 1.5, width - textLeft + 0.0, height - 3.0);
+        cairo_stroke(cr);
+        cairo_restore(cr);
+    }
+}
+
+void CZelRadioButton::OnMouseMove(int x, int y)
+{
+    const bool inside = Contains(x, y);
+    const bool wasSelected = m_tracker.Selected();
+    m_tracker.Move(inside);
+    if (inside != m_bHover || wasSelected != m_tracker.Selected()) {
+        m_bHover = inside;
+        Invalidate();
+    }
+}
+
+void CZelRadioButton::OnMouseLeave()
+{
+    m_bHover = false;
+    m_tracker.Move(false);
+    Invalidate();
+}
+
+void CZelRadioButton::OnLButtonDown(int x, int y, bool)
+{
+    if (!IsEnabled())
+        return;
+    m_tracker.Press(Contains(x, y));
+    Invalidate();
+}
+
+void CZelRadioButton::OnLButtonUp(int x, int y)
+{
+    const bool clicked = m_tracker.Release(Contains(x, y));
+    Invalidate();
+    if (clicked && IsEnabled())
+        Activate();
+}
+
+bool CZelRadioButton::OnKeyPress(unsigned keyval)
+{
+    if (keyval != GDK_KEY_space)
+        return false;
+    if (IsEnabled())
+        Activate();
+    return true;
+}
+
+void CZelRadioButton::Activate()
+{
+    SetChecked(m_nType == kRadioButton ? true : !m_bChecked);
+    Notify(kNotifyClicked);
+}
+
+}  // namespace tessaly

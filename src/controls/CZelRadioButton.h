@@ -1,0 +1,72 @@
+#pragma once
+// The skin's check box (m_nType 2) and radio button (m_nType 4), drawn from an image strip of eight
+// equal cells over a snapshot of the parent's background:
+//   cells 0-3: unchecked normal, hover, pressed, disabled;
+//   cells 4-7: the same states checked.
+// The cell is drawn at the left edge, centred vertically; the text follows 4 pixels to its right in
+// m_crText (kNoColor draws black, grey when disabled). Clicking a check box toggles it; clicking a
+// radio button checks it (unchecking the other radio buttons of its group is the owner's business,
+// told by the kNotifyClicked command). With the focus, Space toggles or checks as a click does.
+#include <string>
+#include <string_view>
+
+#include "config/_WindowFont.h"
+#include "controls/ButtonBehavior.h"
+#include "controls/CSkinWidget.h"
+#include "controls/GuiHandles.h"
+#include "controls/SkinColor.h"
+
+namespace tessaly {
+
+class CZelRadioButton : public CSkinWidget {
+public:
+    static constexpr int kCheckBox = 2;
+    static constexpr int kRadioButton = 4;
+    static constexpr int kCellCount = 8;
+    static constexpr int kTextGap = 4;
+
+    explicit CZelRadioButton(int type = kCheckBox);
+
+    // Copies the part of the parent's background under the control (by Rect()) into m_bmpBack.
+    void CaptureBackground(cairo_surface_t* parentBackground);
+    // Loads the strip with magenta made transparent; a file that cannot be decoded leaves the
+    // previous strip as it was.
+    void LoadImageStrip(std::u16string_view path);
+    // Remakes m_font from m_lf.
+    void RecreateFont();
+
+    bool IsChecked() const { return m_bChecked; }
+    void SetChecked(bool checked);
+
+    // The strip cell for a state.
+    static int CellIndex(bool checked, bool disabled, bool pressed, bool hover);
+    int CurrentCell() const;
+
+    void Paint(cairo_t* cr, int width, int height) override;
+    void OnMouseMove(int x, int y) override;
+    void OnMouseLeave() override;
+    void OnLButtonDown(int x, int y, bool doubleClick) override;
+    void OnLButtonUp(int x, int y) override;
+    bool OnKeyPress(unsigned keyval) override;
+
+    SurfacePtr m_imageList;  // the whole strip, transparent where it was magenta
+    int m_nType;
+    int m_nImageWidth = 0;
+    ZelColor m_crText = kNoColor;
+    SurfacePtr m_bmpBack;
+    std::u16string m_strText;
+    _WindowFont m_lf;
+    FontDescPtr m_font;
+
+protected:
+    bool AcceptsFocus() const override { return true; }
+
+private:
+    void Activate();
+
+    bool m_bChecked = false;
+    bool m_bHover = false;
+    ButtonTracker m_tracker;
+};
+
+}  // namespace tessaly

@@ -1,0 +1,138 @@
+#include "controls/ImageHelpers.h"
+
+#include <gdk/gdk.h>
+
+#include "controls/TextDrawing.h"
+
+namespace tessaly {
+
+PixbufPtr LoadDecodedImage(std::u16string_view path)
+{
+    if (path.empty())
+        return nullptr;
+    const std::string name = FileSystemName(path);
+    GError* error = nullptr;
+    GdkPixbuf* pixbuf = gdk_pixbuf_new_from_file(name.c_str(), &error);
+    if (error)
+        g_error_free(error);
+    if (!pixbuf)
+        return nullptr;
+    // Honour the orientation tag of photographs so the picture shows upright.
+    PixbufPtr upright = AdoptObject(gdk_pixbuf_apply_embedded_orientation(pixbuf));
+    g_object_unref(pixbuf);
+    return upright;
+}
+
+void DrawDecodedImage(cairo_t* cr, GdkPixbuf* image, int x, int y, int width, int height)
+{
+    if (!cr || !image || width <= 0 || height <= 0)
+        return;
+    // Scaling the pixels first keeps the edges crisp; scaling through cairo would blend them with
+    // the transparent surroundings.
+    PixbufPtr scaled;
+    GdkPixbuf* source = image;
+    if (gdk_pixbuf_get_width(image) != width || gdk_pixbuf_get_height(image) != height) {
+        scaled = AdoptObject(gdk_pixbuf_scale_simple(image, width, height, GDK_INTERP_BILINEAR));
+        if (!scaled)
+            return;
+        source = scaled.get();
+    }
+    cairo_save(cr);
+    gdk_cairo_set_source_pixbuf(cr, source, x, y);
+    cairo_rectangle(cr, x, y, width, height);
+    cairo_fill(cr);
+    cairo_restore(cr);
+}
+
+int LoadImageToBitmap(SurfacePtr& bitmap, const _ZelRect& size, std::u16string_view path, ZelColor fill)
+{
+    PixbufPtr image = LoadDecodedImage(path);
+    if (!image)
+        return 0;
+    int width = size.Width();
+    int height = size.Height();
+    if (width == 0 || height == 0) {
+        width = gdk_pixbuf_get_width(image.get());
+        height = gdk_pixbuf_get_height(image.get());
+    }
+    if (width <= 0 || height <= 0)
+        return 0;
+    SurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
+    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS)
+        return 0;
+    {
+        CairoPtr cr(cairo_create(surface.get()));
+        if (fill != kNoColor) {
+            SetSourceZelColor(cr.get(), fill);
+            cairo_paint(cr.get());
+        }
+        DrawDecodedImage(cr.get(), image.get(), 0, 0, width, height);
+    }
+    cairo_surface_flush(surface.get());
+    bitmap = std::move(surface);
+    return 0;
+}
+
+void MakeColorTransparent(cairo_surface_t* surface, ZelColor color)
+{
+    if (!surface || cairo_surface_get_type(surface) != CAIRO_SURFACE_TYPE_IMAGE ||
+        cairo_image_surface_get_format(surface) != CAIRO_FORMAT_ARGB32)
+        return;
+    cairo_surface_flush(surface);
+    unsigned char* data = cairo_image_surface_get_data(surface);
+    const int stride = cairo_image_surface_get_stride(surface);
+    const int width = cairo_image_surface_get_width(surface);
+    const int height = cairo_image_surface_get_height(surface);
+    // Cairo keeps native-endian premultiplied 0xAARRGGBB words; an opaque key colour compares exactly.
+    const std::uint32_t key = 0xFF000000u | (RedOf(color) << 16) | (GreenOf(color) << 8) | BlueOf(color);
+    for (int y = 0; y < height; ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
+        for (int x = 0; x < width; ++x)
+            if (row[x] == key)
+                row[x] = 0;
+    }
+    cairo_surface_mark_dirty(surface);
+}
+
+SurfacePtr CopySurfaceRegion(cairo_surface_t* source, int x, int y, int width, int height)
+{
+    if (width <= 0 || height <= 0)
+        return nullptr;
+    SurfacePtr copy(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
+    if (source) {
+        CairoPtr cr(cairo_create(copy.get()));
+        cairo_set_operator(cr.get(), CAIRO_OPERATOR_SOURCE);
+        cairo_set_source_surface(cr.get(), source, -x, -y);
+        cairo_paint(cr.get());
+    }
+    cairo_surface_flush(copy.get());
+    return copy;
+}
+
+void PaintSurface(cairo_t* cr, cairo_surface_t* surface, int x, int y)
+{
+    if (!cr || !surface)
+        return;
+    cairo_save(cr);
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    cairo_set_source_surface(cr, surface, x, y);
+    const double w = cairo_image_surface_get_width(surface);
+    const double h = cairo_image_surface_get_height(surface);
+    cairo_rectangle(cr, x, y, w, h);
+    cairo_fill(cr);
+    cairo_restore(cr);
+}
+
+SurfacePtr MakeSolidSurface(int width, int height, ZelColor color)
+{
+    if (width <= 0 || height <= 0)
+        return nullptr;
+    SurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
+    CairoPtr cr(cairo_create(surface.get()));
+    SetSourceZelColor(cr.get(), color);
+    cairo_paint(cr.get());
+    cairo_surface_flush(surface.get());
+    return surface;
+}
+
+}  // namespace tessaly

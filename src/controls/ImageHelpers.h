@@ -1,0 +1,44 @@
+#pragma once
+// Image loading and drawing shared by the dialog and its controls. Two conventions:
+// - rendering: a file is decoded once and drawn into a cairo image surface (backgrounds, pictures,
+//   image strips), which is then painted with one copy;
+// - decoded images: a pixbuf kept by a control and drawn at paint time (label images, button state
+//   images and icons).
+#include <cairo.h>
+#include <gdk-pixbuf/gdk-pixbuf.h>
+
+#include <string_view>
+
+#include "controls/GuiHandles.h"
+#include "config/ConfigTypes.h"
+#include "controls/SkinColor.h"
+
+namespace tessaly {
+
+// Decodes the image file; null when the file is missing or cannot be decoded.
+PixbufPtr LoadDecodedImage(std::u16string_view path);
+
+// Renders the image into a new ARGB surface and puts it into `bitmap`. An empty `size` (zero width
+// or height) keeps the image's own size; otherwise the image is stretched to size's width and
+// height. With a fill other than kNoColor the surface is filled first, so transparent pixels show
+// the fill; without one they stay transparent. A file that cannot be decoded leaves `bitmap` as it
+// was. Always returns 0; callers look at the bitmap.
+int LoadImageToBitmap(SurfacePtr& bitmap, const _ZelRect& size, std::u16string_view path, ZelColor fill);
+
+// Draws a decoded image with its top-left corner at x, y, stretched to width x height.
+void DrawDecodedImage(cairo_t* cr, GdkPixbuf* image, int x, int y, int width, int height);
+
+// Turns every pixel of exactly the given colour fully transparent (an ARGB32 image surface).
+void MakeColorTransparent(cairo_surface_t* surface, ZelColor color);
+
+// A new surface of the given size showing the part of `source` that starts at x, y; parts outside
+// the source stay transparent. Null for an empty size.
+SurfacePtr CopySurfaceRegion(cairo_surface_t* source, int x, int y, int width, int height);
+
+// Paints the whole surface with its top-left corner at x, y (a plain source copy).
+void PaintSurface(cairo_t* cr, cairo_surface_t* surface, int x, int y);
+
+// A new ARGB surface of the given size filled with one colour; null for an empty size.
+SurfacePtr MakeSolidSurface(int width, int height, ZelColor color);
+
+}  // namespace tessaly
