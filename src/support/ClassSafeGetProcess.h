@@ -17,8 +17,8 @@ struct ClassSafeGetProcess {
     // Frees the library (with its two trace lines) when loaded; clears both members.
     void Free();
 
-    // The same two traces and the same free, without clearing the record (used by owners whose
-    // record goes out of scope right after).
+    // The same two traces and the same free, for owners whose record goes out of scope right after.
+    // It clears the record too, so a stray later Free cannot unload the library twice.
     void FreeInPlace();
 
     // Typed convenience for GetProc.

@@ -1,0 +1,21 @@
+#include "platform/FilePaths.h"
+
+#include <algorithm>
+
+namespace tessaly::platform {
+
+std::u16string NativeRelativePath(std::u16string_view configured)
+{
+    std::u16string native(configured);
+    std::replace(native.begin(), native.end(), u'\\', kPathSeparator);
+    return native;
+}
+
+std::u16string JoinConfigPath(std::u16string_view folder, std::u16string_view relative)
+{
+    std::u16string joined(folder);
+    joined += NativeRelativePath(relative);
+    return joined;
+}
+
+}  // namespace tessaly::platform

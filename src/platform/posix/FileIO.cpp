@@ -1,0 +1,115 @@
+#include "platform/FileIO.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <memory>
+
+#include "platform/posix/UniqueFd.h"
+
+namespace tessaly::platform {
+
+namespace posix {
+
+bool ReadAll(int fd, std::size_t maxBytes, std::string& out)
+{
+    out.clear();
+    char chunk[16384];
+    for (;;) {
+        const ssize_t n = ::read(fd, chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return false;
+        if (n == 0)
+            return true;
+        if (out.size() + static_cast<std::size_t>(n) > maxBytes)
+            return false;
+        out.append(chunk, static_cast<std::size_t>(n));
+    }
+}
+
+bool WriteAll(int fd, const char* data, std::size_t size)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+}  // namespace posix
+
+std::optional<std::string> ReadSmallFile(const std::string& path, std::size_t maxBytes)
+{
+    if (path.empty() || path.find('\0') != std::string::npos)
+        return std::nullopt;
+    // O_NONBLOCK keeps a FIFO from blocking the open; only regular files are read.
+    posix::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (!fd.valid())
+        return std::nullopt;
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || static_cast<std::uint64_t>(st.st_size) > maxBytes)
+        return std::nullopt;
+    std::string bytes;
+    if (!posix::ReadAll(fd.get(), maxBytes, bytes))
+        return std::nullopt;
+    return bytes;
+}
+
+bool PathExists(const std::string& path)
+{
+    struct stat st {};
+    return !path.empty() && path.find('\0') == std::string::npos && ::lstat(path.c_str(), &st) == 0;
+}
+
+namespace {
+
+std::string ResolvedTarget(const std::string& path)
+{
+    std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr), &std::free);
+    return real ? std::string(real.get()) : path;
+}
+
+}  // namespace
+
+bool ReplaceFileContents(const std::string& path, std::string_view bytes)
+{
+    if (path.empty() || path.find('\0') != std::string::npos)
+        return false;
+    const std::string target = ResolvedTarget(path);
+    const auto slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string(".") : target.substr(0, slash + 1);
+    std::string temp = folder + ".tessaly-XXXXXX";
+    posix::UniqueFd fd(::mkostemp(temp.data(), O_CLOEXEC));
+    if (!fd.valid())
+        return false;
+    struct stat st {};
+    mode_t mode = 0644;
+    if (::stat(target.c_str(), &st) == 0) {
+        mode = st.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode &= ~mask;
+    }
+    const bool ok = ::fchmod(fd.get(), mode) == 0 && posix::WriteAll(fd.get(), bytes.data(), bytes.size()) &&
+                    ::fsync(fd.get()) == 0;
+    fd.reset();
+    if (!ok || ::rename(temp.c_str(), target.c_str()) != 0) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace tessaly::platform

@@ -1,0 +1,117 @@
+#include "support/WndMsgList.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/ProcessMemory.h"
+#include "platform/SharedMemory.h"
+#include "support/CZelShareData.h"
+
+namespace tessaly {
+
+namespace {
+
+// Bounds a real list stays far below; anything larger is taken for garbage.
+constexpr std::intptr_t kMaxEntries = std::intptr_t(1) << 20;
+
+bool IsAligned(const void* p, std::size_t alignment)
+{
+    return reinterpret_cast<std::uintptr_t>(p) % alignment == 0;
+}
+
+bool IsOurEntry(const TessalyWndMsgItem& item, std::uint32_t window)
+{
+    return item.message == TESSALY_WM_PRELOGIN_CLOSE && item.window == window;
+}
+
+// Makes room for one more entry by the growth rule and raises the count. False when memory runs out
+// or the list would outgrow the bound.
+bool GrowByOne(TessalyWndMsgList& list)
+{
+    const std::intptr_t n = list.count;
+    if (n + 1 > kMaxEntries)
+        return false;
+    if (!list.items) {
+        const std::intptr_t capacity = std::max(list.growBy, n + 1);
+        auto* storage = static_cast<TessalyWndMsgItem*>(std::calloc(static_cast<std::size_t>(capacity), sizeof(TessalyWndMsgItem)));
+        if (!storage)
+            return false;
+        list.items = storage;
+        list.capacity = capacity;
+    } else if (n + 1 > list.capacity) {
+        const std::intptr_t step = list.growBy != 0 ? list.growBy : std::clamp<std::intptr_t>(n / 8, 4, 1024);
+        const std::intptr_t capacity = std::max(list.capacity + step, n + 1);
+        auto* storage = static_cast<TessalyWndMsgItem*>(
+            std::realloc(list.items, static_cast<std::size_t>(capacity) * sizeof(TessalyWndMsgItem)));
+        if (!storage)
+            return false;
+        std::memset(storage + list.capacity, 0, static_cast<std::size_t>(capacity - list.capacity) * sizeof(TessalyWndMsgItem));
+        list.items = storage;
+        list.capacity = capacity;
+    }
+    list.items[n] = TessalyWndMsgItem {0, 0};
+    list.count = n + 1;
+    return true;
+}
+
+}  // namespace
+
+bool IsPlausibleList(const TessalyWndMsgList* list)
+{
+    if (!list || !IsAligned(list, alignof(TessalyWndMsgList)) || !platform::IsWritableRange(list, sizeof *list))
+        return false;
+    const std::intptr_t count = list->count;
+    const std::intptr_t capacity = list->capacity;
+    if (count < 0 || capacity < count || capacity > kMaxEntries || list->growBy < 0 || list->growBy > kMaxEntries)
+        return false;
+    // Storage is present exactly when there is capacity.
+    if (capacity == 0)
+        return list->items == nullptr;
+    return list->items != nullptr && IsAligned(list->items, alignof(TessalyWndMsgItem)) &&
+           platform::IsWritableRange(list->items, static_cast<std::size_t>(capacity) * sizeof(TessalyWndMsgItem));
+}
+
+TessalyWndMsgList* GetWndMsgList()
+{
+    CZelShareData share;
+    share.OpenOrCreate();
+    // A second, short-lived view of the block by name, as the host may have replaced the value.
+    const platform::SharedMemoryBlock view =
+        platform::SharedMemoryBlock::OpenExisting(TESSALY_SHARED_BLOCK_NAME, TESSALY_SHARED_BLOCK_SIZE);
+    if (!view.valid())
+        return nullptr;
+    std::uintptr_t address = 0;
+    std::memcpy(&address, view.data() + TESSALY_SHARED_LIST_OFFSET, sizeof address);
+    auto* list = reinterpret_cast<TessalyWndMsgList*>(address);
+    return IsPlausibleList(list) ? list : nullptr;
+}
+
+int RegisterCloseWindow(TessalyWndMsgList* list, std::uint32_t window)
+{
+    if (!IsPlausibleList(list))
+        return 0;
+    for (std::intptr_t i = 0; i < list->count; ++i)
+        if (IsOurEntry(list->items[i], window))
+            return 0;
+    if (!GrowByOne(*list))
+        return 0;
+    list->items[list->count - 1] = TessalyWndMsgItem {TESSALY_WM_PRELOGIN_CLOSE, window};
+    return 1;
+}
+
+int UnregisterCloseWindow(TessalyWndMsgList* list, std::uint32_t window)
+{
+    if (!IsPlausibleList(list))
+        return 0;
+    for (std::intptr_t i = 0; i < list->count; ++i) {
+        if (!IsOurEntry(list->items[i], window))
+            continue;
+        std::memmove(list->items + i, list->items + i + 1, static_cast<std::size_t>(list->count - i - 1) * sizeof(TessalyWndMsgItem));
+        --list->count;
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace tessaly
