@@ -16,10 +16,12 @@ CSkinWidget::~CSkinWidget()
 
 bool CSkinWidget::Create(GtkWidget* parentFixed, const _ZelRect& rect, int id)
 {
-    if (m_widget || !parentFixed || !GTK_IS_FIXED(parentFixed))
+    if (m_widget)
         return false;
     m_id = id;
     m_rect = rect;
+    if (!parentFixed || !GTK_IS_FIXED(parentFixed))
+        return false;
     m_widget = GTK_WIDGET(g_object_ref_sink(gtk_drawing_area_new()));
     gtk_widget_add_events(m_widget, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK | GDK_POINTER_MOTION_MASK |
                                         GDK_LEAVE_NOTIFY_MASK | GDK_ENTER_NOTIFY_MASK | GDK_KEY_PRESS_MASK |

@@ -26,8 +26,9 @@ public:
     CSkinWidget& operator=(const CSkinWidget&) = delete;
     ~CSkinWidget() override;
 
-    // Makes the widget, shows it and puts it into `parentFixed` (a GtkFixed) at `rect`. False when
-    // there is no parent or the widget already exists.
+    // Takes the id and place, then makes the widget, shows it and puts it into `parentFixed` (a
+    // GtkFixed) at `rect`. False, without a widget, when there is no such parent or the widget
+    // already exists.
     bool Create(GtkWidget* parentFixed, const _ZelRect& rect, int id);
 
     // Moves and resizes the control inside its parent; works before Create too.

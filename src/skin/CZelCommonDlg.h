@@ -1,0 +1,176 @@
+#pragma once
+// Base of the module's skinned modal windows: a GTK toplevel built from dialog template 1000, whose
+// look is read from one section of the XML configuration (title, icon, dialog font, background,
+// client size, and the labels, pictures and buttons made at run time).
+//
+// Life of a dialog:
+//   DoModal()     makes the window (Create), runs OnInitDialog, shows it and runs a nested GLib main
+//                 loop on the caller's thread until EndDialog; then OnDestroy, the window is
+//                 destroyed and the end code returned. -1 when no window can be made (no display).
+//   Create()      the first half alone (window + OnInitDialog), for callers that render or inspect
+//                 the window without running it; DestroyWindow() is the matching second half.
+//
+// A deriving class applies the skin from its OnInitDialog in this order: ParseSection (or
+// Config().ParseSection), ApplyWindowSkin, CreateLabels, CreatePictures, CreateButtons, then
+// PlaceControl for each template control that has a placement entry.
+//
+// What a deriving window (for example one hosting a browser) gets:
+//   ClientArea()          the GtkFixed client area; children go at pixel positions with gtk_fixed_put.
+//   TemplateControl(1000) the template's browser slot, a vertical GtkBox at 0,0 411x286; pack the
+//                         browser into it. PlaceControl(TemplateControl(1000), u"ITEM1") moves and
+//                         resizes the slot to that placement entry (no entry: it stays put).
+//   XWindowId()           the X11 id of the realized toplevel (0 when not on X11 or not created).
+//   PostMessage(m, w, l)  callable from any thread: queues OnMessage(m, w, l) on the dialog's GLib
+//                         main context; a message to a dialog that is gone is dropped.
+//   The close box         calls OnCancel(), whose base version ends the dialog with IDCANCEL (2).
+//   EndDialog(code)       sets the end code and quits the nested loop (also before it started).
+// Everything else runs on the thread that runs the dialog.
+#include <gtk/gtk.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "config/CZelDialogConfig.h"
+#include "config/_WindowFont.h"
+#include "controls/GuiHandles.h"
+
+namespace tessaly {
+
+class CLabel;
+class CSkinWidget;
+
+class CZelCommonDlg {
+public:
+    static constexpr int kTemplateId = 1000;
+    static constexpr int kTemplateWidth = 422;
+    static constexpr int kTemplateHeight = 297;
+
+    // End codes.
+    static constexpr int IDOK = 1;
+    static constexpr int IDCANCEL = 2;
+    static constexpr int IDYES = 6;
+    static constexpr int IDNO = 7;
+
+    // Command ids of made controls.
+    static constexpr int IDC_LABEL_FIRST = CZelDialogConfig::kFirstLabelId;
+    static constexpr int IDC_BUTTON_FIRST = CZelDialogConfig::kFirstButtonId;
+    static constexpr int IDC_STATIC = 0xFFFF;
+
+    // Item kinds handed to the hooks.
+    static constexpr int ITEM_LABEL = 1;
+    static constexpr int ITEM_BUTTON = 2;
+    static constexpr int ITEM_PICTURE = 3;
+
+    CZelCommonDlg();
+    CZelCommonDlg(const CZelCommonDlg&) = delete;
+    CZelCommonDlg& operator=(const CZelCommonDlg&) = delete;
+    virtual ~CZelCommonDlg();
+
+    int DoModal();
+    bool Create();
+    void DestroyWindow();
+    void EndDialog(int code);
+    bool IsEnded() const { return m_bEnded; }
+    int Result() const { return m_nResult; }
+
+    // ---- skin --------------------------------------------------------------------------------
+    void ParseSection(const xercesc::DOMElement* section, const std::u16string& configDir);
+    CZelDialogConfig& Config() { return m_config; }
+    const CZelDialogConfig& Config() const { return m_config; }
+
+    void ApplyWindowSkin();
+    void CreateLabels();
+    void CreatePictures();
+    void CreateButtons();
+    // Moves a control to the placement entry `itemId` and skins it by its class (a label gets the
+    // colour, the background under it and the window font; a check or radio button its snapshot,
+    // image strip and text colour). False, and nothing changed, without an entry.
+    bool PlaceControl(CSkinWidget& control, std::u16string_view itemId);
+    // The same for a plain widget of the client area: it is only moved and resized.
+    bool PlaceControl(GtkWidget* widget, std::u16string_view itemId);
+
+    void CreateDialogFont();
+    void ApplyDialogFont();
+    // Fills `bitmap` with a button-face surface of the rectangle's size when it holds none.
+    static void CreateSolidBackground(SurfacePtr& bitmap, const _ZelRect& rect);
+    void CopyBackground(CLabel& label);
+    void ApplyWindowFont(CLabel& label);
+
+    // ---- input -------------------------------------------------------------------------------
+    // Routes a command from a control: true when it was one of the skin's controls.
+    virtual bool OnCommand(int id, int notification);
+    // Whether a left click at client row y starts moving the window ("CaptionHeight" band).
+    bool ShouldDragAt(int y) const;
+    // Moves the focus to the next window of m_arrTabOrder (Shift is not looked at).
+    void MoveToNextTabItem();
+
+    // Queues OnMessage on the dialog's thread; safe from any thread.
+    void PostMessage(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam);
+
+    // ---- windows -----------------------------------------------------------------------------
+    GtkWidget* Window() const { return m_window; }
+    GtkWidget* ClientArea() const { return m_client; }
+    GtkWidget* TemplateControl(int id) const;
+    unsigned long XWindowId() const;
+    cairo_surface_t* BackgroundSurface() const { return m_pBackBitmap.get(); }
+    const _WindowFont& DialogFont() const { return m_fontDialog; }
+    // The client size the skin asked for (template size until ApplyWindowSkin).
+    int ClientWidth() const { return m_nClientWidth; }
+    int ClientHeight() const { return m_nClientHeight; }
+    // Draws the client area as it looks: background, template slots, then every skin control.
+    void RenderClient(cairo_t* cr);
+
+    // Explicit Tab order; empty means the toolkit's own.
+    std::vector<GtkWidget*> m_arrTabOrder;
+    // A dialog living inside another window never drags it.
+    bool m_bChildStyle = false;
+
+protected:
+    virtual bool OnInitDialog() { return true; }
+    virtual bool OnItemCreated(int /*kind*/, _DynamicItem* /*item*/) { return true; }
+    virtual bool OnItemCommand(int /*kind*/, _DynamicItem* /*item*/) { return true; }
+    virtual void OnOK() { EndDialog(IDOK); }
+    virtual void OnCancel() { EndDialog(IDCANCEL); }
+    // Called once, after the loop ended and before the window goes.
+    virtual void OnDestroy() {}
+    virtual void OnMessage(std::uint32_t /*msg*/, std::uintptr_t /*wParam*/, std::intptr_t /*lParam*/) {}
+    // The skin's MINIMIZE action.
+    virtual void OnMinimize();
+
+private:
+    static gboolean DrawClientThunk(GtkWidget* widget, cairo_t* cr, gpointer self);
+    static gboolean DeleteThunk(GtkWidget* widget, GdkEvent* event, gpointer self);
+    static gboolean ButtonPressThunk(GtkWidget* widget, GdkEventButton* event, gpointer self);
+    static gboolean KeyPressThunk(GtkWidget* widget, GdkEventKey* event, gpointer self);
+    static void DestroyThunk(GtkWidget* widget, gpointer self);
+
+    void RunAction(std::u16string_view action);
+    void ReleaseControls();
+    void ConnectControl(CSkinWidget& control);
+    void CenterOnScreen();
+    void PaintBackground(cairo_t* cr) const;
+
+    CZelDialogConfig m_config;
+    SurfacePtr m_pBackBitmap;
+    PixbufPtr m_hIcon;
+    _WindowFont m_fontDialog;
+    GObjectPtr<GtkCssProvider> m_fontCss;
+    GtkWidget* m_window = nullptr;  // our reference to the toplevel
+    GtkWidget* m_client = nullptr;  // the GtkFixed client area (owned by the window)
+    GtkWidget* m_slot1000 = nullptr;
+    GMainLoop* m_loop = nullptr;
+    int m_nResult = -1;
+    bool m_bEnded = false;
+    bool m_bDestroyed = false;
+    int m_nClientWidth = kTemplateWidth;
+    int m_nClientHeight = kTemplateHeight;
+    std::shared_ptr<CZelCommonDlg*> m_anchor;  // weak references to it guard posted messages
+};
+
+// Makes sure GTK is initialised on its X11 backend; false when there is no display.
+bool EnsureUserInterface();
+
+}  // namespace tessaly
