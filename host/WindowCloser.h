@@ -1,0 +1,42 @@
+#pragma once
+
+#include "HostWindowList.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace tessaly::host {
+
+// After a delay, sends every window of the host's list the close message: an X11 ClientMessage of
+// type _TESSALY_WINDOW_MESSAGE, format 32, l[0] = TESSALY_WM_PRELOGIN_CLOSE. It runs on a thread of
+// its own with its own X connection, because the calling thread sits inside the library's modal
+// window meanwhile. Destroying the object before the time is up cancels it.
+class WindowCloser {
+public:
+    using Report = std::function<void(const std::string&)>;
+
+    WindowCloser(const HostWindowList& list, std::chrono::milliseconds delay, Report report);
+    WindowCloser(const WindowCloser&) = delete;
+    WindowCloser& operator=(const WindowCloser&) = delete;
+    ~WindowCloser();
+
+    // Sends the close message to `windows` on the display named by $DISPLAY. Returns how many
+    // messages went out, or -1 when the display cannot be reached.
+    static int SendClose(const std::vector<std::uint32_t>& windows);
+
+private:
+    void Run(std::chrono::milliseconds delay);
+
+    const HostWindowList& m_list;
+    Report m_report;
+    std::mutex m_lock;
+    std::condition_variable m_wake;
+    bool m_cancelled = false;
+    std::thread m_thread;
+};
+
+}  // namespace tessaly::host
