@@ -52,11 +52,11 @@ endpoints:
   GET  /done                  a page carrying both reply markers inside an HTML comment in its body
   GET  /welcome-head          a page carrying both markers in its head only
 for tests:
-  GET  /slow?ms=N             answers "0" after N milliseconds (at most 60000)
+  GET|POST /slow?ms=N         answers "0" after N milliseconds (at most 60000)
   GET  /big?bytes=N           a body of N digits (at most 16 MiB)
-  GET  /status/N              answers HTTP status N with a short body
+  GET|POST /status/N          answers HTTP status N with a short body
   GET  /reply?text=T          answers T verbatim
-  GET  /moved                 a 302 redirect to /welcome
+  GET|POST /moved             a 302 redirect to /welcome
   POST /echo                  answers the decoded form fields, one "name=value" line each, in order
                               (415 unless the body is application/x-www-form-urlencoded)
 )";
@@ -187,9 +187,16 @@ void AddExchangeRoutes(httplib::Server& server, const Options& options, const in
     });
 }
 
+// The failure helpers answer GET and POST alike, so both companions can be pointed at them.
+void GetAndPost(httplib::Server& server, const std::string& pattern, const httplib::Server::Handler& handler)
+{
+    server.Get(pattern, handler);
+    server.Post(pattern, handler);
+}
+
 void AddTestRoutes(httplib::Server& server)
 {
-    server.Get("/slow", [](const httplib::Request& req, httplib::Response& res) {
+    GetAndPost(server, "/slow", [](const httplib::Request& req, httplib::Response& res) {
         const long ms = std::clamp(ToNumber(req.get_param_value("ms")).value_or(1000), 0L, kMaxSlowMs);
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
         res.set_content("0", "text/plain");
@@ -199,7 +206,7 @@ void AddTestRoutes(httplib::Server& server)
         std::string body(static_cast<std::size_t>(bytes), '1');
         res.set_content(body, "text/plain");
     });
-    server.Get(R"(/status/(\d{3}))", [](const httplib::Request& req, httplib::Response& res) {
+    GetAndPost(server, R"(/status/(\d{3}))", [](const httplib::Request& req, httplib::Response& res) {
         const int status = static_cast<int>(ToNumber(req.matches[1]).value_or(500));
         res.status = status >= 200 && status <= 599 ? status : 500;
         res.set_content("status " + std::to_string(res.status), "text/plain");
@@ -207,7 +214,7 @@ void AddTestRoutes(httplib::Server& server)
     server.Get("/reply", [](const httplib::Request& req, httplib::Response& res) {
         res.set_content(req.get_param_value("text"), "text/plain");
     });
-    server.Get("/moved", [](const httplib::Request&, httplib::Response& res) { res.set_redirect("/welcome"); });
+    GetAndPost(server, "/moved", [](const httplib::Request&, httplib::Response& res) { res.set_redirect("/welcome"); });
     server.Post("/echo", [](const httplib::Request& req, httplib::Response& res) {
         if (req.get_header_value("Content-Type").rfind("application/x-www-form-urlencoded", 0) != 0) {
             res.status = 415;

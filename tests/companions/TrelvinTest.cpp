@@ -1,0 +1,124 @@
+#include "CompanionTestSupport.h"
+
+#include <chrono>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+namespace tessaly::testing {
+namespace {
+
+using RequestFn = int (*)(const char*, char*, std::uint32_t*);
+
+class TrelvinTest : public ServiceSuite {
+protected:
+    void SetUp() override
+    {
+        ServiceSuite::SetUp();
+        if (HasFatalFailure())
+            return;
+        ASSERT_TRUE(m_library.ok()) << m_library.error();
+        m_request = m_library.Get<RequestFn>("requestDataFromUrl");
+        ASSERT_NE(m_request, nullptr);
+    }
+
+    // Calls the agent the way the login does: a buffer of `size` bytes plus a fenced tail that must
+    // never be touched.
+    struct Call {
+        int rc;
+        std::uint32_t length;
+        std::string text;
+        bool fenceIntact;
+    };
+    Call Request(const std::string& url, std::uint32_t size = 128)
+    {
+        std::vector<char> buffer(size + 64, '\x5A');
+        std::memset(buffer.data(), 0, size);
+        std::uint32_t length = size;
+        const int rc = m_request(url.c_str(), buffer.data(), &length);
+        bool fence = true;
+        for (std::size_t i = size; i < buffer.size(); ++i)
+            fence &= buffer[i] == '\x5A';
+        return {rc, length, std::string(buffer.data(), strnlen(buffer.data(), size)), fence};
+    }
+
+    LoadedLibrary m_library{OutPath("Trelvin.so")};
+    RequestFn m_request = nullptr;
+};
+
+TEST_F(TrelvinTest, ShortRepliesComeBackWithTheirLength)
+{
+    const Call accepted = Request(Url("/login?user=alice&pwd=wonderland&ip=10.0.0.1"));
+    EXPECT_EQ(accepted.rc, 0);
+    EXPECT_EQ(accepted.length, 1u);
+    EXPECT_EQ(accepted.text, "0");
+
+    const Call refused = Request(Url("/login?user=alice&pwd=nope&ip=10.0.0.1"));
+    EXPECT_EQ(refused.rc, 0);
+    EXPECT_EQ(refused.length, 4u);
+    EXPECT_EQ(refused.text, "-102");
+
+    const Call empty = Request(Url("/reply?text="));
+    EXPECT_EQ(empty.rc, 0);
+    EXPECT_EQ(empty.length, 0u);
+    EXPECT_EQ(empty.text, "");
+}
+
+TEST_F(TrelvinTest, LongRepliesReportTheirTrueLengthAndNeverOverrun)
+{
+    const Call fits = Request(Url("/big?bytes=127"));
+    EXPECT_EQ(fits.rc, 0);
+    EXPECT_EQ(fits.length, 127u);
+    EXPECT_EQ(fits.text, std::string(127, '1'));
+
+    for (const int bytes : {128, 129, 100000}) {
+        const Call big = Request(Url("/big?bytes=" + std::to_string(bytes)));
+        EXPECT_EQ(big.rc, 0) << bytes;
+        EXPECT_EQ(big.length, static_cast<std::uint32_t>(bytes));
+        EXPECT_EQ(big.text.size(), 127u) << "at most 127 bytes are copied, the last byte stays 0";
+        EXPECT_TRUE(big.fenceIntact) << bytes;
+    }
+
+    // A caller with a smaller buffer gets what fits, a terminator, and the true length.
+    const Call tiny = Request(Url("/login?user=nobody&pwd=x"), 4);
+    EXPECT_EQ(tiny.rc, 0);
+    EXPECT_EQ(tiny.length, 4u);
+    EXPECT_EQ(tiny.text, "-10");
+    EXPECT_TRUE(tiny.fenceIntact);
+}
+
+TEST_F(TrelvinTest, TransportAndHttpFailuresAreErrors)
+{
+    for (const char* path : {"/status/500", "/status/404", "/moved"}) {
+        const Call failed = Request(Url(path));
+        EXPECT_NE(failed.rc, 0) << path;
+        EXPECT_EQ(failed.text, "") << "an error body is not handed out as a reply: " << path;
+    }
+    const Call refused = Request("http://127.0.0.1:" + std::to_string(ClosedPort()) + "/login");
+    EXPECT_NE(refused.rc, 0);
+    EXPECT_NE(Request("not a url at all").rc, 0);
+    EXPECT_NE(Request("file:///etc/passwd").rc, 0) << "only HTTP is spoken";
+}
+
+TEST_F(TrelvinTest, ASlowServerTimesOut)
+{
+    ScopedEnv timeout("TESSALY_COMPANION_TIMEOUT_MS", "300");
+    const auto start = std::chrono::steady_clock::now();
+    const Call slow = Request(Url("/slow?ms=2500"));
+    EXPECT_NE(slow.rc, 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4));
+}
+
+TEST_F(TrelvinTest, BadArgumentsAreRefused)
+{
+    char buffer[128] = {};
+    std::uint32_t length = sizeof buffer;
+    EXPECT_NE(m_request(nullptr, buffer, &length), 0);
+    EXPECT_NE(m_request(Url("/reply?text=1").c_str(), nullptr, &length), 0);
+    EXPECT_NE(m_request(Url("/reply?text=1").c_str(), buffer, nullptr), 0);
+    length = 0;
+    EXPECT_NE(m_request(Url("/reply?text=1").c_str(), buffer, &length), 0);
+}
+
+}  // namespace
+}  // namespace tessaly::testing
