@@ -110,14 +110,8 @@ void CZelBmpButton::Paint(cairo_t* cr, int width, int height)
         CairoPtr off(cairo_create(composed.get()));
         PaintSurface(off.get(), m_bmpState[face.index].get(), 0, 0);
         DrawContent(off.get(), width, height, face.textColor);
-        if (m_bDrawFocus && (HasFocus() || m_bFocusForPaint)) {
-            const double dash[] = {1.0, 1.0};
-            cairo_set_dash(off.get(), dash, 2, 0);
-            cairo_set_line_width(off.get(), 1.0);
-            SetSourceZelColor(off.get(), kWindowText);
-            cairo_rectangle(off.get(), 3.5, 3.5, width - 7.0, height - 7.0);
-            cairo_stroke(off.get());
-        }
+        if (m_bDrawFocus && (HasFocus() || m_bFocusForPaint))
+            DrawDottedRect(off.get(), _ZelRect{3, 3, width - 3, height - 3}, kWindowText);
     }
     cairo_surface_flush(composed.get());
     cairo_save(cr);

@@ -73,16 +73,8 @@ void CZelRadioButton::Paint(cairo_t* cr, int width, int height)
     const _ZelRect textRect{textLeft, 0, width, height};
     DrawTextInRect(cr, m_strText, m_font.get(), m_lf.bUnderline, textRect,
                    textformat::kSingleLine | textformat::kVCenter, color);
-    if (HasFocus() && !m_strText.empty()) {
-        const double dash[] = {1.0, 1.0};
-        cairo_save(cr);
-        cairo_set_dash(cr, dash, 2, 0);
-        cairo_set_line_width(cr, 1.0);
-        SetSourceZelColor(cr, kWindowText);
-        cairo_rectangle(cr, textLeft - 1.5, 1.5, width - textLeft + 0.0, height - 3.0);
-        cairo_stroke(cr);
-        cairo_restore(cr);
-    }
+    if (HasFocus() && !m_strText.empty())
+        DrawDottedRect(cr, _ZelRect{textLeft, 1, width - 1, height - 1}, kWindowText);
 }
 
 void CZelRadioButton::OnMouseMove(int x, int y)

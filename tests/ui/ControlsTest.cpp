@@ -1,0 +1,413 @@
+// The skin's controls drawn into image surfaces, and their state decisions.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "controls/ButtonBehavior.h"
+#include "controls/CLabel.h"
+#include "controls/CZelBmpButton.h"
+#include "controls/CZelRadioButton.h"
+#include "controls/ImageHelpers.h"
+#include "controls/TextDrawing.h"
+#include "ui/UiTestSupport.h"
+
+namespace tessaly {
+namespace {
+
+using test::ColorAt;
+using test::FromRgb;
+using test::Pixel;
+using test::PixelAt;
+
+// A background whose red channel is the column and green channel the row, so a copy of any part of
+// it tells where it came from.
+SurfacePtr CoordinateBackground(int width, int height)
+{
+    SurfacePtr s = test::NewSurface(width, height, 0);
+    CairoPtr cr(cairo_create(s.get()));
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            cairo_rectangle(cr.get(), x, y, 1, 1);
+            cairo_set_source_rgb(cr.get(), x / 255.0, y / 255.0, 0.5);
+            cairo_fill(cr.get());
+        }
+    return s;
+}
+
+bool IsReddish(const Pixel& p) { return p.r > 150 && p.g < 90 && p.b < 90; }
+
+// ---- label -------------------------------------------------------------------------------------
+
+TEST(LabelPainting, SnapshotIsThePartOfTheBackgroundUnderTheLabel)
+{
+    SurfacePtr back = CoordinateBackground(100, 60);
+    CLabel label;
+    label.Move({30, 20, 70, 40});
+    label.CaptureBackground(back.get());
+    SurfacePtr out = test::NewSurface(40, 20, 0xFFFFFF);
+    CairoPtr cr(cairo_create(out.get()));
+    label.Paint(cr.get(), 40, 20);
+    EXPECT_EQ(PixelAt(out.get(), 0, 0), PixelAt(back.get(), 30, 20));
+    EXPECT_EQ(PixelAt(out.get(), 39, 19), PixelAt(back.get(), 69, 39));
+}
+
+TEST(LabelPainting, TextIsDrawnInItsColourOverTheSnapshot)
+{
+    SurfacePtr back = test::NewSurface(120, 30, 0xFFFFFF);
+    CLabel label;
+    label.Move({0, 0, 120, 30});
+    label.CaptureBackground(back.get());
+    label.m_strText = u"MMMM";
+    label.m_crText = 0x0000FF;  // red in the low byte
+    SurfacePtr out = test::NewSurface(120, 30, 0x00FF00);
+    CairoPtr cr(cairo_create(out.get()));
+    label.Paint(cr.get(), 120, 30);
+    EXPECT_GT(test::CountPixels(out.get(), IsReddish), 20);
+    EXPECT_EQ(test::CountPixels(out.get(), [](const Pixel& p) { return p.Color() == FromRgb(0x00FF00); }), 0)
+        << "the snapshot covers the whole label";
+}
+
+class LabelHover : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        normal = LoadDecodedImage(dir.SolidPng("n.png", 10, 10, 0x0000FF));
+        hover = LoadDecodedImage(dir.SolidPng("h.png", 10, 10, 0xFF0000));
+        label.Move({0, 0, 40, 20});
+        label.CaptureBackground(test::NewSurface(40, 20, 0xFFFFFF).get());
+        label.m_ptImage = {{{5, 5}, {5, 5}}};
+    }
+    ZelColor ImageColour()
+    {
+        SurfacePtr out = test::NewSurface(40, 20, 0);
+        CairoPtr cr(cairo_create(out.get()));
+        label.Paint(cr.get(), 40, 20);
+        return ColorAt(out.get(), 8, 8);
+    }
+    test::TempFolder dir;
+    PixbufPtr normal, hover;
+    CLabel label;
+};
+
+TEST_F(LabelHover, MouseOverShowsHoverImageAndLeavingShowsNormal)
+{
+    label.m_pImage[0] = std::move(normal);
+    label.m_pImage[1] = std::move(hover);
+    EXPECT_EQ(ImageColour(), FromRgb(0x0000FF));
+    label.OnMouseMove(3, 3);
+    EXPECT_EQ(label.m_nHover, 1);
+    EXPECT_EQ(ImageColour(), FromRgb(0xFF0000));
+    label.OnMouseLeave();
+    EXPECT_EQ(ImageColour(), FromRgb(0x0000FF));
+}
+
+TEST_F(LabelHover, WithoutNormalImageHoverStaysUntilClicked)
+{
+    label.m_pImage[1] = std::move(hover);
+    label.OnMouseMove(1, 1);
+    label.OnMouseLeave();
+    EXPECT_EQ(label.m_nHover, 1);
+    label.OnLButtonDown(1, 1, false);
+    EXPECT_EQ(label.m_nHover, 0);
+}
+
+TEST_F(LabelHover, WithoutHoverImageStateStaysNormal)
+{
+    label.m_pImage[0] = std::move(normal);
+    label.OnMouseMove(1, 1);
+    EXPECT_EQ(label.m_nHover, 0);
+}
+
+TEST(LabelBehaviour, ClickNotifiesAndDragFlagIgnoresCase)
+{
+    CLabel label;
+    EXPECT_FALSE(label.DragsParent());
+    label.m_strDragParent = u"true";
+    EXPECT_TRUE(label.DragsParent());
+    std::vector<std::pair<int, int>> got;
+    label.SetCommandSink([&](int id, int code) { got.push_back({id, code}); });
+    label.OnLButtonDown(1, 1, false);
+    label.OnLButtonDown(1, 1, true);
+    EXPECT_EQ(got, (std::vector<std::pair<int, int>>{{0, kNotifyClicked}, {0, kNotifyDoubleClicked}}));
+}
+
+// ---- bitmap button -----------------------------------------------------------------------------
+
+TEST(ButtonFaceChoice, PriorityTable)
+{
+    const ZelColor text = 0x112233, grey = kGrayText;
+    auto face = [&](bool disabled, bool checked, bool selected, bool hover) {
+        return ChooseButtonFace({disabled, checked, selected, hover}, text, grey);
+    };
+    EXPECT_EQ(face(true, true, true, true).index, kFaceDisabled);
+    EXPECT_EQ(face(true, false, false, true).textColor, grey);
+    EXPECT_EQ(face(false, true, false, false).index, kFacePressed);
+    EXPECT_EQ(face(false, false, true, true).index, kFacePressed);
+    EXPECT_EQ(face(false, false, false, true).index, kFaceHover);
+    EXPECT_EQ(face(false, false, false, false).index, kFaceNormal);
+    EXPECT_EQ(face(false, true, false, true).textColor, text);
+}
+
+TEST(ButtonFaceChoice, IconAndTextLayout)
+{
+    auto both = LayoutButtonContent(100, 30, true, 16, 16, true, 40, 14);
+    EXPECT_EQ(both.iconX, 21);
+    EXPECT_EQ(both.iconY, 7);
+    EXPECT_EQ(both.textRect, (_ZelRect{39, 8, 79, 22}));
+    auto iconOnly = LayoutButtonContent(100, 30, true, 16, 16, false, 0, 0);
+    EXPECT_EQ(iconOnly.iconX, 42);
+    auto textOnly = LayoutButtonContent(100, 30, false, 0, 0, true, 40, 14);
+    EXPECT_EQ(textOnly.textRect, (_ZelRect{0, 0, 100, 30}));
+    auto tooWide = LayoutButtonContent(20, 30, true, 16, 16, true, 40, 14);
+    EXPECT_EQ(tooWide.iconX, -19) << "halving keeps the sign";
+}
+
+TEST(ButtonFaceChoice, ClickNeedsPressAndReleaseInside)
+{
+    ButtonTracker t;
+    t.Press(true);
+    EXPECT_TRUE(t.Selected());
+    t.Move(false);
+    EXPECT_FALSE(t.Selected());
+    EXPECT_FALSE(t.Release(false));
+    t.Press(true);
+    EXPECT_TRUE(t.Release(true));
+    t.Press(false);
+    EXPECT_FALSE(t.Release(true));
+}
+
+class BmpButton : public ::testing::Test {
+protected:
+    static constexpr std::uint32_t kNormal = 0x0000FF, kHover = 0x00FF00, kPressed = 0xFF0000, kDisabled = 0x777777;
+
+    void SetUp() override { button.Move({0, 0, 60, 24}); }
+
+    void LoadAll()
+    {
+        button.LoadStateImages(dir.SolidPng("n.png", 8, 8, kNormal), dir.SolidPng("h.png", 8, 8, kHover),
+                               dir.SolidPng("p.png", 8, 8, kPressed), dir.SolidPng("d.png", 8, 8, kDisabled));
+    }
+    SurfacePtr Draw(int w = 60, int h = 24)
+    {
+        SurfacePtr out = test::NewSurface(w, h, 0xFFFFFF);
+        CairoPtr cr(cairo_create(out.get()));
+        button.Paint(cr.get(), w, h);
+        return out;
+    }
+    test::TempFolder dir;
+    CZelBmpButton button;
+};
+
+TEST_F(BmpButton, EachStateShowsItsImage)
+{
+    LoadAll();
+    EXPECT_EQ(ColorAt(Draw().get(), 30, 12), FromRgb(kNormal));
+    button.OnMouseMove(5, 5);
+    EXPECT_EQ(ColorAt(Draw().get(), 30, 12), FromRgb(kHover));
+    button.m_bChecked = true;
+    EXPECT_EQ(ColorAt(Draw().get(), 30, 12), FromRgb(kPressed));
+    button.SetEnabled(false);
+    EXPECT_EQ(ColorAt(Draw().get(), 30, 12), FromRgb(kDisabled)) << "disabled wins over hover and checked";
+    button.SetEnabled(true);
+    button.m_bChecked = false;
+    button.OnMouseLeave();
+    EXPECT_EQ(ColorAt(Draw().get(), 30, 12), FromRgb(kNormal));
+}
+
+TEST_F(BmpButton, PressedWhileHeldInside)
+{
+    LoadAll();
+    button.OnLButtonDown(5, 5, false);
+    EXPECT_EQ(ColorAt(Draw().get(), 30, 12), FromRgb(kPressed));
+    button.OnMouseMove(200, 5);
+    EXPECT_EQ(ColorAt(Draw().get(), 30, 12), FromRgb(kNormal));
+}
+
+TEST_F(BmpButton, MissingStateImagesFallBackToNormal)
+{
+    button.LoadStateImages(dir.SolidPng("n.png", 8, 8, kNormal), dir.WidePath("none.png"), std::u16string_view{},
+                           std::nullopt);
+    button.m_bHover = true;
+    EXPECT_EQ(ColorAt(Draw().get(), 30, 12), FromRgb(kNormal));
+    button.SetEnabled(false);
+    EXPECT_EQ(ColorAt(Draw().get(), 30, 12), FromRgb(kNormal));
+}
+
+TEST_F(BmpButton, NoNormalPathLoadsNothingAndDrawsNoFace)
+{
+    LoadAll();
+    EXPECT_FALSE(button.LoadStateImages(std::nullopt, dir.SolidPng("h.png", 8, 8, kHover), std::nullopt, std::nullopt));
+    EXPECT_EQ(ColorAt(Draw().get(), 30, 12), FromRgb(0xFFFFFF));
+    EXPECT_EQ(button.CachedFace(kFaceNormal), nullptr);
+}
+
+TEST_F(BmpButton, FacesAreCachedPerStateAndRebuiltOnResizeOrReload)
+{
+    button.LoadStateImages(dir.Png("split.png", 10, 10, [](int x, int) { return x < 5 ? 0xFF0000FFu : 0xFFFF0000u; }),
+                           std::nullopt, std::nullopt, std::nullopt);
+    Draw(60, 24);
+    cairo_surface_t* first = button.CachedFace(kFaceNormal);
+    ASSERT_NE(first, nullptr);
+    Draw(60, 24);
+    EXPECT_EQ(button.CachedFace(kFaceNormal), first);
+    SurfacePtr bigger = Draw(120, 40);
+    ASSERT_NE(button.CachedFace(kFaceNormal), nullptr);
+    EXPECT_EQ(cairo_image_surface_get_width(button.CachedFace(kFaceNormal)), 120);
+    EXPECT_EQ(ColorAt(bigger.get(), 118, 38), FromRgb(0xFF0000)) << "the image is stretched again";
+    LoadAll();
+    EXPECT_EQ(button.CachedFace(kFaceNormal), nullptr);
+}
+
+TEST_F(BmpButton, DisabledTextIsGreyAndEnabledTextUsesItsColour)
+{
+    button.m_strText = u"MMMM";
+    button.m_crText = 0x0000FF;
+    button.RecreateFont();
+    auto grey = [](const Pixel& p) { return p.r == p.g && p.g == p.b && p.r >= 0x80 && p.r < 0xC0; };
+    SurfacePtr enabled = Draw(100, 30);
+    EXPECT_GT(test::CountPixels(enabled.get(), IsReddish), 10);
+    EXPECT_EQ(test::CountPixels(enabled.get(), grey), 0);
+    button.SetEnabled(false);
+    button.m_bHover = true;
+    SurfacePtr disabled = Draw(100, 30);
+    EXPECT_GT(test::CountPixels(disabled.get(), grey), 10);
+    EXPECT_EQ(test::CountPixels(disabled.get(), IsReddish), 0);
+}
+
+TEST_F(BmpButton, IconSitsLeftOfTheMeasuredText)
+{
+    button.LoadIconImage(dir.SolidPng("icon.png", 16, 16, 0x00FF00));
+    button.m_strText = u"Sign in";
+    button.RecreateFont();
+    _ZelRect text;
+    MeasureTextRect(button.m_strText, 100, &text, button.m_font.get());
+    const int iconX = (100 - text.Width() - 16 - 2) / 2;
+    SurfacePtr out = Draw(100, 30);
+    EXPECT_EQ(ColorAt(out.get(), iconX, 15), FromRgb(0x00FF00));
+    EXPECT_EQ(ColorAt(out.get(), iconX + 15, 15), FromRgb(0x00FF00));
+    EXPECT_NE(ColorAt(out.get(), iconX - 1, 15), FromRgb(0x00FF00));
+    EXPECT_EQ(ColorAt(out.get(), iconX, 6), FromRgb(0xFFFFFF)) << "icon centred vertically: rows 7 to 22";
+}
+
+TEST_F(BmpButton, UndecodableIconIsDroppedAndTextStandsAlone)
+{
+    EXPECT_TRUE(button.LoadIconImage(dir.Text("icon.ico", "junk")));
+    EXPECT_EQ(button.m_pIcon, nullptr);
+}
+
+TEST_F(BmpButton, FocusMarkOnlyWhenAskedFor)
+{
+    LoadAll();
+    button.m_bFocusForPaint = true;
+    EXPECT_EQ(ColorAt(Draw().get(), 3, 3), FromRgb(kNormal));
+    button.m_bDrawFocus = true;
+    SurfacePtr focused = Draw();
+    EXPECT_EQ(ColorAt(focused.get(), 3, 3), 0u) << "dotted mark 3 pixels inside the edge";
+    EXPECT_EQ(ColorAt(focused.get(), 2, 2), FromRgb(kNormal));
+}
+
+TEST_F(BmpButton, ClickReachesTheOwnerOnlyWhenEnabled)
+{
+    button.Create(nullptr, {0, 0, 60, 24}, 512);
+    int clicks = 0;
+    button.SetCommandSink([&](int id, int) { clicks += id == 512 ? 1 : 100; });
+    button.OnLButtonDown(5, 5, false);
+    button.OnLButtonUp(5, 5);
+    button.OnLButtonDown(5, 5, false);
+    button.OnLButtonUp(80, 5);
+    EXPECT_EQ(clicks, 1);
+    button.SetEnabled(false);
+    button.OnLButtonDown(5, 5, false);
+    button.OnLButtonUp(5, 5);
+    EXPECT_FALSE(button.OnKeyPress('a'));
+    EXPECT_EQ(clicks, 1);
+}
+
+// ---- check and radio button ----------------------------------------------------------------------
+
+class RadioStrip : public ::testing::Test {
+protected:
+    // Eight 20x20 cells of distinct greys (cell i = 0x101010 * (i + 1)), each with a magenta corner.
+    std::u16string Strip(int width = 160)
+    {
+        return dir.Png("strip.png", width, 20, [width](int x, int y) {
+            const int cell = x / (width / 8);
+            if (x % (width / 8) == 0 && y == 0)
+                return 0xFFFF00FFu;
+            return 0xFF000000u | (0x101010u * static_cast<std::uint32_t>(cell + 1));
+        });
+    }
+    SurfacePtr Draw()
+    {
+        SurfacePtr out = test::NewSurface(100, 20, 0xFFFFFF);
+        CairoPtr cr(cairo_create(out.get()));
+        radio.Paint(cr.get(), 100, 20);
+        return out;
+    }
+    test::TempFolder dir;
+    CZelRadioButton radio{CZelRadioButton::kCheckBox};
+};
+
+TEST_F(RadioStrip, CellsComeFromTheStripAndMagentaIsTransparent)
+{
+    radio.Move({10, 0, 110, 20});
+    radio.CaptureBackground(test::NewSurface(200, 40, 0x00AA00).get());
+    radio.LoadImageStrip(Strip());
+    EXPECT_EQ(radio.m_nImageWidth, 20);
+    SurfacePtr out = Draw();
+    EXPECT_EQ(ColorAt(out.get(), 10, 10), FromRgb(0x101010));
+    EXPECT_EQ(ColorAt(out.get(), 0, 0), FromRgb(0x00AA00)) << "the background shows through magenta";
+    radio.SetChecked(true);
+    EXPECT_EQ(ColorAt(Draw().get(), 10, 10), FromRgb(0x505050));
+    radio.SetEnabled(false);
+    EXPECT_EQ(ColorAt(Draw().get(), 10, 10), FromRgb(0x808080));
+}
+
+TEST_F(RadioStrip, NarrowStripRoundsCellWidthDownAndBadFileKeepsOldStrip)
+{
+    radio.LoadImageStrip(Strip(100));
+    EXPECT_EQ(radio.m_nImageWidth, 12);
+    cairo_surface_t* before = radio.m_imageList.get();
+    radio.LoadImageStrip(dir.WidePath("none.png"));
+    EXPECT_EQ(radio.m_imageList.get(), before);
+    EXPECT_EQ(radio.m_nImageWidth, 12);
+}
+
+TEST_F(RadioStrip, CellForEachState)
+{
+    EXPECT_EQ(CZelRadioButton::CellIndex(false, false, false, false), 0);
+    EXPECT_EQ(CZelRadioButton::CellIndex(false, false, false, true), 1);
+    EXPECT_EQ(CZelRadioButton::CellIndex(false, false, true, true), 2);
+    EXPECT_EQ(CZelRadioButton::CellIndex(false, true, true, true), 3);
+    EXPECT_EQ(CZelRadioButton::CellIndex(true, false, false, false), 4);
+    EXPECT_EQ(CZelRadioButton::CellIndex(true, true, false, false), 7);
+}
+
+TEST_F(RadioStrip, ClickTogglesACheckBoxButOnlyChecksARadioButton)
+{
+    radio.Move({0, 0, 100, 20});
+    radio.OnLButtonDown(1, 1, false);
+    radio.OnLButtonUp(1, 1);
+    EXPECT_TRUE(radio.IsChecked());
+    radio.OnKeyPress(' ');
+    EXPECT_FALSE(radio.IsChecked());
+
+    CZelRadioButton option(CZelRadioButton::kRadioButton);
+    option.Move({0, 0, 100, 20});
+    for (int i = 0; i < 2; ++i) {
+        option.OnLButtonDown(1, 1, false);
+        option.OnLButtonUp(1, 1);
+    }
+    EXPECT_TRUE(option.IsChecked());
+}
+
+TEST_F(RadioStrip, TextWithoutColourIsBlack)
+{
+    radio.m_strText = u"MMMM";
+    radio.RecreateFont();
+    SurfacePtr out = Draw();
+    EXPECT_GT(test::CountPixels(out.get(), [](const Pixel& p) { return p.r < 60 && p.g < 60 && p.b < 60; }), 5);
+}
+
+}  // namespace
+}  // namespace tessaly

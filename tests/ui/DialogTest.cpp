@@ -1,0 +1,397 @@
+// The skinned dialog: reading its skin, making its controls, commands, dragging, Tab order,
+// placement of template controls, the modal loop and posted messages. Needs a display (Xvfb).
+#include <gtest/gtest.h>
+
+#include <thread>
+#include <vector>
+
+#include "config/ConfigSection.h"
+#include "controls/CLabel.h"
+#include "controls/COwnedSurface.h"
+#include "controls/CSkinPicture.h"
+#include "controls/CZelBmpButton.h"
+#include "controls/CZelRadioButton.h"
+#include "skin/CZelCommonDlg.h"
+#include "ui/UiTestSupport.h"
+
+namespace tessaly {
+namespace {
+
+using test::ColorAt;
+using test::FromRgb;
+
+// A dialog that records its hooks and applies the skin of section "Test" of a given file.
+class RecordingDlg : public CZelCommonDlg {
+public:
+    explicit RecordingDlg(std::u16string file, std::u16string section = u"Test")
+        : m_file(std::move(file)), m_section(std::move(section))
+    {
+    }
+
+    std::vector<std::pair<int, int>> created;   // kind, control id (-1 for pictures)
+    std::vector<std::pair<int, std::u16string>> commands;  // kind, item text
+    int oks = 0, cancels = 0, minimizes = 0;
+    bool refuseButtons = false;
+    std::vector<std::uint32_t> messages;
+    bool found = false;
+
+protected:
+    bool OnInitDialog() override
+    {
+        found = ReadConfigSection(m_file, m_section,
+                                  [this](const xercesc::DOMElement* s, const std::u16string& d) { ParseSection(s, d); });
+        if (!found)
+            return true;
+        ApplyWindowSkin();
+        CreateLabels();
+        CreatePictures();
+        CreateButtons();
+        PlaceControl(TemplateControl(kTemplateId), u"ITEM1");
+        return true;
+    }
+    bool OnItemCreated(int kind, _DynamicItem* item) override
+    {
+        auto* control = dynamic_cast<CSkinWidget*>(item->pCtrl.get());
+        created.push_back({kind, control ? control->Id() : -2});
+        return true;
+    }
+    bool OnItemCommand(int kind, _DynamicItem* item) override
+    {
+        commands.push_back({kind, item->strName + item->strID});
+        return !(refuseButtons && kind == ITEM_BUTTON);
+    }
+    void OnOK() override { ++oks; CZelCommonDlg::OnOK(); }
+    void OnCancel() override { ++cancels; CZelCommonDlg::OnCancel(); }
+    void OnMinimize() override { ++minimizes; }
+    void OnMessage(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t) override
+    {
+        messages.push_back(msg);
+        if (msg == 0x2402)
+            EndDialog(static_cast<int>(wParam));
+    }
+
+private:
+    std::u16string m_file;
+    std::u16string m_section;
+};
+
+constexpr const char* kSkin = R"(<?xml version="1.0" encoding="UTF-8"?>
+<Root><CommonWindow><Test>
+  <WindowInfo>
+    <I ItemID="Title" Data="Skinned"/>
+    <I ItemID="SheetSize" Data="400, 300"/>
+    <I ItemID="CaptionHeight" Data="30"/>
+    <I ItemID="FontName" Data="Sans"/>
+    <I ItemID="FontSize" Data="13"/>
+    <I ItemID="FontWeight" Data="700"/>
+    <I ItemID="CheckBtnBmp" Data="strip.png"/>
+    <I ItemID="BackBmp" Data="BACK"/>
+  </WindowInfo>
+  <PosInfo>
+    <I ItemID="ITEM1" Pos="10, 40, 380, 200"/>
+    <I ItemID="LBL" Pos="5,5,50,20" Color="FF"/>
+    <I ItemID="PLAIN" Pos="60,5,50,20"/>
+  </PosInfo>
+  <DynamicInfo>
+    <LabelItem>
+      <L Name="zero" Pos="0,250,80,20"/>
+      <L Name="one" Pos="100,250,80,20" FontSize="14"/>
+      <L Name="two" Pos="200,250,80,20"/>
+    </LabelItem>
+    <ButtonItem>
+      <B ID="IDOK" Pos="0,270,40,20"/>
+      <B ID="IDCANCEL" Pos="40,270,40,20"/>
+      <B ID="IDYES" Pos="80,270,40,20"/>
+      <B ID="idno" Pos="120,270,40,20"/>
+      <B ID="Minimize" Pos="160,270,40,20"/>
+      <B ID="close" Pos="200,270,40,20"/>
+      <B ID="" Name="none" Pos="240,270,40,20"/>
+    </ButtonItem>
+    <PictureItem>
+      <P Pos="300,0,20,20" Out="junk.png"/>
+      <P Pos="320,0,20,20" Out="pic.png"/>
+    </PictureItem>
+  </DynamicInfo>
+</Test></CommonWindow></Root>
+)";
+
+class SkinnedDialog : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(EnsureUserInterface()) << "these tests need a display";
+        dir.Text("junk.png", "not an image");
+        dir.SolidPng("pic.png", 12, 12, 0x00FF00);
+        dir.Png("strip.png", 160, 20, [](int, int) { return 0xFF123456u; });
+    }
+    std::u16string Write(const std::string& backBmp = "", const std::string& extraInfo = "")
+    {
+        std::string xml = kSkin;
+        xml.replace(xml.find("BACK"), 4, backBmp);
+        xml.replace(xml.find("</WindowInfo>"), 0, extraInfo);
+        return dir.Text("VomoLoginCfg.xml", xml);
+    }
+    test::TempFolder dir;
+};
+
+TEST_F(SkinnedDialog, ControlsGetTheirIdsAndHooksRunInOrder)
+{
+    RecordingDlg dlg(Write());
+    ASSERT_TRUE(dlg.Create());
+    ASSERT_TRUE(dlg.found);
+    const std::vector<std::pair<int, int>> expected{
+        {1, 256}, {1, 257}, {1, 258}, {3, 0xFFFF}, {3, 0xFFFF}, {2, 512}, {2, 513}, {2, 514},
+        {2, 515}, {2, 516}, {2, 517}, {2, 518}};
+    EXPECT_EQ(dlg.created, expected);
+    EXPECT_EQ(dlg.Config().ButtonItems()[1].nCtrlID, 513);
+    EXPECT_EQ(dlg.Config().LabelItems()[2].nCtrlID, -1);
+    auto* one = dynamic_cast<CLabel*>(dlg.Config().LabelItems()[1].pCtrl.get());
+    auto* zero = dynamic_cast<CLabel*>(dlg.Config().LabelItems()[0].pCtrl.get());
+    ASSERT_TRUE(one && zero);
+    EXPECT_EQ(one->m_lf.nHeight, -14);
+    EXPECT_EQ(zero->m_lf.nHeight, -13) << "items without a size take the window's";
+    EXPECT_EQ(zero->m_lf.nWeight, 700);
+    EXPECT_EQ(zero->m_strText, u"zero");
+    dlg.DestroyWindow();
+}
+
+TEST_F(SkinnedDialog, ButtonActionsEndWithTheirCodes)
+{
+    struct Case {
+        int index;
+        int code;
+        int oks, cancels, minimizes;
+    };
+    const Case cases[] = {{0, 1, 1, 0, 0}, {1, 2, 0, 1, 0}, {2, 6, 0, 0, 0},
+                          {3, 7, 0, 0, 0}, {5, 2, 0, 1, 0}};
+    for (const Case& c : cases) {
+        RecordingDlg dlg(Write());
+        ASSERT_TRUE(dlg.Create());
+        EXPECT_TRUE(dlg.OnCommand(512 + c.index, 0));
+        EXPECT_TRUE(dlg.IsEnded()) << c.index;
+        EXPECT_EQ(dlg.Result(), c.code) << c.index;
+        EXPECT_EQ(dlg.oks, c.oks) << c.index;
+        EXPECT_EQ(dlg.cancels, c.cancels) << c.index;
+        dlg.DestroyWindow();
+    }
+}
+
+TEST_F(SkinnedDialog, MinimizeEmptyActionLabelsAndRefusedButtons)
+{
+    RecordingDlg dlg(Write());
+    ASSERT_TRUE(dlg.Create());
+    EXPECT_TRUE(dlg.OnCommand(516, 0));
+    EXPECT_EQ(dlg.minimizes, 1);
+    EXPECT_TRUE(dlg.OnCommand(518, 0));
+    EXPECT_TRUE(dlg.OnCommand(257, 1));
+    EXPECT_FALSE(dlg.OnCommand(259, 0)) << "no fourth label";
+    EXPECT_FALSE(dlg.OnCommand(100, 0));
+    EXPECT_FALSE(dlg.IsEnded());
+    const std::vector<std::pair<int, std::u16string>> expected{{2, u"Minimize"}, {2, u"none"}, {1, u"one"}};
+    EXPECT_EQ(dlg.commands, expected);
+
+    dlg.refuseButtons = true;
+    dlg.OnCommand(512, 0);
+    EXPECT_FALSE(dlg.IsEnded()) << "a hook returning false suppresses the action";
+    EXPECT_EQ(dlg.oks, 0);
+    dlg.DestroyWindow();
+}
+
+TEST_F(SkinnedDialog, ClicksOnSkinButtonsReachTheCommandHandling)
+{
+    RecordingDlg dlg(Write());
+    ASSERT_TRUE(dlg.Create());
+    auto* yes = dynamic_cast<CZelBmpButton*>(dlg.Config().ButtonItems()[2].pCtrl.get());
+    ASSERT_NE(yes, nullptr);
+    yes->OnLButtonDown(3, 3, false);
+    yes->OnLButtonUp(3, 3);
+    EXPECT_EQ(dlg.Result(), CZelCommonDlg::IDYES);
+    dlg.DestroyWindow();
+}
+
+TEST_F(SkinnedDialog, CaptionBandDecidesDragging)
+{
+    RecordingDlg banded(Write());
+    ASSERT_TRUE(banded.Create());
+    EXPECT_TRUE(banded.ShouldDragAt(0));
+    EXPECT_TRUE(banded.ShouldDragAt(30));
+    EXPECT_FALSE(banded.ShouldDragAt(31));
+    banded.m_bChildStyle = true;
+    EXPECT_FALSE(banded.ShouldDragAt(0));
+    banded.DestroyWindow();
+
+    std::string xml = kSkin;
+    xml.erase(xml.find("<I ItemID=\"CaptionHeight\""), std::string("<I ItemID=\"CaptionHeight\" Data=\"30\"/>").size());
+    RecordingDlg plain(dir.Text("nocaption.xml", xml));
+    ASSERT_TRUE(plain.Create());
+    EXPECT_TRUE(plain.ShouldDragAt(0));
+    EXPECT_FALSE(plain.ShouldDragAt(1));
+    plain.DestroyWindow();
+}
+
+TEST_F(SkinnedDialog, TabFollowsTheExplicitOrder)
+{
+    RecordingDlg dlg(Write());
+    ASSERT_TRUE(dlg.Create());
+    gtk_widget_show(dlg.Window());
+    auto widget = [&](int i) { return dynamic_cast<CSkinWidget*>(dlg.Config().ButtonItems()[i].pCtrl.get())->Widget(); };
+    GtkWidget *a = widget(0), *b = widget(1), *c = widget(2), *other = widget(3);
+    dlg.m_arrTabOrder = {a, b, c};
+    auto focus = [&] { return gtk_window_get_focus(GTK_WINDOW(dlg.Window())); };
+    gtk_widget_grab_focus(a);
+    dlg.MoveToNextTabItem();
+    EXPECT_EQ(focus(), b);
+    gtk_widget_grab_focus(c);
+    dlg.MoveToNextTabItem();
+    EXPECT_EQ(focus(), a);
+    gtk_widget_grab_focus(other);
+    dlg.MoveToNextTabItem();
+    EXPECT_EQ(focus(), a);
+    dlg.DestroyWindow();
+}
+
+TEST_F(SkinnedDialog, PlaceControlSkinsByClassAndNeedsAnEntry)
+{
+    RecordingDlg dlg(Write());
+    ASSERT_TRUE(dlg.Create());
+
+    CLabel coloured, plain, unplaced;
+    coloured.m_crText = 0x00FF00;
+    plain.m_crText = 0x00FF00;
+    EXPECT_TRUE(dlg.PlaceControl(coloured, u"LBL"));
+    EXPECT_EQ(coloured.Rect(), (_ZelRect{5, 5, 55, 25}));
+    EXPECT_EQ(coloured.m_crText, 0xFFu);
+    EXPECT_EQ(coloured.m_lf.nHeight, -13);
+    EXPECT_EQ(coloured.m_lf.nWeight, 700);
+    ASSERT_TRUE(coloured.m_bmpBack);
+    EXPECT_TRUE(dlg.PlaceControl(plain, u"PLAIN"));
+    EXPECT_EQ(plain.m_crText, 0x00FF00u) << "no colour keeps the label's";
+    EXPECT_EQ(plain.m_lf.nHeight, -13) << "the window font still applies";
+    EXPECT_FALSE(dlg.PlaceControl(unplaced, u"NOPE"));
+    EXPECT_EQ(unplaced.Rect(), _ZelRect{});
+    EXPECT_EQ(unplaced.m_lf.nHeight, 12);
+
+    CZelRadioButton check(CZelRadioButton::kCheckBox), neither(0);
+    EXPECT_TRUE(dlg.PlaceControl(check, u"LBL"));
+    EXPECT_EQ(check.m_nImageWidth, 20);
+    EXPECT_EQ(check.m_crText, 0xFFu);
+    EXPECT_TRUE(dlg.PlaceControl(neither, u"PLAIN"));
+    EXPECT_EQ(neither.m_imageList, nullptr);
+    EXPECT_EQ(neither.m_bmpBack, nullptr);
+    EXPECT_EQ(neither.m_crText, kNoColor);
+
+    GtkWidget* slot = dlg.TemplateControl(1000);
+    int w = 0, h = 0, x = -1, y = -1;
+    gtk_widget_get_size_request(slot, &w, &h);
+    gtk_container_child_get(GTK_CONTAINER(dlg.ClientArea()), slot, "x", &x, "y", &y, nullptr);
+    EXPECT_EQ(std::vector<int>({x, y, w, h}), std::vector<int>({10, 40, 380, 200}));
+    EXPECT_FALSE(dlg.PlaceControl(slot, u"NOPE"));
+    dlg.DestroyWindow();
+}
+
+TEST_F(SkinnedDialog, MissingBackgroundGivesButtonFaceOfSheetSize)
+{
+    RecordingDlg dlg(Write("nothing-here.png"));
+    ASSERT_TRUE(dlg.Create());
+    cairo_surface_t* back = dlg.BackgroundSurface();
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(cairo_image_surface_get_width(back), 400);
+    EXPECT_EQ(cairo_image_surface_get_height(back), 300);
+    EXPECT_EQ(ColorAt(back, 399, 299), kButtonFace);
+    EXPECT_EQ(std::string(gtk_window_get_title(GTK_WINDOW(dlg.Window()))), "Skinned");
+    dlg.DestroyWindow();
+}
+
+TEST_F(SkinnedDialog, BackgroundImageKeepsItsOwnSizeAndIsPainted)
+{
+    dir.SolidPng("back.png", 200, 100, 0x3366CC);
+    RecordingDlg dlg(Write("back.png"));
+    ASSERT_TRUE(dlg.Create());
+    EXPECT_EQ(cairo_image_surface_get_width(dlg.BackgroundSurface()), 200);
+    EXPECT_EQ(dlg.ClientWidth(), 400);
+    SurfacePtr out = test::NewSurface(400, 300, 0);
+    CairoPtr cr(cairo_create(out.get()));
+    dlg.RenderClient(cr.get());
+    EXPECT_EQ(ColorAt(out.get(), 5, 20), FromRgb(0x3366CC));
+    EXPECT_EQ(ColorAt(out.get(), 390, 20), kButtonFace) << "outside the image";
+    EXPECT_EQ(ColorAt(out.get(), 325, 5), FromRgb(0x00FF00)) << "the decodable picture";
+    dlg.DestroyWindow();
+}
+
+TEST_F(SkinnedDialog, UndecodablePictureStillGetsItsControlButDrawsNothing)
+{
+    RecordingDlg dlg(Write());
+    ASSERT_TRUE(dlg.Create());
+    _DynamicItem& junk = dlg.Config().PictureItems()[0];
+    auto* picture = dynamic_cast<CSkinPicture*>(junk.pCtrl.get());
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(junk.hGdiObj, nullptr);
+    SurfacePtr out = test::NewSurface(20, 20, 0xABCDEF);
+    CairoPtr cr(cairo_create(out.get()));
+    picture->Paint(cr.get(), 20, 20);
+    EXPECT_EQ(test::CountPixels(out.get(), [](const test::Pixel& p) { return p.Color() != 0xABCDEFu; }), 0);
+    EXPECT_NE(dlg.Config().PictureItems()[1].hGdiObj, nullptr);
+    dlg.DestroyWindow();
+}
+
+TEST_F(SkinnedDialog, WithoutSectionTheTemplateLookStays)
+{
+    RecordingDlg dlg(dir.WidePath("absent.xml"));
+    ASSERT_TRUE(dlg.Create());
+    EXPECT_FALSE(dlg.found);
+    EXPECT_EQ(std::string(gtk_window_get_title(GTK_WINDOW(dlg.Window()))), "Dialog");
+    EXPECT_EQ(dlg.ClientWidth(), 422);
+    EXPECT_EQ(dlg.ClientHeight(), 297);
+    int w = 0, h = 0;
+    gtk_widget_get_size_request(dlg.TemplateControl(1000), &w, &h);
+    EXPECT_EQ(std::make_pair(w, h), std::make_pair(411, 286));
+    EXPECT_EQ(dlg.TemplateControl(999), nullptr);
+    EXPECT_NE(dlg.XWindowId(), 0ul);
+    dlg.DestroyWindow();
+}
+
+TEST_F(SkinnedDialog, ModalLoopEndsByPostedMessageFromAnotherThread)
+{
+    RecordingDlg dlg(Write());
+    std::thread poster;
+    g_idle_add_full(G_PRIORITY_LOW, [](gpointer data) -> gboolean {
+        auto* args = static_cast<std::pair<RecordingDlg*, std::thread*>*>(data);
+        *args->second = std::thread([dlg = args->first] { dlg->PostMessage(0x2402, 7, 0); });
+        return G_SOURCE_REMOVE;
+    }, new std::pair<RecordingDlg*, std::thread*>(&dlg, &poster),
+       [](gpointer data) { delete static_cast<std::pair<RecordingDlg*, std::thread*>*>(data); });
+    EXPECT_EQ(dlg.DoModal(), 7);
+    poster.join();
+    EXPECT_EQ(dlg.messages, std::vector<std::uint32_t>{0x2402});
+    EXPECT_EQ(dlg.Window(), nullptr);
+}
+
+TEST_F(SkinnedDialog, CloseBoxCancelsAndEndBeforeTheLoopReturnsAtOnce)
+{
+    RecordingDlg closing(Write());
+    g_idle_add([](gpointer data) -> gboolean {
+        gtk_window_close(GTK_WINDOW(static_cast<RecordingDlg*>(data)->Window()));
+        return G_SOURCE_REMOVE;
+    }, &closing);
+    EXPECT_EQ(closing.DoModal(), CZelCommonDlg::IDCANCEL);
+    EXPECT_EQ(closing.cancels, 1);
+
+    RecordingDlg early(Write());
+    early.EndDialog(CZelCommonDlg::IDNO);
+    EXPECT_EQ(early.DoModal(), CZelCommonDlg::IDNO);
+}
+
+TEST_F(SkinnedDialog, MessagePostedToADialogThatIsGoneIsDropped)
+{
+    std::vector<std::uint32_t> seen;
+    {
+        RecordingDlg dlg(Write());
+        dlg.PostMessage(0x2401, 0, 0);
+    }
+    while (g_main_context_iteration(nullptr, FALSE)) {
+    }
+    SUCCEED() << "no call reached the destroyed dialog";
+}
+
+}  // namespace
+}  // namespace tessaly

@@ -1,0 +1,160 @@
+// Rendering image files into surfaces and laying text out.
+#include <gtest/gtest.h>
+
+#include "controls/ImageHelpers.h"
+#include "controls/LogFont.h"
+#include "controls/TextDrawing.h"
+#include "ui/UiTestSupport.h"
+
+namespace tessaly {
+namespace {
+
+using test::ColorAt;
+using test::FromRgb;
+using test::PixelAt;
+
+class ImageRendering : public ::testing::Test {
+protected:
+    test::TempFolder dir;
+};
+
+TEST_F(ImageRendering, EmptySizeKeepsOwnSizeOtherwiseStretchesIgnoringAspect)
+{
+    // Left half red, right half blue, so stretching shows where each half lands.
+    auto path = dir.Png("halves.png", 20, 10, [](int x, int) { return x < 10 ? 0xFFFF0000u : 0xFF0000FFu; });
+    SurfacePtr own;
+    LoadImageToBitmap(own, _ZelRect{}, path, kNoColor);
+    ASSERT_TRUE(own);
+    EXPECT_EQ(cairo_image_surface_get_width(own.get()), 20);
+    EXPECT_EQ(cairo_image_surface_get_height(own.get()), 10);
+
+    SurfacePtr scaled;
+    LoadImageToBitmap(scaled, _ZelRect{7, 9, 107, 59}, path, kNoColor);  // position does not matter
+    ASSERT_TRUE(scaled);
+    EXPECT_EQ(cairo_image_surface_get_width(scaled.get()), 100);
+    EXPECT_EQ(cairo_image_surface_get_height(scaled.get()), 50);
+    EXPECT_EQ(ColorAt(scaled.get(), 2, 2), FromRgb(0xFF0000));
+    EXPECT_EQ(ColorAt(scaled.get(), 97, 47), FromRgb(0x0000FF));
+    EXPECT_EQ(PixelAt(scaled.get(), 99, 49).a, 255u) << "edges must not fade into transparency";
+}
+
+TEST_F(ImageRendering, FillColourShowsThroughTransparentPixelsOnly)
+{
+    auto path = dir.Png("half-clear.png", 8, 4, [](int x, int) { return x < 4 ? 0x00000000u : 0xFF00FF00u; });
+    SurfacePtr filled;
+    LoadImageToBitmap(filled, _ZelRect{}, path, kMagenta);
+    ASSERT_TRUE(filled);
+    EXPECT_EQ(ColorAt(filled.get(), 1, 1), kMagenta);
+    EXPECT_EQ(ColorAt(filled.get(), 6, 1), FromRgb(0x00FF00));
+
+    SurfacePtr unfilled;
+    LoadImageToBitmap(unfilled, _ZelRect{}, path, kNoColor);
+    EXPECT_EQ(PixelAt(unfilled.get(), 1, 1).a, 0u);
+}
+
+TEST_F(ImageRendering, FileThatCannotBeDecodedLeavesPreviousBitmap)
+{
+    SurfacePtr bitmap = test::NewSurface(3, 3, 0x123456);
+    cairo_surface_t* before = bitmap.get();
+    LoadImageToBitmap(bitmap, _ZelRect{}, dir.WidePath("missing.png"), kNoColor);
+    EXPECT_EQ(bitmap.get(), before);
+    LoadImageToBitmap(bitmap, _ZelRect{}, dir.Text("garbage.png", "this is not an image"), kNoColor);
+    EXPECT_EQ(bitmap.get(), before);
+    LoadImageToBitmap(bitmap, _ZelRect{}, u"", kNoColor);
+    EXPECT_EQ(bitmap.get(), before);
+    EXPECT_EQ(ColorAt(bitmap.get(), 1, 1), 0x123456u);
+}
+
+TEST_F(ImageRendering, BackslashInConfiguredNameIsAFolderSeparator)
+{
+    dir.SolidPng("skin/pic.png", 4, 4, 0x00FF00);
+    EXPECT_TRUE(LoadDecodedImage(dir.WidePath() + u"skin\\pic.png"));
+}
+
+TEST_F(ImageRendering, MagentaBecomesTransparentAndNothingElse)
+{
+    SurfacePtr s = test::NewSurface(2, 1, kMagenta);
+    {
+        CairoPtr cr(cairo_create(s.get()));
+        cairo_rectangle(cr.get(), 1, 0, 1, 1);
+        cairo_set_source_rgb(cr.get(), 1.0, 0.0, 0.996);  // one step away from magenta
+        cairo_fill(cr.get());
+    }
+    MakeColorTransparent(s.get(), kMagenta);
+    EXPECT_EQ(PixelAt(s.get(), 0, 0).a, 0u);
+    EXPECT_EQ(PixelAt(s.get(), 1, 0).a, 255u);
+}
+
+TEST(TextLayout, MeasureWrapsAtWordsAndReportsWidestLine)
+{
+    _WindowFont lf;
+    lf.nHeight = -14;
+    FontDescPtr font = MakeFontDescription(lf);
+    _ZelRect one, wrapped, empty;
+    MeasureTextRect(u"word", 500, &one, font.get());
+    MeasureTextRect(u"word word word word word word", 60, &wrapped, font.get());
+    MeasureTextRect(u"", 80, &empty, font.get());
+    EXPECT_GT(one.Width(), 0);
+    EXPECT_LT(one.Width(), 500) << "the width shrinks to the text";
+    EXPECT_LE(wrapped.Width(), 60);
+    EXPECT_GE(wrapped.Height(), 3 * one.Height());
+    EXPECT_EQ(empty.Height(), 0);
+}
+
+TEST(TextLayout, FaceNamesAreCutTo31CharactersAndSizesFollowTheHeight)
+{
+    _WindowFont lf;
+    SetFontFace(lf, std::u16string(40, u'x'));
+    EXPECT_EQ(lf.strFaceName.size(), 31u);
+    lf.nHeight = -20;
+    FontDescPtr big = MakeFontDescription(lf);
+    EXPECT_EQ(pango_font_description_get_size(big.get()), 20 * PANGO_SCALE);
+    lf.nHeight = 0;
+    FontDescPtr def = MakeFontDescription(lf);
+    EXPECT_EQ(pango_font_description_get_size(def.get()), kDefaultFontPixels * PANGO_SCALE);
+}
+
+// Rows that hold any dark pixel, as bands of consecutive rows.
+std::vector<std::pair<int, int>> InkBands(cairo_surface_t* s)
+{
+    std::vector<std::pair<int, int>> bands;
+    for (int y = 0; y < cairo_image_surface_get_height(s); ++y) {
+        bool ink = false;
+        for (int x = 0; x < cairo_image_surface_get_width(s) && !ink; ++x)
+            ink = PixelAt(s, x, y).r < 128;
+        if (ink && (bands.empty() || bands.back().second != y - 1))
+            bands.push_back({y, y});
+        else if (ink)
+            bands.back().second = y;
+    }
+    return bands;
+}
+
+TEST(TextLayout, LineBreaksGiveSeparateLinesAndSingleLineCentresVertically)
+{
+    _WindowFont lf;
+    lf.nHeight = -12;
+    FontDescPtr font = MakeFontDescription(lf);
+    SurfacePtr twoLines = test::NewSurface(120, 80, 0xFFFFFF);
+    {
+        CairoPtr cr(cairo_create(twoLines.get()));
+        DrawTextInRect(cr.get(), u"Upper\r\nLower", font.get(), false, {0, 0, 120, 80},
+                       textformat::kWordBreak | textformat::kVCenter, 0);
+    }
+    auto bands = InkBands(twoLines.get());
+    ASSERT_EQ(bands.size(), 2u);
+    EXPECT_LT(bands[0].first, 6) << "vertical centring applies to single lines only";
+
+    SurfacePtr single = test::NewSurface(120, 80, 0xFFFFFF);
+    {
+        CairoPtr cr(cairo_create(single.get()));
+        DrawTextInRect(cr.get(), u"Middle", font.get(), false, {0, 0, 120, 80},
+                       textformat::kSingleLine | textformat::kVCenter | textformat::kCenter, 0);
+    }
+    bands = InkBands(single.get());
+    ASSERT_EQ(bands.size(), 1u);
+    EXPECT_NEAR((bands[0].first + bands[0].second) / 2, 40, 6);
+}
+
+}  // namespace
+}  // namespace tessaly

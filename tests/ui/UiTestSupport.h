@@ -1,0 +1,106 @@
+#pragma once
+// Helpers of the user-interface tests: a private temporary folder, PNG files drawn on the spot and
+// pixel reads from cairo image surfaces.
+#include <cairo.h>
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+
+#include "controls/GuiHandles.h"
+#include "controls/ImageHelpers.h"
+#include "controls/SkinColor.h"
+#include "support/WideText.h"
+
+namespace tessaly::test {
+
+struct Pixel {
+    unsigned r = 0, g = 0, b = 0, a = 0;
+    ZelColor Color() const { return MakeZelColor(r, g, b); }
+    bool operator==(const Pixel&) const = default;
+};
+
+inline Pixel PixelAt(cairo_surface_t* surface, int x, int y)
+{
+    cairo_surface_flush(surface);
+    const unsigned char* data = cairo_image_surface_get_data(surface);
+    const int stride = cairo_image_surface_get_stride(surface);
+    const std::uint32_t v = *reinterpret_cast<const std::uint32_t*>(data + y * stride + x * 4);
+    return Pixel{(v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF, v >> 24};
+}
+
+inline ZelColor ColorAt(cairo_surface_t* surface, int x, int y) { return PixelAt(surface, x, y).Color(); }
+
+// Counts the pixels for which `match` holds.
+inline int CountPixels(cairo_surface_t* surface, const std::function<bool(const Pixel&)>& match)
+{
+    int count = 0;
+    for (int y = 0; y < cairo_image_surface_get_height(surface); ++y)
+        for (int x = 0; x < cairo_image_surface_get_width(surface); ++x)
+            count += match(PixelAt(surface, x, y)) ? 1 : 0;
+    return count;
+}
+
+inline SurfacePtr NewSurface(int width, int height, ZelColor fill)
+{
+    return MakeSolidSurface(width, height, fill);
+}
+
+class TempFolder {
+public:
+    TempFolder()
+    {
+        char pattern[] = "/tmp/tessaly-ui-XXXXXX";
+        m_path = mkdtemp(pattern);
+    }
+    ~TempFolder() { std::filesystem::remove_all(m_path); }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    std::string Path(const std::string& name = {}) const { return m_path + "/" + name; }
+    std::u16string WidePath(const std::string& name = {}) const { return FromUtf8(Path(name)); }
+
+    // A PNG of width x height; `paint` receives x, y and returns 0xAARRGGBB (non-premultiplied).
+    std::u16string Png(const std::string& name, int width, int height,
+                       const std::function<std::uint32_t(int, int)>& paint) const
+    {
+        std::filesystem::create_directories(std::filesystem::path(Path(name)).parent_path());
+        SurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
+        unsigned char* data = cairo_image_surface_get_data(surface.get());
+        const int stride = cairo_image_surface_get_stride(surface.get());
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                const std::uint32_t argb = paint(x, y);
+                const unsigned a = argb >> 24;
+                auto pre = [a](unsigned c) { return c * a / 255; };
+                *reinterpret_cast<std::uint32_t*>(data + y * stride + x * 4) =
+                    (a << 24) | (pre((argb >> 16) & 0xFF) << 16) | (pre((argb >> 8) & 0xFF) << 8) | pre(argb & 0xFF);
+            }
+        cairo_surface_mark_dirty(surface.get());
+        cairo_surface_write_to_png(surface.get(), Path(name).c_str());
+        return WidePath(name);
+    }
+
+    std::u16string SolidPng(const std::string& name, int width, int height, std::uint32_t rgb) const
+    {
+        return Png(name, width, height, [rgb](int, int) { return 0xFF000000u | rgb; });
+    }
+
+    std::u16string Text(const std::string& name, const std::string& content) const
+    {
+        std::filesystem::create_directories(std::filesystem::path(Path(name)).parent_path());
+        std::ofstream(Path(name)) << content;
+        return WidePath(name);
+    }
+
+private:
+    std::string m_path;
+};
+
+// 0xRRGGBB as written in the PNG helpers, as the skin's colour value.
+constexpr ZelColor FromRgb(std::uint32_t rgb) { return MakeZelColor(rgb >> 16, rgb >> 8, rgb); }
+
+}  // namespace tessaly::test

@@ -1,0 +1,96 @@
+// tessaly-skin-preview --config DIR --section NAME --out FILE.png
+// Builds a skinned window from the configuration folder DIR (its VomoLoginCfg.xml), the way the
+// library does, and writes what its client area shows to a PNG file. Nobody needs to be at the
+// keyboard; a display is needed (an X server such as Xvfb).
+#include <cairo.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "config/ConfigSection.h"
+#include "controls/GuiHandles.h"
+#include "skin/CZelCommonDlg.h"
+#include "support/WideText.h"
+
+namespace {
+
+using namespace tessaly;
+
+class CSkinPreviewDlg : public CZelCommonDlg {
+public:
+    CSkinPreviewDlg(std::u16string file, std::u16string section)
+        : m_file(std::move(file)), m_section(std::move(section))
+    {
+    }
+    bool SectionFound() const { return m_found; }
+
+protected:
+    bool OnInitDialog() override
+    {
+        m_found = ReadConfigSection(m_file, m_section, [this](const xercesc::DOMElement* s, const std::u16string& dir) {
+            ParseSection(s, dir);
+        });
+        if (!m_found)
+            return true;
+        ApplyWindowSkin();
+        CreateLabels();
+        CreatePictures();
+        CreateButtons();
+        PlaceControl(TemplateControl(kTemplateId), u"ITEM1");
+        return true;
+    }
+
+private:
+    std::u16string m_file;
+    std::u16string m_section;
+    bool m_found = false;
+};
+
+int Usage()
+{
+    std::fprintf(stderr, "usage: tessaly-skin-preview --config DIR --section NAME --out FILE.png\n");
+    return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    std::string configDir, section, out;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        if (std::strcmp(argv[i], "--config") == 0)
+            configDir = argv[i + 1];
+        else if (std::strcmp(argv[i], "--section") == 0)
+            section = argv[i + 1];
+        else if (std::strcmp(argv[i], "--out") == 0)
+            out = argv[i + 1];
+        else
+            return Usage();
+    }
+    if (argc % 2 == 0 || configDir.empty() || section.empty() || out.empty())
+        return Usage();
+    if (configDir.back() != '/')
+        configDir += '/';
+
+    CSkinPreviewDlg dialog(FromUtf8(configDir + "VomoLoginCfg.xml"), FromUtf8(section));
+    if (!dialog.Create()) {
+        std::fprintf(stderr, "tessaly-skin-preview: no display, the window cannot be made\n");
+        return 2;
+    }
+    if (!dialog.SectionFound())
+        std::fprintf(stderr, "tessaly-skin-preview: section \"%s\" not found in %sVomoLoginCfg.xml; "
+                             "showing the template look\n", section.c_str(), configDir.c_str());
+
+    SurfacePtr image(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, dialog.ClientWidth(), dialog.ClientHeight()));
+    {
+        CairoPtr cr(cairo_create(image.get()));
+        dialog.RenderClient(cr.get());
+    }
+    dialog.DestroyWindow();
+    if (cairo_surface_write_to_png(image.get(), out.c_str()) != CAIRO_STATUS_SUCCESS) {
+        std::fprintf(stderr, "tessaly-skin-preview: cannot write %s\n", out.c_str());
+        return 3;
+    }
+    return 0;
+}
