@@ -172,7 +172,9 @@ void CVomoLogin::TraceMaskedUrl(const std::u16string& url) const
 std::u16string CVomoLogin::MaskPasswordInUrl(std::u16string_view url, std::u16string_view secretValue)
 {
     std::u16string masked(url);
-    const std::size_t key = AsciiLower(url).find(kPasswordKey);
+    std::u16string lower = AsciiLower(url);
+    WipeOnExit<std::u16string> wipeLower(lower);
+    const std::size_t key = lower.find(kPasswordKey);
     if (key != std::u16string::npos) {
         const std::size_t valueStart = key + kPasswordKey.size();
         const std::size_t amp = masked.find(u'&', key);
