@@ -96,7 +96,8 @@ constexpr const char* kSkin = R"(<?xml version="1.0" encoding="UTF-8"?>
     <LabelItem>
       <L Name="zero" Pos="0,250,80,20"/>
       <L Name="one" Pos="100,250,80,20" FontSize="14"/>
-      <L Name="two" Pos="200,250,80,20"/>
+      <L Name="two" Pos="200,250,80,20" Cursor="hand.cur"/>
+      <L Name="three" Pos="300,250,80,20" Cursor="absent.cur"/>
     </LabelItem>
     <ButtonItem>
       <B ID="IDOK" Pos="0,270,40,20"/>
@@ -123,6 +124,7 @@ protected:
         dir.Text("junk.png", "not an image");
         dir.SolidPng("pic.png", 12, 12, 0x00FF00);
         dir.Png("strip.png", 160, 20, [](int, int) { return 0xFF123456u; });
+        std::filesystem::copy_file(TESSALY_OUT_DIR "/Config/skin/hand.cur", dir.Path("hand.cur"));
     }
     std::u16string Write(const std::string& backBmp = "", const std::string& extraInfo = "")
     {
@@ -140,7 +142,7 @@ TEST_F(SkinnedDialog, ControlsGetTheirIdsAndHooksRunInOrder)
     ASSERT_TRUE(dlg.Create());
     ASSERT_TRUE(dlg.found);
     const std::vector<std::pair<int, int>> expected{
-        {1, 256}, {1, 257}, {1, 258}, {3, 0xFFFF}, {3, 0xFFFF}, {2, 512}, {2, 513}, {2, 514},
+        {1, 256}, {1, 257}, {1, 258}, {1, 259}, {3, 0xFFFF}, {3, 0xFFFF}, {2, 512}, {2, 513}, {2, 514},
         {2, 515}, {2, 516}, {2, 517}, {2, 518}};
     EXPECT_EQ(dlg.created, expected);
     EXPECT_EQ(dlg.Config().ButtonItems()[1].nCtrlID, 513);
@@ -152,6 +154,10 @@ TEST_F(SkinnedDialog, ControlsGetTheirIdsAndHooksRunInOrder)
     EXPECT_EQ(zero->m_lf.nHeight, -13) << "items without a size take the window's";
     EXPECT_EQ(zero->m_lf.nWeight, 700);
     EXPECT_EQ(zero->m_strText, u"zero");
+    auto label = [&](int i) { return dynamic_cast<CLabel*>(dlg.Config().LabelItems()[i].pCtrl.get()); };
+    EXPECT_NE(label(2)->m_hCursor, nullptr);
+    EXPECT_EQ(label(3)->m_hCursor, nullptr) << "a missing cursor file leaves the default cursor";
+    EXPECT_EQ(label(0)->m_hCursor, nullptr);
     dlg.DestroyWindow();
 }
 
@@ -184,7 +190,7 @@ TEST_F(SkinnedDialog, MinimizeEmptyActionLabelsAndRefusedButtons)
     EXPECT_EQ(dlg.minimizes, 1);
     EXPECT_TRUE(dlg.OnCommand(518, 0));
     EXPECT_TRUE(dlg.OnCommand(257, 1));
-    EXPECT_FALSE(dlg.OnCommand(259, 0)) << "no fourth label";
+    EXPECT_FALSE(dlg.OnCommand(260, 0)) << "no fifth label";
     EXPECT_FALSE(dlg.OnCommand(100, 0));
     EXPECT_FALSE(dlg.IsEnded());
     const std::vector<std::pair<int, std::u16string>> expected{{2, u"Minimize"}, {2, u"none"}, {1, u"one"}};
