@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Draws the images of the default skin of the sign-in helper window into <out>/skin/:
-# window background, logo, icon, status cursor, title-band buttons, the footer push button and the
+# window background, logo, icon, status and link cursors, title-band buttons, the footer push button and the
 # check/radio strips. Everything is drawn from shapes here, so the skin is entirely the project's own.
 # Usage: make-skin.sh <output folder>
 set -euo pipefail
@@ -47,6 +47,13 @@ logo 24 "$tmp/logo24.png"
 for s in 16 32 48 256; do logo $s "$tmp/logo$s.png"; done
 "$IM" "$tmp/logo16.png" "$tmp/logo32.png" "$tmp/logo48.png" "$tmp/logo256.png" "$skin/tessaly.ico"
 
+# The image writer stores an icon directory: mark the file as a cursor (type 2 at byte 2) and write the
+# hot spot (x, y as two little-endian 16-bit numbers, given as printf escapes) at bytes 10-13.
+mark_cursor() { # file hotspot-bytes
+  printf '\x02\x00' | dd of="$1" bs=1 seek=2 conv=notrunc status=none
+  printf '%b' "$2" | dd of="$1" bs=1 seek=10 conv=notrunc status=none
+}
+
 # --- status cursor: an arrow with a small progress ring, hot spot at the arrow's tip ----------------------
 arrow="polygon 1,1 1,21 6,16 10,25 13,24 9,15 15,15"
 "$IM" -size 32x32 xc:none \
@@ -55,10 +62,18 @@ arrow="polygon 1,1 1,21 6,16 10,25 13,24 9,15 15,15"
   -stroke '#2A6DB5' -draw "path 'M 23,17 A 6,6 0 1,1 17,23'" \
   "$tmp/busy.png"
 "$IM" "$tmp/busy.png" "CUR:$skin/busy.cur"
-# The writer stores an icon directory: mark it as a cursor (type 2 at byte 2) and put the hot spot
-# (x 1, y 1: the arrow's tip) at bytes 10-13 of the directory entry, little-endian.
-printf '\x02\x00' | dd of="$skin/busy.cur" bs=1 seek=2 conv=notrunc status=none
-printf '\x01\x00\x01\x00' | dd of="$skin/busy.cur" bs=1 seek=10 conv=notrunc status=none
+mark_cursor "$skin/busy.cur" '\x01\x00\x01\x00'
+
+# --- link cursor: a pointing hand, hot spot at the finger tip (for skins that add link labels) ----------
+hand="roundrectangle 9,1 14,19 2,2 roundrectangle 14,9 18,19 2,2 roundrectangle 18,10 22,19 2,2
+      roundrectangle 22,11 26,20 2,2 roundrectangle 9,14 26,27 4,4 polygon 9,20 4,14 2,16 8,25"
+"$IM" -size 32x32 xc:none +antialias \
+  -fill black -stroke black -strokewidth 2 -draw "$hand" \
+  -fill white -stroke none -draw "$hand" \
+  -stroke black -strokewidth 1 -draw "line 14,12 14,18 line 18,13 18,18 line 22,14 22,18" \
+  "$tmp/hand.png"
+"$IM" "$tmp/hand.png" "CUR:$skin/hand.cur"
+mark_cursor "$skin/hand.cur" '\x0b\x00\x01\x00'
 
 # --- title-band buttons: 46 x 40, the band's own gradient with a glyph ----------------------------------
 band_button() { # file overlay glyph-colour glyph
