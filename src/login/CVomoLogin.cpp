@@ -74,23 +74,8 @@ void CVomoLogin::LoadLoginConfig()
 int CVomoLogin::LoginService(PreLoginRequest* request, PreLoginResult* result)
 {
     g_LogTrace.Trace(4, u"Enter Fun CVomoLogin::LoginService");
-
-    std::u16string password;
-    WipeOnExit<std::u16string> wipePassword(password);
-    DecipherPassword(&password, ReadHostString(request->m_strPassword));
-
-    std::u16string address;
-    GetLocalIpAddress(&address);
-
-    std::u16string url;
-    ReadIniString(u"WebUrl", u"VomoLoginUrl", u"", &url, GetConfigDir(LibraryInstance()) + u"orvane.cfg", 1024);
-
-    // The service address goes in as configured; the three values are percent-encoded so that none
-    // of them can add or change a parameter of the request.
     WipeOnExit<std::u16string> wipeSecret(m_strTraceSecret);
-    m_strTraceSecret = PercentEncode(password);
-    std::u16string requestUrl = SafeFormat(Item(u"LoginPatern"), {url, PercentEncode(ReadHostString(request->m_strUserName)),
-                                                                  m_strTraceSecret, PercentEncode(address)});
+    std::u16string requestUrl = BuildRequestUrl(*request);
     WipeOnExit<std::u16string> wipeRequest(requestUrl);
 
     std::u16string reply;
@@ -100,6 +85,25 @@ int CVomoLogin::LoginService(PreLoginRequest* request, PreLoginResult* result)
     WriteHostString(&request->m_strPassword, Item(u"Pwd"));
     g_LogTrace.Trace(4, u"Exit  Fun CVomoLogin::LoginService, Ret is %d", accepted);
     return accepted;
+}
+
+std::u16string CVomoLogin::BuildRequestUrl(const PreLoginRequest& request)
+{
+    std::u16string password;
+    WipeOnExit<std::u16string> wipePassword(password);
+    DecipherPassword(&password, ReadHostString(request.m_strPassword));
+
+    std::u16string address;
+    GetLocalIpAddress(&address);
+
+    std::u16string url;
+    ReadIniString(u"WebUrl", u"VomoLoginUrl", u"", &url, GetConfigDir(LibraryInstance()) + u"orvane.cfg", 1024);
+
+    // The service address goes in as configured; the three values are percent-encoded so that none
+    // of them can add or change a parameter of the request.
+    m_strTraceSecret = PercentEncode(password);
+    const std::u16string user = PercentEncode(ReadHostString(request.m_strUserName));
+    return SafeFormat(Item(u"LoginPatern"), {url, user, m_strTraceSecret, PercentEncode(address)});
 }
 
 int CVomoLogin::QLRequestNet(const std::u16string& url, std::u16string* reply)

@@ -50,6 +50,10 @@ public:
     static std::u16string MaskPasswordInUrl(std::u16string_view url, std::u16string_view secretValue);
 
 private:
+    // Deciphers the password, finds the local address and service address, and formats the pattern.
+    // Keeps the encoded password in m_strTraceSecret for the trace.
+    std::u16string BuildRequestUrl(const PreLoginRequest& request);
+
     // The configured text for `itemId`, or empty.
     std::u16string Item(std::u16string_view itemId) const;
 
