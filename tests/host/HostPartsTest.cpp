@@ -1,0 +1,194 @@
+// The pieces of the stand-in host on their own: settings editing, the window message list, the
+// shared data block and the close message.
+
+#include "HostWindowList.h"
+#include "IniEdit.h"
+#include "SharedBlock.h"
+#include "WindowCloser.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+namespace tessaly::host {
+namespace {
+
+TEST(IniEditTest, RewritesOnlyTheKeyOfTheRightSection)
+{
+    const std::string text = "; product settings\n[Other]\nVomoLoginUrl=keep\n[weburl]\n  vomologinurl = old \n"
+                             "PreLoginFromInternet=http://x\n\n[Tail]\nA=1\n";
+    EXPECT_EQ(SetIniValue(text, "WebUrl", "VomoLoginUrl", "http://new"),
+              "; product settings\n[Other]\nVomoLoginUrl=keep\n[weburl]\nVomoLoginUrl=http://new\n"
+              "PreLoginFromInternet=http://x\n\n[Tail]\nA=1\n");
+}
+
+TEST(IniEditTest, AddsMissingKeysAndSections)
+{
+    EXPECT_EQ(SetIniValue("[WebUrl]\nA=1\n\n[Next]\nB=2\n", "WebUrl", "C", "3"), "[WebUrl]\nA=1\nC=3\n\n[Next]\nB=2\n");
+    EXPECT_EQ(SetIniValue("[WebUrl]\nA=1", "WebUrl", "C", "3"), "[WebUrl]\nA=1\nC=3\n");
+    EXPECT_EQ(SetIniValue("[Other]\nA=1", "WebUrl", "C", "3"), "[Other]\nA=1\n[WebUrl]\nC=3\n");
+    EXPECT_EQ(SetIniValue("", "WebUrl", "C", "3"), "[WebUrl]\nC=3\n");
+    EXPECT_EQ(SetIniValue("[WebUrl]\r\n;C=commented\r\n", "WebUrl", "C", "3"), "[WebUrl]\r\n;C=commented\r\nC=3\r\n")
+        << "a commented-out key is not the key, and the file's line endings are kept";
+}
+
+TEST(HostWindowListTest, OffersOnlyCloseEntriesOfAConsistentList)
+{
+    HostWindowList list;
+    EXPECT_TRUE(list.CloseTargets().empty());
+    TessalyWndMsgList* raw = list.Address();
+    raw->items = static_cast<TessalyWndMsgItem*>(std::malloc(4 * sizeof(TessalyWndMsgItem)));
+    raw->capacity = 4;
+    raw->items[0] = {TESSALY_WM_PRELOGIN_CLOSE, 0x400001};
+    raw->items[1] = {TESSALY_WM_PRELOGIN_INFO_DONE, 0x400002};
+    raw->items[2] = {TESSALY_WM_PRELOGIN_CLOSE, 0x400003};
+    raw->count = 3;
+    EXPECT_EQ(list.CloseTargets(), (std::vector<std::uint32_t>{0x400001, 0x400003}));
+    raw->count = 5;  // a count beyond the storage is never trusted
+    EXPECT_TRUE(list.CloseTargets().empty());
+    raw->count = 3;
+}  // the list frees the storage the library side allocated
+
+// The name of the block is fixed, so this test shares it with anything else on the machine; CTest
+// runs it under a resource lock.
+TEST(SharedBlockTest, PublishesTheListAddressAndWithdrawsIt)
+{
+    TessalyWndMsgList list{};
+    std::string error, note;
+    {
+        const auto block = SharedBlock::Publish(&list, error, note);
+        ASSERT_TRUE(block) << error;
+        const int fd = shm_open(TESSALY_SHARED_BLOCK_NAME, O_RDONLY, 0);
+        ASSERT_GE(fd, 0);
+        struct stat info {};
+        ASSERT_EQ(fstat(fd, &info), 0);
+        EXPECT_EQ(info.st_size, TESSALY_SHARED_BLOCK_SIZE);
+        EXPECT_EQ(info.st_mode & 0777, 0600u);
+        void* view = mmap(nullptr, TESSALY_SHARED_BLOCK_SIZE, PROT_READ, MAP_SHARED, fd, 0);
+        close(fd);
+        ASSERT_NE(view, MAP_FAILED);
+        std::uint64_t published = 0;
+        std::memcpy(&published, static_cast<char*>(view) + TESSALY_SHARED_LIST_OFFSET, sizeof published);
+        EXPECT_EQ(published, reinterpret_cast<std::uintptr_t>(&list));
+        munmap(view, TESSALY_SHARED_BLOCK_SIZE);
+    }
+    EXPECT_LT(shm_open(TESSALY_SHARED_BLOCK_NAME, O_RDONLY, 0), 0) << "the block is gone with its host";
+}
+
+TEST(SharedBlockTest, TakesOverABlockLeftBehind)
+{
+    const int stale = shm_open(TESSALY_SHARED_BLOCK_NAME, O_RDWR | O_CREAT, 0600);
+    ASSERT_GE(stale, 0);
+    ASSERT_EQ(ftruncate(stale, 16), 0) << "even a block of the wrong size";
+    close(stale);
+    TessalyWndMsgList list{};
+    std::string error, note;
+    {
+        const auto block = SharedBlock::Publish(&list, error, note);
+        ASSERT_TRUE(block) << error;
+        EXPECT_FALSE(note.empty());
+    }
+    EXPECT_LT(shm_open(TESSALY_SHARED_BLOCK_NAME, O_RDONLY, 0), 0);
+}
+
+// A window of our own on the X display, and the close messages it receives.
+class CloseMessageTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!std::getenv("DISPLAY"))
+            GTEST_SKIP() << "needs an X display (the suite runs under xvfb-run)";
+        // The X server resets when its last client leaves, and refuses connections meanwhile.
+        for (int attempt = 0; attempt < 50; ++attempt, usleep(50000)) {
+            m_conn.reset(xcb_connect(nullptr, nullptr));
+            if (!xcb_connection_has_error(m_conn.get()))
+                break;
+        }
+        ASSERT_FALSE(xcb_connection_has_error(m_conn.get()));
+        const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(m_conn.get())).data;
+        m_window = xcb_generate_id(m_conn.get());
+        xcb_create_window(m_conn.get(), XCB_COPY_FROM_PARENT, m_window, screen->root, 0, 0, 10, 10, 0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
+        xcb_flush(m_conn.get());
+        const char* name = TESSALY_WINDOW_MESSAGE_ATOM;
+        std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> atom(
+            xcb_intern_atom_reply(m_conn.get(), xcb_intern_atom(m_conn.get(), 0, std::strlen(name), name), nullptr),
+            &std::free);
+        ASSERT_TRUE(atom);
+        m_atom = atom->atom;
+    }
+
+    // The close messages that reach our window within the time given.
+    int ReceivedCloseMessages(std::chrono::milliseconds within)
+    {
+        int received = 0;
+        const auto deadline = std::chrono::steady_clock::now() + within;
+        while (std::chrono::steady_clock::now() < deadline) {
+            std::unique_ptr<xcb_generic_event_t, decltype(&std::free)> event(xcb_poll_for_event(m_conn.get()), &std::free);
+            if (!event) {
+                usleep(10000);
+                continue;
+            }
+            if ((event->response_type & 0x7F) != XCB_CLIENT_MESSAGE)
+                continue;
+            const auto* message = reinterpret_cast<xcb_client_message_event_t*>(event.get());
+            EXPECT_EQ(message->window, m_window);
+            EXPECT_EQ(message->type, m_atom);
+            EXPECT_EQ(message->format, 32);
+            EXPECT_EQ(message->data.data32[0], TESSALY_WM_PRELOGIN_CLOSE);
+            ++received;
+        }
+        return received;
+    }
+
+    struct Disconnect {
+        void operator()(xcb_connection_t* c) const { xcb_disconnect(c); }
+    };
+    std::unique_ptr<xcb_connection_t, Disconnect> m_conn;
+    xcb_window_t m_window = 0;
+    xcb_atom_t m_atom = 0;
+};
+
+TEST_F(CloseMessageTest, ListedWindowsAreClosedWhenTheTimeIsUp)
+{
+    HostWindowList list;
+    TessalyWndMsgList* raw = list.Address();
+    raw->items = static_cast<TessalyWndMsgItem*>(std::malloc(2 * sizeof(TessalyWndMsgItem)));
+    raw->capacity = 2;
+    raw->items[0] = {TESSALY_WM_PRELOGIN_CLOSE, m_window};
+    raw->items[1] = {TESSALY_WM_PRELOGIN_CLOSE, 0x7FFFFF};  // a window that does not exist: harmless
+    raw->count = 2;
+    std::vector<std::string> reports;
+    {
+        WindowCloser closer(list, std::chrono::milliseconds(100), [&](const std::string& r) { reports.push_back(r); });
+        EXPECT_EQ(ReceivedCloseMessages(std::chrono::milliseconds(1500)), 1);
+    }
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_NE(reports[0].find("2 window(s)"), std::string::npos) << reports[0];
+}
+
+TEST_F(CloseMessageTest, ACancelledTimerSendsNothing)
+{
+    HostWindowList list;
+    TessalyWndMsgList* raw = list.Address();
+    raw->items = static_cast<TessalyWndMsgItem*>(std::malloc(sizeof(TessalyWndMsgItem)));
+    raw->capacity = 1;
+    raw->items[0] = {TESSALY_WM_PRELOGIN_CLOSE, m_window};
+    raw->count = 1;
+    int reports = 0;
+    {
+        WindowCloser closer(list, std::chrono::seconds(30), [&](const std::string&) { ++reports; });
+    }  // the window closed on its own before the time was up
+    EXPECT_EQ(ReceivedCloseMessages(std::chrono::milliseconds(300)), 0);
+    EXPECT_EQ(reports, 0);
+}
+
+}  // namespace
+}  // namespace tessaly::host
