@@ -1,0 +1,207 @@
+#include "redirect/CRedirectDlg.h"
+
+#include "config/CXMLDocument.h"
+#include "platform/FilePaths.h"
+#include "redirect/worker/InfoWorker.h"
+#include "redirect/worker/InternetInfoRequest.h"
+#include "redirect/worker/ReplyMarkers.h"
+#include "support/CLogTrace.h"
+#include "support/PathHelpers.h"
+#include "support/WndMsgList.h"
+
+namespace tessaly {
+
+namespace {
+constexpr int kBrowserControlId = 1000;
+constexpr char16_t kSkinFile[] = u"VomoLoginCfg.xml";
+constexpr char16_t kSkinSection[] = u"PreLoginFromInternetInfo";
+constexpr char16_t kBrowserItem[] = u"ITEM1";
+constexpr char16_t kWaitPage[] = u"PreLoginWait\\wait.htm";
+}  // namespace
+
+CRedirectDlg::CRedirectDlg() = default;
+
+CRedirectDlg::~CRedirectDlg()
+{
+    // DoModal normally destroyed the window already; these only matter when it never ran.
+    StopWorker();
+    UnregisterFromHost();
+    m_Explorer.Destroy();
+}
+
+bool CRedirectDlg::OnInitDialog()
+{
+    g_LogTrace.Trace(4, u"Enter Fun CRedirectDlg::OnInitDialog");
+    CZelCommonDlg::OnInitDialog();
+    // The browser fills the template's control 1000 slot, which the skin may move.
+    GtkWidget* slot = TemplateControl(kBrowserControlId);
+    if (slot && m_Explorer.Create()) {
+        m_Explorer.SetDownloadCompleteHandler([this] { OnDownloadComplete(); });
+        m_Explorer.SetProcessTerminatedHandler([this] { OnPageProcessEnded(); });
+        gtk_box_pack_start(GTK_BOX(slot), m_Explorer.Widget(), TRUE, TRUE, 0);
+        gtk_widget_show(m_Explorer.Widget());
+    }
+    RegisterWithHost();
+    LoadSkin();
+    ShowWaitPage();
+    GetInfoFromInternet();
+    // The browser gets the keyboard once the window is on screen.
+    m_mapHandler = g_signal_connect_swapped(
+        Window(), "map-event",
+        G_CALLBACK(+[](CRedirectDlg* self) -> gboolean {
+            self->m_Explorer.Focus();
+            return FALSE;
+        }),
+        this);
+    g_LogTrace.Trace(4, u"Exit  Fun CRedirectDlg::OnInitDialog");
+    return true;
+}
+
+void CRedirectDlg::RegisterWithHost()
+{
+    m_hostMessages.Install(gtk_widget_get_window(Window()),
+                           [this](std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
+                               // Only the close request is part of the host's interface.
+                               if (message == WM_PRELOGIN_CLOSE)
+                                   OnMessage(message, wParam, lParam);
+                           });
+    const auto window = static_cast<std::uint32_t>(XWindowId());
+    if (window == 0)
+        return;
+    if (TessalyWndMsgList* list = GetWndMsgList()) {
+        RegisterCloseWindow(list, window);
+        m_registeredWindow = window;
+    }
+}
+
+void CRedirectDlg::UnregisterFromHost()
+{
+    m_hostMessages.Remove();
+    if (m_registeredWindow == 0)
+        return;
+    // Read the list again: the host may have replaced it while the window was open.
+    if (TessalyWndMsgList* list = GetWndMsgList())
+        UnregisterCloseWindow(list, m_registeredWindow);
+    m_registeredWindow = 0;
+}
+
+void CRedirectDlg::LoadSkin()
+{
+    const std::u16string path = GetConfigDir(LibraryInstance()) + kSkinFile;
+    std::u16string configDir;
+    SplitPath(path, &configDir, nullptr);
+    CXMLDocument document;
+    xercesc::DOMElement* root = nullptr;
+    if (document.Init() && document.Load(path, root)) {
+        if (xercesc::DOMElement* section = document.FindElement(root, {u"CommonWindow", kSkinSection})) {
+            ParseSection(section, configDir);
+            ApplyWindowSkin();
+            CreateLabels();
+            CreatePictures();
+            CreateButtons();
+        }
+    }
+    document.Release();
+}
+
+void CRedirectDlg::ShowWaitPage()
+{
+    if (!m_Explorer.Widget())
+        return;
+    PlaceControl(TemplateControl(kBrowserControlId), kBrowserItem);
+    m_strLastAddress = platform::JoinConfigPath(GetConfigDir(LibraryInstance()), kWaitPage);
+    m_Explorer.Navigate(m_strLastAddress);
+}
+
+void CRedirectDlg::GetInfoFromInternet()
+{
+    InternetInfoRequest request = ReadInternetInfoRequest();
+    m_strPCID = request.m_strPCID;
+    m_strOEMCode = request.m_strOEMCode;
+    m_strChanCode = request.m_strChanCode;
+    m_strWebUrl = request.m_strWebUrl;
+    // The callback runs on the worker thread: it only fills the box and posts; the post is dropped
+    // when the dialog is gone, and after StopWorker the callback is never called at all.
+    // The callback runs on the worker thread. StopWorker (at the latest in OnDestroy) returns only
+    // when the callback is not running and never will, so `this` is alive whenever it runs; the
+    // posted message itself is dropped by the base when the dialog is gone.
+    m_hThread = InfoWorker::Start(std::move(request), [this, reply = m_reply](std::u16string url) {
+        {
+            std::lock_guard lock(reply->mutex);
+            reply->url = std::move(url);
+        }
+        PostMessage(WM_PRELOGIN_INFO_DONE, 0, 0);
+    });
+    if (m_hThread)
+        g_LogTrace.Trace(4, u"--Current Thread ID is 0X%X for CRedirectDlg::GetInfoFromInternet",
+                         static_cast<unsigned long>(m_hThread->ThreadId()));
+}
+
+void CRedirectDlg::OnMessage(std::uint32_t message, std::uintptr_t, std::intptr_t)
+{
+    if (message == WM_PRELOGIN_INFO_DONE)
+        OnInfoDone();
+    else if (message == WM_PRELOGIN_CLOSE)
+        OnCloseRequest();
+}
+
+void CRedirectDlg::OnInfoDone()
+{
+    g_LogTrace.Trace(4, u"Enter Fun CRedirectDlg::OnInfoDone");
+    m_hThread.reset();
+    {
+        std::lock_guard lock(m_reply->mutex);
+        m_strRedirectUrl = m_reply->url;
+    }
+    if (m_strRedirectUrl.empty()) {
+        OnOK();
+    } else if (!m_bNavigatedToTarget) {
+        m_bNavigatedToTarget = true;
+        m_strLastAddress = m_strRedirectUrl;
+        m_Explorer.Navigate(m_strRedirectUrl);
+    }
+    g_LogTrace.Trace(4, u"Exit  Fun CRedirectDlg::OnInfoDone");
+}
+
+void CRedirectDlg::OnCloseRequest() { OnOK(); }
+
+void CRedirectDlg::OnDownloadComplete()
+{
+    // The explorer never runs this after it is destroyed, which OnDestroy does.
+    m_Explorer.GetBodyMarkup([this](std::optional<std::u16string> markup) {
+        if (markup && FindReplyMarkers(*markup))
+            PostMessage(WM_PRELOGIN_CLOSE, 0, 0);
+    });
+}
+
+void CRedirectDlg::OnPageProcessEnded()
+{
+    g_LogTrace.Trace(4, u"--Page process ended for CRedirectDlg, address %s", m_strLastAddress);
+    // One fresh start of the last page; a second crash leaves the window for the user to close.
+    if (!m_bReloadedAfterCrash && !m_strLastAddress.empty()) {
+        m_bReloadedAfterCrash = true;
+        m_Explorer.Navigate(m_strLastAddress);
+    }
+}
+
+void CRedirectDlg::StopWorker()
+{
+    if (!m_hThread)
+        return;
+    g_LogTrace.Trace(4, u"**********TerminateThread GetInfoFromInternetThread Thread");
+    m_hThread->RequestStop();
+    m_hThread.reset();
+}
+
+void CRedirectDlg::OnDestroy()
+{
+    CZelCommonDlg::OnDestroy();
+    StopWorker();
+    UnregisterFromHost();
+    if (m_mapHandler != 0 && Window())
+        g_signal_handler_disconnect(Window(), m_mapHandler);
+    m_mapHandler = 0;
+    m_Explorer.Destroy();
+}
+
+}  // namespace tessaly

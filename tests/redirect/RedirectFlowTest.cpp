@@ -1,0 +1,360 @@
+// Redirect from call to end code, in this process, under the test display: the exchange through the
+// real transfer and machine-information libraries against an in-process web server, the pages'
+// markers, the host's close request, the close box, the skin's buttons, the template fall-backs, and
+// what twenty runs leave behind.
+#include <gtest/gtest.h>
+
+#include <gtk/gtk.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include <tessaly/tessaly.h>
+
+#include "browser/BrowserHosting.h"
+#include "platform/SharedMemory.h"
+#include "redirect/RedirectHarness.h"
+
+namespace tessaly::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr int kSheetWidth = 460;
+constexpr int kSheetHeight = 320;
+
+// A 460x320 skin with the browser at 10,40 300x200 (unless withItem1 is false) and one button per action in
+// a row at y 260: IDOK, IDCANCEL, IDYES, IDNO, CLOSE.
+std::string SkinXml(bool withItem1)
+{
+    std::string xml = R"(<?xml version="1.0" encoding="UTF-8"?>
+<Config><CommonWindow><PreLoginFromInternetInfo>
+  <WindowInfo>
+    <Item ItemID="Title" Data="Redirect test"/>
+    <Item ItemID="SheetSize" Data="460,320"/>
+  </WindowInfo>
+  <PosInfo>)";
+    if (withItem1)
+        xml += R"(<Item ItemID="ITEM1" Pos="10, 40, 300, 200"/>)";
+    xml += R"(</PosInfo>
+  <DynamicInfo><ButtonItem>
+    <B Name="OK" ID="IDOK" Pos="10,260,60,24"/>
+    <B Name="Cancel" ID="idcancel" Pos="80,260,60,24"/>
+    <B Name="Yes" ID="IDYES" Pos="150,260,60,24"/>
+    <B Name="No" ID="IDNO" Pos="220,260,60,24"/>
+    <B Name="Close" ID="CLOSE" Pos="290,260,60,24"/>
+  </ButtonItem></DynamicInfo>
+</PreLoginFromInternetInfo></CommonWindow></Config>
+)";
+    return xml;
+}
+
+std::string CommentPage(const std::string& inner)
+{
+    return "<html><head><title>t</title></head><body><p>Target</p><!-- " + inner + " --></body></html>";
+}
+
+// The host's side of the close list, published in the shared data block while the object lives.
+class HostList {
+public:
+    HostList()
+    {
+        m_block = platform::SharedMemoryBlock::OpenOrCreate(TESSALY_SHARED_BLOCK_NAME, TESSALY_SHARED_BLOCK_SIZE,
+                                                            true);
+        if (!m_block.valid())
+            return;
+        std::memcpy(&m_previous, m_block.data() + TESSALY_SHARED_LIST_OFFSET, sizeof m_previous);
+        const auto address = reinterpret_cast<std::uintptr_t>(&m_list);
+        std::memcpy(m_block.data() + TESSALY_SHARED_LIST_OFFSET, &address, sizeof address);
+    }
+    ~HostList()
+    {
+        if (m_block.valid())
+            std::memcpy(m_block.data() + TESSALY_SHARED_LIST_OFFSET, &m_previous, sizeof m_previous);
+        std::free(m_list.items);
+    }
+    bool Valid() const { return m_block.valid(); }
+    int Count() const { return static_cast<int>(m_list.count); }
+    bool Holds(std::uint32_t window) const
+    {
+        for (intptr_t i = 0; i < m_list.count; ++i)
+            if (m_list.items[i].message == TESSALY_WM_PRELOGIN_CLOSE && m_list.items[i].window == window)
+                return true;
+        return false;
+    }
+    // Closes every listed window the way a host does.
+    void CloseAll(WindowProbe& probe, long wParam, long lParam) const
+    {
+        for (intptr_t i = 0; i < m_list.count; ++i)
+            probe.SendHostMessage(m_list.items[i].message, wParam, lParam);
+        (void)probe;
+    }
+
+private:
+    platform::SharedMemoryBlock m_block;
+    std::uintptr_t m_previous = 0;
+    TessalyWndMsgList m_list{};
+};
+
+class RedirectFlow : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        StartBrowserHosting();
+        s_server = std::make_unique<PageServer>();
+    }
+    static void TearDownTestSuite()
+    {
+        s_server.reset();
+        StopBrowserHosting();
+    }
+
+    void SetUp() override
+    {
+        if (!gtk_init_check(nullptr, nullptr))
+            GTEST_SKIP() << "no display";
+        m_install = std::make_unique<InstallFolder>(s_server->Port());
+        m_install->WriteSkin(SkinXml(true));
+        s_server->HoldExchange(false);
+        s_server->SetReply("");
+    }
+    void TearDown() override
+    {
+        s_server->HoldExchange(false);
+        m_install.reset();
+    }
+
+    // Sets the exchange reply to the served page `name` with `html`.
+    void Target(const std::string& name, const std::string& html)
+    {
+        s_server->SetPage(name, html);
+        s_server->SetReply(s_server->Url("/p/" + name));
+    }
+
+    static std::unique_ptr<PageServer> s_server;
+    std::unique_ptr<InstallFolder> m_install;
+};
+
+std::unique_ptr<PageServer> RedirectFlow::s_server;
+
+// Safety net: a window that outlives its test is closed by the box, and the test fails.
+void FailAfter(WindowProbe& probe, std::chrono::milliseconds limit)
+{
+    if (probe.Elapsed() > limit) {
+        ADD_FAILURE() << "window still open after " << limit.count() << " ms";
+        probe.CloseBox();
+    }
+}
+
+TEST_F(RedirectFlow, NoTargetEndsWithOkWithoutShowingAnotherPage)
+{
+    const int before = s_server->ExchangeCount();
+    const int result = RunRedirectWith([](WindowProbe& p) { FailAfter(p, 20s); });
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(s_server->ExchangeCount(), before + 1);
+}
+
+TEST_F(RedirectFlow, ReplyThatIsNotAnAddressCountsAsNoTarget)
+{
+    s_server->SetReply("https://127.0.0.1/secure");  // only plain http: addresses are accepted
+    EXPECT_EQ(RunRedirectWith([](WindowProbe& p) { FailAfter(p, 20s); }), 1);
+}
+
+TEST_F(RedirectFlow, MarkersInABodyCommentEndTheWindowWithOk)
+{
+    Target("done", CommentPage(std::string(kStart) + " payload " + kEnd));
+    bool focused = false;
+    const int result = RunRedirectWith([&](WindowProbe& p) {
+        if (GtkWidget* browser = p.Browser())
+            focused = focused || gtk_widget_has_focus(browser);
+        FailAfter(p, 20s);
+    });
+    EXPECT_EQ(result, 1);
+    EXPECT_GE(s_server->PageCount("done"), 1);
+    EXPECT_TRUE(focused) << "the browser never had the keyboard focus";
+}
+
+TEST_F(RedirectFlow, EndMarkerBeforeStartMarkerStillCloses)
+{
+    Target("reversed", CommentPage(std::string(kEnd) + " x " + kStart));
+    EXPECT_EQ(RunRedirectWith([](WindowProbe& p) { FailAfter(p, 20s); }), 1);
+}
+
+TEST_F(RedirectFlow, PageScriptReadsTheExternalMember)
+{
+    // The page writes the markers only when window.external.xxyyzz reads "Wibble".
+    Target("external", std::string("<html><body><div id='d'></div><script>") +
+                           "if (window.external.xxyyzz === 'Wibble' && window.external.other === undefined)"
+                           " document.getElementById('d').appendChild(document.createComment('" +
+                           kStart + "' + '" + kEnd + "'));</script></body></html>");
+    EXPECT_EQ(RunRedirectWith([](WindowProbe& p) { FailAfter(p, 20s); }), 1);
+}
+
+TEST_F(RedirectFlow, MarkersOnlyInTheHeadKeepTheWindowUntilTheHostClosesIt)
+{
+    HostList host;
+    ASSERT_TRUE(host.Valid());
+    Target("head", std::string("<html><head><title>") + kStart + kEnd + "</title><script>var m='" + kStart + kEnd +
+                       "';</script></head><body>no markers here</body></html>");
+    std::uint32_t window = 0;
+    bool registered = false;
+    std::chrono::milliseconds sentAt{0};
+    const int result = RunRedirectWith([&](WindowProbe& p) {
+        window = p.XWindowId();
+        registered = registered || host.Holds(window);
+        if (sentAt.count() == 0 && s_server->PageCount("head") > 0 && p.Elapsed() > 2500ms) {
+            sentAt = p.Elapsed();
+            host.CloseAll(p, 7, -3);  // any wParam and lParam
+        }
+        FailAfter(p, 25s);
+    });
+    EXPECT_EQ(result, 1);
+    EXPECT_GT(sentAt.count(), 0) << "the window closed before the host asked";
+    EXPECT_TRUE(registered) << "window " << window << " was not in the host's list";
+    EXPECT_EQ(host.Count(), 0) << "the window left its entry behind";
+}
+
+TEST_F(RedirectFlow, LowerCaseMarkersAndEscapedTextDoNotCloseButTheCloseBoxCancels)
+{
+    std::string lower = std::string(kStart) + kEnd;
+    for (char& c : lower)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    Target("lower", "<html><body><!-- " + lower + " --><p>&lt;&lt;&lt;617458A4-8957-4a97-A646-AACC83D5DD38 "
+                        "617458A4-8957-4a97-A646-AACC83D5DD38&gt;&gt;&gt;</p></body></html>");
+    bool closed = false;
+    const int result = RunRedirectWith([&](WindowProbe& p) {
+        if (!closed && s_server->PageCount("lower") > 0 && p.Elapsed() > 2500ms) {
+            closed = true;
+            p.CloseBox();
+        }
+        FailAfter(p, 25s);
+    });
+    EXPECT_EQ(result, 2);
+    EXPECT_TRUE(closed);
+}
+
+TEST_F(RedirectFlow, WaitPageWithMarkersEndsWhileTheUploadIsStillRunning)
+{
+    s_server->HoldExchange(true);
+    m_install->WriteWaitPage(CommentPage(std::string(kStart) + kEnd));
+    const int before = s_server->ExchangeCount();
+    const auto start = std::chrono::steady_clock::now();
+    const int result = RunRedirectWith([](WindowProbe& p) { FailAfter(p, 20s); });
+    EXPECT_EQ(result, 1);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 15s);
+    EXPECT_EQ(s_server->ExchangeCount(), before + 1) << "the upload had not started";
+    // The stopped worker's late answer reaches nothing.
+    s_server->SetReply(s_server->Url("/p/never"));
+    s_server->HoldExchange(false);
+    Pump(1000);
+    EXPECT_EQ(s_server->PageCount("never"), 0);
+}
+
+struct ButtonCase {
+    int x;
+    int expected;
+};
+
+TEST_F(RedirectFlow, SkinButtonsEndTheWindowWithTheirResults)
+{
+    s_server->HoldExchange(true);  // stay on the wait page
+    for (const ButtonCase& c : {ButtonCase{40, 1}, ButtonCase{110, 2}, ButtonCase{180, 6}, ButtonCase{250, 7},
+                                ButtonCase{320, 2}}) {
+        bool clicked = false;
+        const int result = RunRedirectWith([&](WindowProbe& p) {
+            if (!clicked && p.Elapsed() > 800ms)
+                clicked = p.ClickAt(c.x, 272);
+            FailAfter(p, 20s);
+        });
+        EXPECT_TRUE(clicked) << "no control at x " << c.x;
+        EXPECT_EQ(result, c.expected) << "button at x " << c.x;
+    }
+}
+
+TEST_F(RedirectFlow, SkinPlacesTheBrowserAtItem1)
+{
+    s_server->HoldExchange(true);
+    GtkAllocation browser{}, client{};
+    std::string title;
+    const int result = RunRedirectWith([&](WindowProbe& p) {
+        if (p.Elapsed() > 800ms) {
+            browser = p.BrowserAllocation();
+            client = p.ClientAllocation();
+            title = p.Title();
+            p.SendHostMessage(TESSALY_WM_PRELOGIN_CLOSE, 0, 0);
+        }
+    });
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(title, "Redirect test");
+    EXPECT_EQ(client.width, kSheetWidth);
+    EXPECT_EQ(client.height, kSheetHeight);
+    EXPECT_EQ(browser.x, 10);
+    EXPECT_EQ(browser.y, 40);
+    EXPECT_EQ(browser.width, 300);
+    EXPECT_EQ(browser.height, 200);
+}
+
+TEST_F(RedirectFlow, WithoutItem1TheBrowserKeepsTheTemplatePlace)
+{
+    m_install->WriteSkin(SkinXml(false));
+    s_server->HoldExchange(true);
+    GtkAllocation browser{};
+    const int result = RunRedirectWith([&](WindowProbe& p) {
+        if (p.Elapsed() > 800ms) {
+            browser = p.BrowserAllocation();
+            p.SendHostMessage(TESSALY_WM_PRELOGIN_CLOSE, 1, 0);
+        }
+    });
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(browser.x, 0);
+    EXPECT_EQ(browser.y, 0);
+    EXPECT_EQ(browser.width, 411);
+    EXPECT_EQ(browser.height, 286);
+}
+
+TEST_F(RedirectFlow, WithoutTheSkinFileTheTemplateLookRemainsAndTheExchangeRuns)
+{
+    m_install->RemoveSkin();
+    Target("plain", CommentPage(std::string(kStart) + kEnd));
+    std::string title;
+    GtkAllocation client{}, browser{};
+    const int result = RunRedirectWith([&](WindowProbe& p) {
+        title = p.Title();
+        client = p.ClientAllocation();
+        browser = p.BrowserAllocation();
+        FailAfter(p, 20s);
+    });
+    EXPECT_EQ(result, 1);  // the target page's markers closed it
+    EXPECT_EQ(title, "Dialog");
+    EXPECT_EQ(client.width, 422);
+    EXPECT_EQ(client.height, 297);
+    EXPECT_EQ(browser.width, 411);
+    EXPECT_EQ(browser.height, 286);
+}
+
+TEST_F(RedirectFlow, TwentyRunsLeaveNoThreadDescriptorWindowOrProcessBehind)
+{
+    Target("loop", CommentPage(std::string(kStart) + kEnd));
+    auto once = [] { return RunRedirectWith([](WindowProbe& p) { FailAfter(p, 20s); }); };
+    ASSERT_EQ(once(), 1);  // warm-up: WebKit's own long-lived helpers start here
+    Pump(1500);
+    const ResourceCounts before = CountResources();
+    for (int i = 0; i < 20; ++i)
+        ASSERT_EQ(once(), 1) << "run " << i;
+    // Helper processes and worker threads wind down asynchronously; give them a moment.
+    ResourceCounts after;
+    for (int i = 0; i < 40; ++i) {
+        Pump(250);
+        after = CountResources();
+        if (after.threads <= before.threads && after.fds <= before.fds && after.children <= before.children)
+            break;
+    }
+    EXPECT_LE(after.threads, before.threads);
+    EXPECT_LE(after.fds, before.fds);
+    EXPECT_EQ(after.windows, before.windows);
+    EXPECT_LE(after.children, before.children);
+}
+
+}  // namespace
+}  // namespace tessaly::test

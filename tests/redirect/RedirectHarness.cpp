@@ -1,0 +1,352 @@
+#include "redirect/RedirectHarness.h"
+
+// httplib first: the X11 headers define macros (Success, None) that clash with its names.
+#include <httplib.h>
+
+#include <dirent.h>
+#include <gdk/gdkx.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include "platform/ModulePaths.h"
+#include "redirect/RedirectEntry.h"
+#include "redirect/WindowMessageFilter.h"
+
+namespace tessaly::test {
+
+namespace fs = std::filesystem;
+
+PageServer::PageServer() : m_server(std::make_unique<httplib::Server>())
+{
+    m_server->Post("/exchange", [this](const httplib::Request&, httplib::Response& res) {
+        ++m_exchanges;
+        std::unique_lock lock(m_mutex);
+        m_released.wait(lock, [this] { return !m_hold || m_stopping; });
+        res.set_content(m_reply, "text/plain");
+    });
+    m_server->Get(R"(/p/(.+))", [this](const httplib::Request& req, httplib::Response& res) {
+        std::lock_guard lock(m_mutex);
+        const std::string name = req.matches[1];
+        ++m_pageHits[name];
+        auto it = m_pages.find(name);
+        if (it == m_pages.end()) {
+            res.status = 404;
+            return;
+        }
+        res.set_content(it->second, "text/html; charset=utf-8");
+    });
+    m_port = m_server->bind_to_any_port("127.0.0.1");
+    m_thread = std::thread([this] { m_server->listen_after_bind(); });
+    while (!m_server->is_running())
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+}
+
+PageServer::~PageServer()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    m_released.notify_all();
+    m_server->stop();
+    m_thread.join();
+}
+
+std::string PageServer::Url(const std::string& path) const
+{
+    return "http://127.0.0.1:" + std::to_string(m_port) + path;
+}
+
+void PageServer::SetReply(std::string reply)
+{
+    std::lock_guard lock(m_mutex);
+    m_reply = std::move(reply);
+}
+
+void PageServer::HoldExchange(bool hold)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_hold = hold;
+    }
+    m_released.notify_all();
+}
+
+void PageServer::SetPage(const std::string& name, std::string html)
+{
+    std::lock_guard lock(m_mutex);
+    m_pages[name] = std::move(html);
+}
+
+int PageServer::PageCount(const std::string& name) const
+{
+    std::lock_guard lock(m_mutex);
+    auto it = m_pageHits.find(name);
+    return it == m_pageHits.end() ? 0 : it->second;
+}
+
+InstallFolder::InstallFolder(int exchangePort)
+{
+    char pattern[] = "/tmp/tessaly-redirect-XXXXXX";
+    if (!mkdtemp(pattern))
+        throw std::runtime_error("no temporary folder");
+    m_dir = std::string(pattern) + "/";
+    fs::create_directories(ConfigDir() + "PreLoginWait");
+    for (const char* lib : {"Parvex.so", "Dunmore.so"})
+        fs::copy_file(fs::path(TESSALY_OUT_DIR) / lib, m_dir + lib);
+    std::ofstream(ConfigDir() + "orvane.cfg")
+        << "[WebUrl]\nPreLoginFromInternet=http://127.0.0.1:" << exchangePort << "/exchange\n";
+    std::ofstream(ConfigDir() + "Parvex.cfg") << "[Identity]\nOemID=OEM1\nAreaCode=AREA1\n";
+    WriteWaitPage("<html><body><p>Please wait</p></body></html>");
+    const std::u16string dir(m_dir.begin(), m_dir.end());
+    platform::OverrideModuleFolders(dir, dir);
+}
+
+InstallFolder::~InstallFolder()
+{
+    platform::OverrideModuleFolders(u"", u"");
+    std::error_code ignored;
+    fs::remove_all(m_dir, ignored);
+}
+
+void InstallFolder::WriteWaitPage(const std::string& html)
+{
+    std::ofstream(ConfigDir() + "PreLoginWait/wait.htm") << html;
+}
+
+void InstallFolder::WriteSkin(const std::string& xml) { std::ofstream(ConfigDir() + "VomoLoginCfg.xml") << xml; }
+
+void InstallFolder::RemoveSkin() { fs::remove(ConfigDir() + "VomoLoginCfg.xml"); }
+
+namespace {
+
+void CollectWidgets(GtkWidget* widget, std::vector<GtkWidget*>& out)
+{
+    out.push_back(widget);
+    if (GTK_IS_CONTAINER(widget)) {
+        GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
+        for (GList* it = children; it; it = it->next)
+            CollectWidgets(GTK_WIDGET(it->data), out);
+        g_list_free(children);
+    }
+}
+
+std::vector<GtkWidget*> AllWidgets(GtkWindow* window)
+{
+    std::vector<GtkWidget*> out;
+    if (window)
+        CollectWidgets(GTK_WIDGET(window), out);
+    return out;
+}
+
+GtkWindow* FindRedirectWindow()
+{
+    GtkWindow* found = nullptr;
+    GList* windows = gtk_window_list_toplevels();
+    for (GList* it = windows; it; it = it->next) {
+        auto* window = GTK_WINDOW(it->data);
+        if (gtk_widget_get_mapped(GTK_WIDGET(window)) && gtk_window_get_window_type(window) == GTK_WINDOW_TOPLEVEL)
+            found = window;
+    }
+    g_list_free(windows);
+    return found;
+}
+
+}  // namespace
+
+std::chrono::milliseconds WindowProbe::Elapsed() const
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - m_start);
+}
+
+std::uint32_t WindowProbe::XWindowId() const
+{
+    GdkWindow* gdk = gtk_widget_get_window(GTK_WIDGET(m_window));
+    return gdk ? static_cast<std::uint32_t>(gdk_x11_window_get_xid(gdk)) : 0;
+}
+
+std::string WindowProbe::Title() const
+{
+    const char* title = gtk_window_get_title(m_window);
+    return title ? title : "";
+}
+
+GtkAllocation WindowProbe::ClientAllocation() const
+{
+    GtkAllocation allocation{};
+    if (GtkWidget* child = gtk_bin_get_child(GTK_BIN(m_window)))
+        gtk_widget_get_allocation(child, &allocation);
+    return allocation;
+}
+
+GtkWidget* WindowProbe::Browser() const
+{
+    for (GtkWidget* widget : AllWidgets(m_window))
+        if (g_type_name(G_OBJECT_TYPE(widget)) == std::string("WebKitWebView"))
+            return widget;
+    return nullptr;
+}
+
+GtkAllocation WindowProbe::BrowserAllocation() const
+{
+    GtkAllocation allocation{};
+    GtkWidget* browser = Browser();
+    GtkWidget* client = gtk_bin_get_child(GTK_BIN(m_window));
+    if (browser && client) {
+        gtk_widget_get_allocation(browser, &allocation);
+        int x = 0, y = 0;
+        gtk_widget_translate_coordinates(browser, client, 0, 0, &x, &y);
+        allocation.x = x;
+        allocation.y = y;
+    }
+    return allocation;
+}
+
+void WindowProbe::CloseBox()
+{
+    GdkEvent* event = gdk_event_new(GDK_DELETE);
+    event->any.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(GTK_WIDGET(m_window))));
+    event->any.send_event = TRUE;
+    gtk_main_do_event(event);
+    gdk_event_free(event);
+}
+
+void WindowProbe::SendHostMessage(std::uint32_t message, long wParam, long lParam) const
+{
+    WindowMessageFilter::Send(XWindowId(), message, static_cast<std::uintptr_t>(wParam), lParam);
+}
+
+bool WindowProbe::ClickAt(int x, int y) const
+{
+    GtkWidget* client = gtk_bin_get_child(GTK_BIN(m_window));
+    GtkWidget* target = nullptr;
+    int localX = 0, localY = 0;
+    for (GtkWidget* widget : AllWidgets(m_window)) {
+        if (widget == client || !gtk_widget_get_has_window(widget) || !gtk_widget_get_mapped(widget) ||
+            GTK_IS_WINDOW(widget))
+            continue;
+        int wx = 0, wy = 0;
+        if (!gtk_widget_translate_coordinates(client, widget, x, y, &wx, &wy))
+            continue;
+        if (wx >= 0 && wy >= 0 && wx < gtk_widget_get_allocated_width(widget) &&
+            wy < gtk_widget_get_allocated_height(widget)) {
+            target = widget;  // later entries are deeper in the tree
+            localX = wx;
+            localY = wy;
+        }
+    }
+    if (!target)
+        return false;
+    // Delivered straight to the toolkit: with XInput 2 the toolkit ignores core events sent
+    // through the server, which is all a test could send without an input-injection extension.
+    GdkWindow* window = gtk_widget_get_window(target);
+    for (GdkEventType type : {GDK_BUTTON_PRESS, GDK_BUTTON_RELEASE}) {
+        GdkEvent* event = gdk_event_new(type);
+        event->button.window = GDK_WINDOW(g_object_ref(window));
+        event->button.send_event = TRUE;
+        event->button.time = GDK_CURRENT_TIME;
+        event->button.x = localX;
+        event->button.y = localY;
+        event->button.button = 1;
+        event->button.state = type == GDK_BUTTON_RELEASE ? GDK_BUTTON1_MASK : 0;
+        gdk_event_set_device(event, gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_window_get_display(window))));
+        gtk_main_do_event(event);
+        gdk_event_free(event);
+    }
+    return true;
+}
+
+int RunRedirectWith(const std::function<void(WindowProbe&)>& onTick)
+{
+    struct Ticker {
+        const std::function<void(WindowProbe&)>* onTick;
+        WindowProbe probe;
+        bool busy = false;
+    } ticker{&onTick, {}, false};
+    ticker.probe.m_start = std::chrono::steady_clock::now();
+    const guint source = g_timeout_add(
+        25,
+        [](gpointer data) -> gboolean {
+            auto* t = static_cast<Ticker*>(data);
+            if (t->busy)
+                return G_SOURCE_CONTINUE;
+            t->probe.m_window = FindRedirectWindow();
+            if (t->probe.m_window && *t->onTick) {
+                t->busy = true;
+                (*t->onTick)(t->probe);
+                t->busy = false;
+            }
+            return G_SOURCE_CONTINUE;
+        },
+        &ticker);
+    const int result = RunRedirect();
+    g_source_remove(source);
+    return result;
+}
+
+void Pump(int ms)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (std::chrono::steady_clock::now() < end) {
+        while (g_main_context_pending(nullptr))
+            g_main_context_iteration(nullptr, FALSE);
+        g_usleep(5000);
+    }
+}
+
+namespace {
+int CountEntries(const char* folder)
+{
+    int n = 0;
+    if (DIR* dir = opendir(folder)) {
+        while (dirent* entry = readdir(dir))
+            if (entry->d_name[0] != '.')
+                ++n;
+        closedir(dir);
+    }
+    return n;
+}
+
+int CountChildren()
+{
+    int n = 0;
+    const std::string self = std::to_string(getpid());
+    if (DIR* dir = opendir("/proc")) {
+        while (dirent* entry = readdir(dir)) {
+            if (entry->d_name[0] < '0' || entry->d_name[0] > '9')
+                continue;
+            std::ifstream stat(std::string("/proc/") + entry->d_name + "/stat");
+            std::string line;
+            std::getline(stat, line);
+            const auto close = line.rfind(')');
+            if (close == std::string::npos)
+                continue;
+            std::istringstream rest(line.substr(close + 2));
+            std::string state, ppid;
+            rest >> state >> ppid;
+            if (ppid == self && state != "Z")
+                ++n;
+        }
+        closedir(dir);
+    }
+    return n;
+}
+}  // namespace
+
+ResourceCounts CountResources()
+{
+    ResourceCounts counts;
+    counts.threads = CountEntries("/proc/self/task");
+    counts.fds = CountEntries("/proc/self/fd") - 1;  // the directory handle itself
+    GList* windows = gtk_window_list_toplevels();
+    counts.windows = static_cast<int>(g_list_length(windows));
+    g_list_free(windows);
+    counts.children = CountChildren();
+    return counts;
+}
+
+}  // namespace tessaly::test
