@@ -1,0 +1,147 @@
+#include "faults/LibrarySandbox.h"
+
+#include <dlfcn.h>
+#include <stdlib.h>
+
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace tessaly::test {
+
+namespace fs = std::filesystem;
+
+const char kLoginConfigXml[] = R"(<?xml version="1.0" encoding="UTF-8"?>
+<Config>
+ <CommonWindow>
+  <VomoLogin>
+   <WindowInfo>
+    <Item ItemID="LoginPatern" Data="%s?user=%s&amp;password=%s&amp;ip=%s"/>
+    <Item ItemID="ErrorPwd" Data="Wrong password"/>
+    <Item ItemID="ErrorMsg" Data="Error %d"/>
+   </WindowInfo>
+  </VomoLogin>
+ </CommonWindow>
+</Config>
+)";
+
+namespace {
+
+fs::path MakeTempRoot()
+{
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/tessaly-faults-XXXXXX";
+    if (!::mkdtemp(pattern.data()))
+        throw std::runtime_error("mkdtemp failed");
+    return pattern;
+}
+
+void WriteText(const fs::path& path, const std::string& text)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+}
+
+}  // namespace
+
+std::string ReadWholeFile(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+LibrarySandbox::LibrarySandbox(Companions companions, bool tracing) : root_(MakeTempRoot())
+{
+    fs::create_directories(ConfigFolder());
+    fs::copy_file(fs::path(TESSALY_OUT_DIR) / "libtessaly.so", LibraryFolder() / "libtessaly.so");
+    const fs::path fakes = fs::path(TESSALY_FAULTS_FAKE_DIR);
+    for (const char* name : {"Trelvin.so", "Parvex.so", "Dunmore.so"}) {
+        if (companions == Companions::Fake)
+            fs::create_symlink(fakes / name, LibraryFolder() / name);
+        else if (companions == Companions::Real && fs::exists(fs::path(TESSALY_OUT_DIR) / name))
+            fs::create_symlink(fs::path(TESSALY_OUT_DIR) / name, LibraryFolder() / name);
+    }
+    WriteConfigFile("VomoLoginCfg.xml", kLoginConfigXml);
+    WriteConfigFile("orvane.cfg", "[WebUrl]\nVomoLoginUrl=http://127.0.0.1:9/login\n"
+                                  "PreLoginFromInternet=http://127.0.0.1:9/prelogin/exchange\n");
+
+    if (const char* old = std::getenv("TESSALY_REGISTRY")) {
+        hadRegistry_ = true;
+        savedRegistry_ = old;
+    }
+    const fs::path registry = root_ / "registry.reg";
+    WriteText(registry, tracing ? "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\pelmorix\\Orvane3.0]\n\"Debug\"=\"1\"\n"
+                                : "REGEDIT4\n");
+    ::setenv("TESSALY_REGISTRY", registry.c_str(), 1);
+}
+
+LibrarySandbox::~LibrarySandbox()
+{
+    Unload();
+    if (hadRegistry_)
+        ::setenv("TESSALY_REGISTRY", savedRegistry_.c_str(), 1);
+    else
+        ::unsetenv("TESSALY_REGISTRY");
+    std::error_code ignored;
+    fs::permissions(ConfigFolder(), fs::perms::owner_all, fs::perm_options::add, ignored);
+    fs::remove_all(root_, ignored);
+}
+
+bool LibrarySandbox::Load(std::string* error)
+{
+    if (handle_)
+        return true;
+    handle_ = ::dlopen((LibraryFolder() / "libtessaly.so").c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle_) {
+        if (error)
+            *error = ::dlerror();
+        return false;
+    }
+    preLogin_ = reinterpret_cast<int (*)(PreLoginRequest*, PreLoginResult*)>(::dlsym(handle_, "PreLogin"));
+    redirect_ = reinterpret_cast<int (*)()>(::dlsym(handle_, "Redirect"));
+    return preLogin_ && redirect_;
+}
+
+void LibrarySandbox::Unload()
+{
+    if (handle_)
+        ::dlclose(handle_);
+    handle_ = nullptr;
+    preLogin_ = nullptr;
+    redirect_ = nullptr;
+}
+
+int LibrarySandbox::CallPreLogin(std::int32_t* code, std::u16string* message)
+{
+    if (!preLogin_ && !Load())
+        throw std::runtime_error("library not loaded");
+    PreLoginRequest request{};
+    PreLoginResult result{nullptr, 12345};
+    TessalyStringSetUtf8(&request.m_strUserName, "alice");
+    TessalyStringSetUtf8(&request.m_strPassword, "736563726574");
+    const int rc = preLogin_(&request, &result);
+    if (code)
+        *code = result.m_nCode;
+    if (message)
+        *message = result.m_strMessage ? std::u16string(result.m_strMessage) : std::u16string();
+    TessalyStringFree(&request.m_strUserName);
+    TessalyStringFree(&request.m_strPassword);
+    TessalyStringFree(&result.m_strMessage);
+    return rc;
+}
+
+int LibrarySandbox::CallRedirect()
+{
+    if (!redirect_ && !Load())
+        throw std::runtime_error("library not loaded");
+    return redirect_();
+}
+
+void LibrarySandbox::WriteConfigFile(const std::string& name, const std::string& text) const
+{
+    WriteText(ConfigFolder() / name, text);
+}
+
+}  // namespace tessaly::test

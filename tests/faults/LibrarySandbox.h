@@ -1,0 +1,55 @@
+#pragma once
+// A private copy of the library's run-time folder for one test: libtessaly.so copied into a fresh
+// temporary folder with a chosen set of companion libraries (the real ones or the misbehaving fakes)
+// and a small configuration, loaded with dlopen exactly as a host would. Everything is removed again
+// when the sandbox goes away.
+#include <tessaly/tessaly.h>
+
+#include <filesystem>
+#include <string>
+
+namespace tessaly::test {
+
+enum class Companions { Fake, Real, None };
+
+class LibrarySandbox {
+public:
+    // `tracing` writes a settings file that switches the trace log on (read when the library loads).
+    explicit LibrarySandbox(Companions companions = Companions::Fake, bool tracing = false);
+    ~LibrarySandbox();
+    LibrarySandbox(const LibrarySandbox&) = delete;
+    LibrarySandbox& operator=(const LibrarySandbox&) = delete;
+
+    // Loads the library copy; false (with the loader's reason in `error`) when that fails.
+    bool Load(std::string* error = nullptr);
+    void Unload();
+
+    // Calls the export with a user name and the password "736563726574" (hex for "secret") and frees what
+    // the library handed back. Returns the export's result; the code and message land in the outputs.
+    int CallPreLogin(std::int32_t* code = nullptr, std::u16string* message = nullptr);
+    int CallRedirect();
+
+    const std::filesystem::path& Root() const { return root_; }
+    std::filesystem::path LibraryFolder() const { return root_ / "lib"; }
+    std::filesystem::path ConfigFolder() const { return root_ / "lib" / "Config"; }
+    std::filesystem::path TraceFile() const { return ConfigFolder() / "UILogTrace.txt"; }
+
+    // Replaces one configuration file (relative to Config/) with `text`.
+    void WriteConfigFile(const std::string& name, const std::string& text) const;
+
+private:
+    std::filesystem::path root_;
+    void* handle_ = nullptr;
+    int (*preLogin_)(PreLoginRequest*, PreLoginResult*) = nullptr;
+    int (*redirect_)() = nullptr;
+    std::string savedRegistry_;
+    bool hadRegistry_ = false;
+};
+
+// Reads a whole file; empty when it cannot be read.
+std::string ReadWholeFile(const std::filesystem::path& path);
+
+// The login section every sandbox starts with.
+extern const char kLoginConfigXml[];
+
+}  // namespace tessaly::test

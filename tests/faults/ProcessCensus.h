@@ -1,0 +1,53 @@
+#pragma once
+// A snapshot of what this process holds: resident memory, open descriptors and
+// mapped files. Comparing two snapshots shows what a run of calls left behind.
+#include <malloc.h>
+#include <unistd.h>
+
+#include <cstddef>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+
+namespace tessaly::test {
+
+// Bytes handed out by malloc and not yet freed.
+inline std::size_t HeapInUse() { return ::mallinfo2().uordblks; }
+
+struct ProcessCensus {
+    std::size_t residentKiB = 0;
+    std::size_t openFds = 0;
+    std::set<std::string> mappedFiles;
+
+    static ProcessCensus Take()
+    {
+        ProcessCensus c;
+        std::ifstream statm("/proc/self/statm");
+        std::size_t size = 0, resident = 0;
+        statm >> size >> resident;
+        c.residentKiB = resident * static_cast<std::size_t>(::sysconf(_SC_PAGESIZE)) / 1024;
+        for ([[maybe_unused]] const auto& fd : std::filesystem::directory_iterator("/proc/self/fd"))
+            ++c.openFds;
+        std::ifstream maps("/proc/self/maps");
+        for (std::string line; std::getline(maps, line);) {
+            const std::size_t slash = line.find('/');
+            if (slash != std::string::npos)
+                c.mappedFiles.insert(line.substr(slash));
+        }
+        return c;
+    }
+};
+
+// Files mapped in `after` but not in `before`, one per line.
+inline std::string NewMappings(const ProcessCensus& before, const ProcessCensus& after)
+{
+    std::ostringstream out;
+    for (const auto& file : after.mappedFiles)
+        if (!before.mappedFiles.count(file))
+            out << file << '\n';
+    return out.str();
+}
+
+}  // namespace tessaly::test
