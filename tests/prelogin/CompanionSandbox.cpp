@@ -18,14 +18,10 @@ CompanionSandbox::CompanionSandbox()
     if (!::mkdtemp(pattern.data()))
         throw std::runtime_error("cannot make a sandbox folder");
     m_folder = pattern;
-    fs::create_directory(ConfigFolder());
+    fs::create_directory(m_folder / "Config");
     fs::create_directory(TempFolder());
     const std::u16string folder = FromUtf8(m_folder.string() + "/");
     platform::OverrideModuleFolders(folder, folder);
-    if (const char* saved = std::getenv("TMPDIR")) {
-        m_hadTmpDir = true;
-        m_savedTmpDir = saved;
-    }
     ::setenv("TMPDIR", TempFolder().c_str(), 1);
 }
 
@@ -34,53 +30,40 @@ CompanionSandbox::~CompanionSandbox()
     for (auto handle : m_loaded)
         platform::UnloadLibrary(handle);
     platform::OverrideModuleFolders(u"", u"");
-    if (m_hadTmpDir)
-        ::setenv("TMPDIR", m_savedTmpDir.c_str(), 1);
-    else
-        ::unsetenv("TMPDIR");
+    ::unsetenv("TMPDIR");
     std::error_code ignored;
     fs::remove_all(m_folder, ignored);
 }
 
-void CompanionSandbox::Install(const fs::path& builtLibrary, const std::string& name)
+void* CompanionSandbox::Install(const fs::path& built, const std::string& name, const char* controlExport)
 {
-    fs::copy_file(builtLibrary, m_folder / name, fs::copy_options::overwrite_existing);
-}
-
-void* CompanionSandbox::Control(const std::string& name, const char* exportName)
-{
+    fs::copy_file(built, m_folder / name);
     std::string error;
     auto handle = platform::LoadLibraryByPath((m_folder / name).string(), &error);
     if (!handle)
         throw std::runtime_error("cannot load " + name + ": " + error);
     m_loaded.push_back(handle);
-    return platform::FindExport(handle, exportName);
+    return controlExport ? platform::FindExport(handle, controlExport) : nullptr;
+}
+
+void* CompanionSandbox::Export(const char* name) const
+{
+    for (auto handle : m_loaded)
+        if (void* found = platform::FindExport(handle, name))
+            return found;
+    return nullptr;
 }
 
 void CompanionSandbox::WriteConfig(const std::string& fileName, const std::string& text) const
 {
-    std::ofstream(ConfigFolder() / fileName, std::ios::binary) << text;
+    std::ofstream(m_folder / "Config" / fileName, std::ios::binary) << text;
 }
 
 std::string CompanionSandbox::ReadConfig(const std::string& fileName) const
 {
-    std::ifstream in(ConfigFolder() / fileName, std::ios::binary);
     std::ostringstream text;
-    text << in.rdbuf();
+    text << std::ifstream(m_folder / "Config" / fileName, std::ios::binary).rdbuf();
     return text.str();
-}
-
-bool CompanionSandbox::ConfigExists(const std::string& fileName) const
-{
-    return fs::exists(ConfigFolder() / fileName);
-}
-
-std::vector<std::string> CompanionSandbox::TempLeftovers() const
-{
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(TempFolder()))
-        names.push_back(entry.path().filename().string());
-    return names;
 }
 
 fs::path FakeLibrary(const char* fileName)

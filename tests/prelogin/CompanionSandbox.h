@@ -1,9 +1,11 @@
 #pragma once
-// A private module folder for one test: fake (or real) companion libraries copied in under the names
-// the library looks for, a Config/ folder, and a private temporary folder for reply files. The
-// library's folder lookups are redirected here for the sandbox's lifetime.
+// A private module folder for one test: companion libraries copied in under the names the library
+// looks for, a Config/ folder, and a private temporary folder (TMPDIR) for reply files. The library's
+// folder lookups are redirected here while the sandbox lives.
+#include <chrono>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/DynamicLibrary.h"
@@ -17,38 +19,39 @@ public:
     CompanionSandbox(const CompanionSandbox&) = delete;
     CompanionSandbox& operator=(const CompanionSandbox&) = delete;
 
-    // Copies `builtLibrary` into the sandbox as `name` (for example "Parvex.so").
-    void Install(const std::filesystem::path& builtLibrary, const std::string& name);
+    // Copies `built` in as `name` and keeps that copy loaded until the sandbox ends, so a fake's state
+    // survives the code under test loading and freeing it. Returns the export `controlExport`.
+    void* Install(const std::filesystem::path& built, const std::string& name, const char* controlExport = nullptr);
 
-    // Loads the installed copy and keeps it loaded until the sandbox ends, so the state a fake keeps
-    // survives the code under test loading and freeing it. Returns the export `exportName`.
-    void* Control(const std::string& name, const char* exportName);
+    // An export of any library installed so far.
+    void* Export(const char* name) const;
 
     void WriteConfig(const std::string& fileName, const std::string& text) const;
     std::string ReadConfig(const std::string& fileName) const;
-    bool ConfigExists(const std::string& fileName) const;
 
     const std::filesystem::path& Folder() const { return m_folder; }
-    std::filesystem::path ConfigFolder() const { return m_folder / "Config"; }
     std::filesystem::path TempFolder() const { return m_folder / "tmp"; }
-
-    // Names left in the temporary folder (reply files that were not removed).
-    std::vector<std::string> TempLeftovers() const;
+    bool TempFolderEmpty() const { return std::filesystem::is_empty(TempFolder()); }
 
 private:
     std::filesystem::path m_folder;
-    std::string m_savedTmpDir;
-    bool m_hadTmpDir = false;
     std::vector<platform::LibraryHandle> m_loaded;
 };
 
-// Where the test suite's fake libraries were built.
+// A fake library built by the test suite.
 std::filesystem::path FakeLibrary(const char* fileName);
 
 // Polls `done` for up to `seconds`; true when it became true.
 template <typename Predicate>
-bool WaitFor(Predicate done, double seconds = 10.0);
+bool WaitFor(Predicate done, double seconds = 10.0)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
 
 }  // namespace tessaly::test
-
-#include "CompanionSandbox.inl"

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <filesystem>
 #include <mutex>
 
 #include "CompanionSandbox.h"
@@ -14,149 +13,92 @@
 namespace tessaly {
 namespace {
 
-using test::CompanionSandbox;
-using test::FakeLibrary;
 using test::WaitFor;
 
-TEST(ReplyMarkers, BothMarkersInAnyOrderAreNeeded)
+TEST(ReplyMarkers, BothMarkersInAnyOrderAndExactCaseAreNeeded)
 {
     const std::u16string start(kReplyStartMarker);
     const std::u16string end(kReplyEndMarker);
     EXPECT_TRUE(FindReplyMarkers(u"<body><!-- " + start + u" done " + end + u" --></body>"));
-    EXPECT_TRUE(FindReplyMarkers(end + u"x" + start));
+    EXPECT_TRUE(FindReplyMarkers(end + start));
     EXPECT_TRUE(FindReplyMarkers(u"<<<617458A4-8957-4a97-A646-AACC83D5DD38>>>"));  // sharing the id
-    EXPECT_FALSE(FindReplyMarkers(start));
+    EXPECT_FALSE(FindReplyMarkers(start + start));
     EXPECT_FALSE(FindReplyMarkers(end));
-    EXPECT_FALSE(FindReplyMarkers(u""));
     EXPECT_FALSE(FindReplyMarkers(AsciiLower(start) + AsciiLower(end)));
-    EXPECT_FALSE(FindReplyMarkers(u"<<617458A4-8957-4a97-A646-AACC83D5DD38>>"));
 }
-
-// Collects what the worker reports.
-struct Reports {
-    std::mutex mutex;
-    std::vector<std::u16string> urls;
-    std::atomic<int> count{0};
-
-    InfoWorker::DoneCallback Callback()
-    {
-        return [this](std::u16string url) {
-            std::lock_guard lock(mutex);
-            urls.push_back(std::move(url));
-            ++count;
-        };
-    }
-};
 
 class InfoWorkerTest : public ::testing::Test {
 protected:
-    void InstallCompanions()
+    void Install()
     {
-        sandbox.Install(FakeLibrary("FakeDunmore.so"), "Dunmore.so");
-        sandbox.Install(FakeLibrary("FakeParvex.so"), "Parvex.so");
-        dunmore = reinterpret_cast<FakeDunmoreStateFn>(sandbox.Control("Dunmore.so", "FakeDunmoreState"))();
-        release = reinterpret_cast<FakeDunmoreReleaseFn>(sandbox.Control("Dunmore.so", "FakeDunmoreRelease"));
-        waitEntered =
-            reinterpret_cast<FakeDunmoreWaitEnteredFn>(sandbox.Control("Dunmore.so", "FakeDunmoreWaitEntered"));
-        dunmore->result = 1;
-        dunmore->writeReply = 1;
-        const std::string reply = "http://127.0.0.1:8470/welcome";
-        reply.copy(dunmore->reply, reply.size());
-        dunmore->replyLength = static_cast<std::int32_t>(reply.size());
+        const auto library = test::FakeLibrary("FakeDunmore.so");
+        fake = reinterpret_cast<FakeDunmoreStateFn>(sandbox.Install(library, "Dunmore.so", "FakeDunmoreState"))();
+        release = reinterpret_cast<FakeDunmoreReleaseFn>(sandbox.Export("FakeDunmoreRelease"));
+        fake->result = 1;
+        fake->replyLength = static_cast<std::int32_t>(std::string("http://t/").copy(fake->reply, 9));
     }
 
-    static InternetInfoRequest Request()
+    std::shared_ptr<InfoWorker> Start()
     {
-        return {u"http://127.0.0.1:1/prelogin/exchange", u"PC", u"OEM", u"CH"};
+        return InfoWorker::Start({u"http://127.0.0.1:1/x", u"PC", u"OEM", u"CH"}, [this](std::u16string url) {
+            std::lock_guard lock(mutex);
+            reports.push_back(std::move(url));
+        });
     }
 
-    CompanionSandbox sandbox;
-    FakeDunmoreControl* dunmore = nullptr;
+    size_t Reports()
+    {
+        std::lock_guard lock(mutex);
+        return reports.size();
+    }
+
+    test::CompanionSandbox sandbox;
+    FakeDunmoreControl* fake = nullptr;
     FakeDunmoreReleaseFn release = nullptr;
-    FakeDunmoreWaitEnteredFn waitEntered = nullptr;
-    Reports reports;
+    std::mutex mutex;
+    std::vector<std::u16string> reports;
 };
 
-TEST_F(InfoWorkerTest, ReportReachesTheCallbackOnceWithTheTargetAddress)
+TEST_F(InfoWorkerTest, ReportReachesTheCallbackOnceEvenWhenTheExchangeFails)
 {
-    InstallCompanions();
-    auto worker = InfoWorker::Start(Request(), reports.Callback());
-    ASSERT_TRUE(worker);
+    auto failing = Start();  // no transfer library yet
+    ASSERT_TRUE(failing && WaitFor([&] { return failing->Finished(); }));
+    Install();
+    auto worker = Start();
+    ASSERT_TRUE(worker && WaitFor([&] { return worker->Finished(); }));
     EXPECT_NE(worker->ThreadId(), 0);
-    ASSERT_TRUE(WaitFor([&] { return worker->Finished(); }));
-    ASSERT_EQ(reports.count.load(), 1);
-    EXPECT_EQ(reports.urls[0], u"http://127.0.0.1:8470/welcome");
-    EXPECT_EQ(worker->RedirectUrl(), u"http://127.0.0.1:8470/welcome");
-    EXPECT_EQ(std::u16string(dunmore->url), u"http://127.0.0.1:1/prelogin/exchange");
-    EXPECT_TRUE(sandbox.TempLeftovers().empty());
     worker->RequestStop();  // after the report: harmless
-    EXPECT_EQ(reports.count.load(), 1);
+    std::lock_guard lock(mutex);
+    EXPECT_EQ(reports, (std::vector<std::u16string>{u"", u"http://t/"}));
+    EXPECT_TRUE(sandbox.TempFolderEmpty());
 }
 
-TEST_F(InfoWorkerTest, FailedExchangeStillReportsAnEmptyAddress)
+TEST_F(InfoWorkerTest, StopDuringTheTransferDropsTheResultAndTheWorkerEndsOnItsOwn)
 {
-    auto worker = InfoWorker::Start(Request(), reports.Callback());  // no transfer library at all
-    ASSERT_TRUE(worker);
-    ASSERT_TRUE(WaitFor([&] { return worker->Finished(); }));
-    ASSERT_EQ(reports.count.load(), 1);
-    EXPECT_EQ(reports.urls[0], u"");
-}
-
-TEST_F(InfoWorkerTest, StopDuringTheTransferDropsTheResult)
-{
-    InstallCompanions();
-    dunmore->blockUntilReleased = 1;
-    auto worker = InfoWorker::Start(Request(), reports.Callback());
+    Install();
+    fake->blockUntilReleased = 1;
+    auto waitEntered = reinterpret_cast<FakeDunmoreWaitEnteredFn>(sandbox.Export("FakeDunmoreWaitEntered"));
+    auto worker = Start();
     ASSERT_TRUE(worker);
     ASSERT_EQ(waitEntered(10000), 1);
-
     worker->RequestStop();
-    EXPECT_TRUE(worker->StopRequested());
-    EXPECT_FALSE(worker->Finished());
-    release();
-
-    ASSERT_TRUE(WaitFor([&] { return worker->Finished(); }));
-    EXPECT_EQ(reports.count.load(), 0);
-    EXPECT_EQ(worker->RedirectUrl(), u"");
-    EXPECT_TRUE(sandbox.TempLeftovers().empty());
-}
-
-TEST_F(InfoWorkerTest, WorkerOutlivesTheWindowsHandle)
-{
-    InstallCompanions();
-    dunmore->blockUntilReleased = 1;
-    auto worker = InfoWorker::Start(Request(), reports.Callback());
-    ASSERT_TRUE(worker);
-    ASSERT_EQ(waitEntered(10000), 1);
     std::weak_ptr<InfoWorker> watch = worker;
-    worker->RequestStop();
-    worker.reset();  // the window is gone; the thread still holds the shared state
-    EXPECT_FALSE(watch.expired());
+    worker.reset();  // the window lets go; the thread still holds the shared state
+    ASSERT_FALSE(watch.expired());
     release();
-    ASSERT_TRUE(WaitFor([&] { return watch.expired(); }));
-    EXPECT_EQ(reports.count.load(), 0);
+    EXPECT_TRUE(WaitFor([&] { return watch.expired(); }));
+    EXPECT_EQ(Reports(), 0u);
+    EXPECT_TRUE(sandbox.TempFolderEmpty());
 }
 
-TEST_F(InfoWorkerTest, RequestGathersIdentityAndExchangeAddressFromConfiguration)
+TEST_F(InfoWorkerTest, RequestGathersIdentityAndExchangeAddress)
 {
-    InstallCompanions();
-    sandbox.WriteConfig("orvane.cfg", "[WebUrl]\nVomoLoginUrl=http://127.0.0.1:8470/login\n"
-                                      "PreLoginFromInternet = http://127.0.0.1:8470/prelogin/exchange \n");
+    EXPECT_EQ(ReadInternetInfoRequest().m_strWebUrl + ReadInternetInfoRequest().m_strPCID, u"");
+    sandbox.Install(test::FakeLibrary("FakeParvex.so"), "Parvex.so");
+    sandbox.WriteConfig("orvane.cfg", "[WebUrl]\nPreLoginFromInternet = http://127.0.0.1:8470/prelogin/exchange \n");
     const InternetInfoRequest request = ReadInternetInfoRequest();
     EXPECT_EQ(request.m_strWebUrl, u"http://127.0.0.1:8470/prelogin/exchange");
-    EXPECT_EQ(request.m_strPCID, u"PC-0001");
-    EXPECT_EQ(request.m_strOEMCode, u"OEM-7");
-    EXPECT_EQ(request.m_strChanCode, u"AREA-42");
-    EXPECT_NE(sandbox.ReadConfig("Parvex.cfg").find("ForceGetPcid=0"), std::string::npos);
-}
-
-TEST_F(InfoWorkerTest, RequestWithoutConfigurationOrLibraryIsEmpty)
-{
-    const InternetInfoRequest request = ReadInternetInfoRequest();
-    EXPECT_EQ(request.m_strWebUrl, u"");
-    EXPECT_EQ(request.m_strPCID, u"");
-    EXPECT_EQ(request.m_strOEMCode, u"");
-    EXPECT_EQ(request.m_strChanCode, u"");
+    EXPECT_EQ(request.m_strPCID + u"|" + request.m_strOEMCode + u"|" + request.m_strChanCode, u"PC-0001|OEM-7|AREA-42");
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -16,276 +15,161 @@ namespace tessaly {
 namespace {
 
 namespace fs = std::filesystem;
-using test::CompanionSandbox;
-using test::FakeLibrary;
-
-std::u16string Units(std::u16string_view text)
-{
-    return std::u16string(text);
-}
 
 std::u16string BlockOf(const std::u16string& pcid, const std::u16string& oem, const std::u16string& chan)
 {
     std::vector<std::u16string> list;
     CGetPreloginInfo::GetUpParam(list, pcid, oem, chan);
     const auto block = CGetPreloginInfo::MakeParamBuffer(list);
-    return std::u16string(block.begin(), block.end());
+    return {block.begin(), block.end()};
 }
 
-TEST(ParamBlock, EmptyValuesLeaveTwoNulsInARow)
+TEST(ParamBlock, EveryEntryIsNulTerminatedAndOneMoreNulEndsTheBlock)
 {
-    const std::u16string block = BlockOf(u"", u"", u"");
-    EXPECT_EQ(block.size(), 26u);
-    EXPECT_EQ(block, Units(std::u16string_view(u"PCID\0\0OEMCode\0\0ChanCode\0\0\0", 26)));
-}
-
-TEST(ParamBlock, OneCharacterValues)
-{
-    const std::u16string block = BlockOf(u"p", u"o", u"c");
-    EXPECT_EQ(block.size(), 29u);
-    EXPECT_EQ(block, Units(std::u16string_view(u"PCID\0p\0OEMCode\0o\0ChanCode\0c\0\0", 29)));
-}
-
-TEST(ParamBlock, EmptyListIsASingleNul)
-{
-    EXPECT_EQ(CGetPreloginInfo::MakeParamBuffer({}), std::vector<char16_t>{u'\0'});
+    EXPECT_EQ(BlockOf(u"", u"", u""), std::u16string(u"PCID\0\0OEMCode\0\0ChanCode\0\0\0", 26));
+    EXPECT_EQ(BlockOf(u"p", u"o", u"c"), std::u16string(u"PCID\0p\0OEMCode\0o\0ChanCode\0c\0\0", 29));
 }
 
 class ReplyFileTest : public ::testing::Test {
 protected:
-    std::u16string Write(const std::string& bytes)
+    std::u16string Parse(const std::string& bytes) { return ParsePath(Write(bytes)); }
+    std::u16string ParsePath(const fs::path& path)
     {
-        const fs::path path = sandbox.TempFolder() / "reply";
-        std::ofstream(path, std::ios::binary) << bytes;
-        return FromUtf8(path.string());
-    }
-
-    std::u16string Parse(const std::u16string& path, std::u16string result = u"unchanged")
-    {
-        EXPECT_TRUE(CGetPreloginInfo::ParseAdXml(path, result));
+        std::u16string result = u"unchanged";
+        EXPECT_TRUE(CGetPreloginInfo::ParseAdXml(FromUtf8(path.string()), result));
         return result;
     }
+    fs::path Write(const std::string& bytes)
+    {
+        std::ofstream(sandbox.TempFolder() / "reply", std::ios::binary) << bytes;
+        return sandbox.TempFolder() / "reply";
+    }
 
-    CompanionSandbox sandbox;
+    test::CompanionSandbox sandbox;
 };
 
-TEST_F(ReplyFileTest, SchemeIsTestedInAnyLetterCaseAndTheTextIsTakenWhole)
+TEST_F(ReplyFileTest, HttpSchemeInAnyCaseIsAcceptedAndTheTextKeptWhole)
 {
-    EXPECT_EQ(Parse(Write("http://127.0.0.1/x")), u"http://127.0.0.1/x");
-    EXPECT_EQ(Parse(Write("HTTP://HOST/Path")), u"HTTP://HOST/Path");
-    EXPECT_EQ(Parse(Write("hTtP:rest")), u"hTtP:rest");
-    EXPECT_EQ(Parse(Write("http://host/a\r\n")), u"http://host/a\r\n");
-    EXPECT_EQ(Parse(Write("http://h/\xe5\x9c\xb0")), u"http://h/\u5730");
-    EXPECT_EQ(Parse(Write(std::string("http://h/a\0tail", 15))), u"http://h/a");
+    EXPECT_EQ(Parse("HTTP://HOST/Path"), u"HTTP://HOST/Path");
+    EXPECT_EQ(Parse("hTtP:x"), u"hTtP:x");
+    EXPECT_EQ(Parse("http://host/a\r\n"), u"http://host/a\r\n");
+    EXPECT_EQ(Parse("http://h/\xe5\x9c\xb0"), u"http://h/\u5730");
+    EXPECT_EQ(Parse(std::string("http://h/a\0tail", 15)), u"http://h/a");
+    for (const char* rejected : {"https://host/", " http://h", "http", "ftp://h", ""})
+        EXPECT_EQ(Parse(rejected), u"") << rejected;
 }
 
-TEST_F(ReplyFileTest, AnythingElseEmptiesTheResult)
+TEST_F(ReplyFileTest, LongOrSpecialFilesLeaveTheResultUnchanged)
 {
-    EXPECT_EQ(Parse(Write("https://host/")), u"");
-    EXPECT_EQ(Parse(Write(" http://host/")), u"");
-    EXPECT_EQ(Parse(Write("http")), u"");
-    EXPECT_EQ(Parse(Write("ftp://host")), u"");
-    EXPECT_EQ(Parse(Write("")), u"");
-    EXPECT_EQ(Parse(Write(std::string("\0http://h", 9))), u"");
-}
+    const std::string atLimit = "http://h/" + std::string(10238 - 9, 'a');
+    EXPECT_EQ(Parse(atLimit), FromUtf8(atLimit));
+    EXPECT_EQ(Parse(atLimit + "a"), u"unchanged");
 
-TEST_F(ReplyFileTest, SizeLimitIsTenThousandTwoHundredThirtyEightBytes)
-{
-    const std::string head = "http://h/";
-    std::string atLimit = head + std::string(10238 - head.size(), 'a');
-    ASSERT_EQ(atLimit.size(), 10238u);
-    EXPECT_EQ(Parse(Write(atLimit)), FromUtf8(atLimit));
-    EXPECT_EQ(Parse(Write(atLimit + "a")), u"unchanged");
-}
-
-TEST_F(ReplyFileTest, UnreadableOrSpecialFilesLeaveTheResultUnchanged)
-{
-    EXPECT_EQ(Parse(FromUtf8((sandbox.TempFolder() / "missing").string())), u"unchanged");
-    EXPECT_EQ(Parse(FromUtf8(sandbox.TempFolder().string())), u"unchanged");
-
-    const fs::path target = sandbox.Folder() / "elsewhere";
-    std::ofstream(target) << "http://not-mine/";
-    const fs::path link = sandbox.TempFolder() / "link";
-    fs::create_symlink(target, link);
-    EXPECT_EQ(Parse(FromUtf8(link.string())), u"unchanged");
-
-    const fs::path fifo = sandbox.TempFolder() / "fifo";
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    EXPECT_EQ(Parse(FromUtf8(fifo.string())), u"unchanged");  // and does not block
+    EXPECT_EQ(ParsePath(sandbox.TempFolder() / "missing"), u"unchanged");
+    EXPECT_EQ(ParsePath(sandbox.TempFolder()), u"unchanged");
+    std::ofstream(sandbox.Folder() / "elsewhere") << "http://not-mine/";
+    fs::create_symlink(sandbox.Folder() / "elsewhere", sandbox.TempFolder() / "link");
+    EXPECT_EQ(ParsePath(sandbox.TempFolder() / "link"), u"unchanged");
+    ASSERT_EQ(::mkfifo((sandbox.TempFolder() / "fifo").c_str(), 0600), 0);
+    EXPECT_EQ(ParsePath(sandbox.TempFolder() / "fifo"), u"unchanged");  // without blocking
 }
 
 class ExchangeTest : public ::testing::Test {
 protected:
-    void InstallDunmore(const char* built = "FakeDunmore.so")
+    void Install(const char* built = "FakeDunmore.so")
     {
-        sandbox.Install(FakeLibrary(built), "Dunmore.so");
-        fake = reinterpret_cast<FakeDunmoreStateFn>(sandbox.Control("Dunmore.so", "FakeDunmoreState"))();
+        fake = reinterpret_cast<FakeDunmoreStateFn>(
+            sandbox.Install(test::FakeLibrary(built), "Dunmore.so", "FakeDunmoreState"))();
         fake->result = 1;
+        Reply("http://127.0.0.1:8470/welcome");
     }
-
-    void SetReply(const std::string& reply)
+    void Reply(const std::string& text)
     {
-        fake->writeReply = 1;
-        fake->replyLength = static_cast<std::int32_t>(reply.size());
-        reply.copy(fake->reply, reply.size());
+        fake->replyLength = static_cast<std::int32_t>(text.copy(fake->reply, sizeof fake->reply));
     }
-
-    bool Exchange(std::u16string& result)
+    bool Exchange(std::u16string& result, const std::u16string& pcid = u"PC1")
     {
-        CGetPreloginInfo info;
-        return info.GetAdInfo(u"http://127.0.0.1:1/prelogin/exchange", u"PC1", u"", u"C", result);
+        return CGetPreloginInfo().GetAdInfo(u"http://127.0.0.1:1/x", pcid, u"", u"c", result);
     }
 
-    CompanionSandbox sandbox;
+    test::CompanionSandbox sandbox;
     FakeDunmoreControl* fake = nullptr;
+    std::u16string result = u"stale";
 };
 
-TEST_F(ExchangeTest, AcceptedReplyIsReturnedAndTheReplyFileRemoved)
+TEST_F(ExchangeTest, UploadGetsAddressBlockAndAPrivateEmptyReplyFile)
 {
-    InstallDunmore();
-    SetReply("http://127.0.0.1:8470/welcome");
-    std::u16string result;
+    Install();
     EXPECT_TRUE(Exchange(result));
     EXPECT_EQ(result, u"http://127.0.0.1:8470/welcome");
-
-    ASSERT_EQ(fake->uploadCalls, 1);
+    EXPECT_EQ(fake->uploadCalls, 1);
     EXPECT_EQ(fake->downloadCalls, 0);
-    EXPECT_EQ(std::u16string(fake->url), u"http://127.0.0.1:1/prelogin/exchange");
+    EXPECT_EQ(std::u16string(fake->url), u"http://127.0.0.1:1/x");
     EXPECT_EQ(std::u16string(fake->params, static_cast<std::size_t>(fake->paramUnits)),
-              Units(std::u16string_view(u"PCID\0PC1\0OEMCode\0\0ChanCode\0C\0\0", 30)));
-
-    // The reply file existed, empty and private, in the temporary folder during the call.
+              std::u16string(u"PCID\0PC1\0OEMCode\0\0ChanCode\0c\0\0", 30));
     const fs::path replyPath = ToUtf8(fake->replyPath);
     EXPECT_EQ(replyPath.parent_path(), sandbox.TempFolder());
-    EXPECT_EQ(replyPath.filename().string().rfind("Qln", 0), 0u);
+    EXPECT_EQ(replyPath.filename().string().substr(0, 3), "Qln");
     EXPECT_EQ(fake->replyFileMode, 0600);
-    EXPECT_EQ(fake->replyFileSize, 0);
-    EXPECT_TRUE(sandbox.TempLeftovers().empty());
+    EXPECT_TRUE(sandbox.TempFolderEmpty());
+
+    Reply(std::string(10239, 'h'));  // too long: success, result unchanged, file still removed
+    EXPECT_TRUE(Exchange(result));
+    EXPECT_EQ(result, u"http://127.0.0.1:8470/welcome");
+    EXPECT_TRUE(sandbox.TempFolderEmpty());
 }
 
-TEST_F(ExchangeTest, RejectedOrOversizedRepliesStillSucceedAndLeaveNothingBehind)
+TEST_F(ExchangeTest, MissingLibraryOrExportFailsBeforeUploading)
 {
-    InstallDunmore();
-    SetReply("https://127.0.0.1/");
-    std::u16string result = u"stale";
-    EXPECT_TRUE(Exchange(result));
-    EXPECT_EQ(result, u"");
-
-    SetReply(std::string(10239, 'h'));
-    result = u"stale";
-    EXPECT_TRUE(Exchange(result));
+    EXPECT_FALSE(Exchange(result));
+    Install("FakeDunmoreNoDownload.so");
+    EXPECT_FALSE(Exchange(result));
+    EXPECT_EQ(fake->uploadCalls, 0);
     EXPECT_EQ(result, u"stale");
-    EXPECT_TRUE(sandbox.TempLeftovers().empty());
+    EXPECT_TRUE(sandbox.TempFolderEmpty());
 }
 
-TEST_F(ExchangeTest, FailedUploadKeepsTheResultAndRemovesTheReplyFile)
+TEST_F(ExchangeTest, FailuresKeepTheResultAndLeaveNoFileBehind)
 {
-    InstallDunmore();
-    SetReply("http://written-anyway/");
+    Install();
     fake->result = 0;
-    std::u16string result = u"stale";
-    EXPECT_FALSE(Exchange(result));
-    EXPECT_EQ(result, u"stale");
+    EXPECT_FALSE(Exchange(result));  // upload failed after writing a reply
     EXPECT_EQ(fake->uploadCalls, 1);
-    EXPECT_TRUE(sandbox.TempLeftovers().empty());
-}
+    EXPECT_TRUE(sandbox.TempFolderEmpty());
 
-TEST_F(ExchangeTest, ReplyFileSwappedForALinkIsNotFollowedAndOnlyTheLinkIsRemoved)
-{
-    InstallDunmore();
-    const fs::path secret = sandbox.Folder() / "secret";
-    std::ofstream(secret) << "http://from-a-link/";
-    secret.string().copy(fake->symlinkTarget, secret.string().size());
-    std::u16string result = u"stale";
-    EXPECT_TRUE(Exchange(result));
+    fake->result = 1;
+    ::setenv("TMPDIR", (sandbox.Folder() / "missing").c_str(), 1);
+    EXPECT_FALSE(Exchange(result));  // no temporary file can be made
+    EXPECT_EQ(fake->uploadCalls, 1);
     EXPECT_EQ(result, u"stale");
-    EXPECT_TRUE(fs::exists(secret));
-    EXPECT_TRUE(sandbox.TempLeftovers().empty());
-}
-
-TEST_F(ExchangeTest, MissingLibraryOrExportFailsWithoutUploading)
-{
-    std::u16string result = u"stale";
-    EXPECT_FALSE(Exchange(result));  // no Dunmore.so at all
-    EXPECT_EQ(result, u"stale");
-
-    InstallDunmore("FakeDunmoreNoDownload.so");
-    SetReply("http://never/");
-    EXPECT_FALSE(Exchange(result));
-    EXPECT_EQ(result, u"stale");
-    EXPECT_EQ(fake->uploadCalls, 0);
-    EXPECT_TRUE(sandbox.TempLeftovers().empty());
-}
-
-TEST_F(ExchangeTest, NoTemporaryFileMeansNoUpload)
-{
-    InstallDunmore();
-    SetReply("http://never/");
-    ::setenv("TMPDIR", (sandbox.Folder() / "no-such-folder").c_str(), 1);
-    std::u16string result = u"stale";
-    EXPECT_FALSE(Exchange(result));
-    EXPECT_EQ(result, u"stale");
-    EXPECT_EQ(fake->uploadCalls, 0);
-}
-
-TEST_F(ExchangeTest, StopRequestedBeforeTheUploadSkipsIt)
-{
-    InstallDunmore();
-    std::atomic<bool> stop{true};
-    CGetPreloginInfo info;
-    info.SetStopFlag(&stop);
-    std::u16string result = u"stale";
-    EXPECT_FALSE(info.GetAdInfo(u"http://x/", u"", u"", u"", result));
-    EXPECT_EQ(fake->uploadCalls, 0);
-    EXPECT_EQ(result, u"stale");
-}
-
-std::string ReadAll(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 TEST_F(ExchangeTest, TraceShowsTheStepsAndDumpsTheWholeBlock)
 {
-    InstallDunmore();
-    SetReply("http://traced/");
-    ::setenv("TESSALY_REGISTRY", (sandbox.Folder() / "no-registry.reg").c_str(), 1);
+    Install();
+    ::setenv("TESSALY_REGISTRY", (sandbox.Folder() / "none.reg").c_str(), 1);
     const fs::path log = sandbox.Folder() / "UILogTrace.txt";
     const std::u16string savedLog = g_LogTrace.FileName();
-    const bool savedEnabled = g_LogTrace.Enabled();
     g_LogTrace.Init(FromUtf8(log.string()), -1, 0xA00000);
     g_LogTrace.SetEnabledForTesting(true);
-
-    CGetPreloginInfo info;
-    std::u16string result;
-    info.GetAdInfo(u"http://x/", u"p", u"o", u"c", result);
-
-    g_LogTrace.SetEnabledForTesting(savedEnabled);
+    CGetPreloginInfo().GetAdInfo(u"http://x/", u"p", u"o", u"c", result);
+    g_LogTrace.SetEnabledForTesting(false);
     g_LogTrace.Init(savedLog, -1, 0xA00000);
-    const std::string text = ReadAll(log);
-    const std::vector<std::string> expectedInOrder = {"Enter Fun CGetPreloginInfo::GetAdInfo",
-                                     "Enter Fun CGetPreloginInfo::GetUpParam",
-                                     "--CGetAdInfo::PCID is p",
-                                     "--CGetAdInfo::OEMCode is o",
-                                     "Exit  Fun CGetPreloginInfo::GetUpParam",
-                                     "--Begin  call m_UpLoad, Path is " + ToUtf8(fake->replyPath),
-                                     "--Upload Param is\xef\xbc\x8cID:",
-                                     "Buffer Len is 0X3A",
-                                     "--Finish call m_UpLoad",
-                                     "Exit  Fun CGetPreloginInfo::GetAdInfo"};
-    std::size_t at = 0;
-    for (const std::string& expected : expectedInOrder) {
-        const auto found = text.find(expected, at);
-        ASSERT_NE(found, std::string::npos) << "missing or out of order: " << expected << "\n" << text;
-        at = found + expected.size();
-    }
+
+    std::ostringstream text;
+    text << std::ifstream(log).rdbuf() << "|dump|" << std::ifstream(log.string() + ".Dat").rdbuf();
     const std::u16string block = BlockOf(u"p", u"o", u"c");
-    const std::string blockBytes(reinterpret_cast<const char*>(block.data()), block.size() * 2);
-    const std::string dump = ReadAll(log.string() + ".Dat");
-    EXPECT_NE(dump.find("::::" + blockBytes + "================\r\n"), std::string::npos);
+    const std::string steps[] = {"Enter Fun CGetPreloginInfo::GetAdInfo", "--CGetAdInfo::PCID is p",
+                                 "--CGetAdInfo::OEMCode is o", "Exit  Fun CGetPreloginInfo::GetUpParam",
+                                 "--Begin  call m_UpLoad, Path is " + ToUtf8(fake->replyPath),
+                                 "--Upload Param is\xef\xbc\x8cID:", "Buffer Len is 0X3A", "--Finish call m_UpLoad",
+                                 "Exit  Fun CGetPreloginInfo::GetAdInfo", "|dump|",
+                                 "::::" + std::string(reinterpret_cast<const char*>(block.data()), 58) + "====="};
+    std::size_t at = 0;
+    for (const std::string& step : steps) {
+        at = text.str().find(step, at);
+        ASSERT_NE(at, std::string::npos) << "missing or out of order: " << step << "\n" << text.str();
+    }
 }
 
 }  // namespace
