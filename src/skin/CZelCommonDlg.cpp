@@ -78,8 +78,12 @@ bool CZelCommonDlg::Create()
     g_signal_connect(m_window, "delete-event", G_CALLBACK(DeleteThunk), this);
     g_signal_connect(m_window, "button-press-event", G_CALLBACK(ButtonPressThunk), this);
     g_signal_connect(m_window, "key-press-event", G_CALLBACK(KeyPressThunk), this);
+    // Escape reaches the dialog only when the focused widget (a web page, say) did not use it.
+    g_signal_connect_after(m_window, "key-press-event", G_CALLBACK(UnusedKeyThunk), this);
     g_signal_connect(m_window, "destroy", G_CALLBACK(DestroyThunk), this);
     gtk_widget_realize(m_window);
+    m_nResult = -1;
+    m_bEnded = m_bDestroyed = false;
     OnInitDialog();
     return true;
 }
@@ -535,6 +539,14 @@ gboolean CZelCommonDlg::KeyPressThunk(GtkWidget*, GdkEventKey* event, gpointer s
     if (!tab || dialog->m_arrTabOrder.empty())
         return FALSE;
     dialog->MoveToNextTabItem();
+    return TRUE;
+}
+
+gboolean CZelCommonDlg::UnusedKeyThunk(GtkWidget*, GdkEventKey* event, gpointer self)
+{
+    if (event->keyval != GDK_KEY_Escape)
+        return FALSE;
+    static_cast<CZelCommonDlg*>(self)->OnCancel();
     return TRUE;
 }
 

@@ -22,7 +22,8 @@
 //   XWindowId()           the X11 id of the realized toplevel (0 when not on X11 or not created).
 //   PostMessage(m, w, l)  callable from any thread: queues OnMessage(m, w, l) on the dialog's GLib
 //                         main context; a message to a dialog that is gone is dropped.
-//   The close box         calls OnCancel(), whose base version ends the dialog with IDCANCEL (2).
+//   The close box         calls OnCancel(), whose base version ends the dialog with IDCANCEL (2);
+//                         so does Escape when the focused widget leaves the key unused.
 //   EndDialog(code)       sets the end code and quits the nested loop (also before it started).
 // Everything else runs on the thread that runs the dialog.
 #include <gtk/gtk.h>
@@ -70,6 +71,7 @@ public:
     virtual ~CZelCommonDlg();
 
     int DoModal();
+    // Makes the window and runs OnInitDialog (end code reset to -1 first); false without a display.
     bool Create();
     void DestroyWindow();
     void EndDialog(int code);
@@ -145,6 +147,7 @@ private:
     static gboolean DeleteThunk(GtkWidget* widget, GdkEvent* event, gpointer self);
     static gboolean ButtonPressThunk(GtkWidget* widget, GdkEventButton* event, gpointer self);
     static gboolean KeyPressThunk(GtkWidget* widget, GdkEventKey* event, gpointer self);
+    static gboolean UnusedKeyThunk(GtkWidget* widget, GdkEventKey* event, gpointer self);
     static void DestroyThunk(GtkWidget* widget, gpointer self);
 
     void RunAction(std::u16string_view action);

@@ -1,5 +1,6 @@
 // The skinned dialog: reading its skin, making its controls, commands, dragging, Tab order,
 // placement of template controls, the modal loop and posted messages. Needs a display (Xvfb).
+#include <gdk/gdkkeysyms.h>
 #include <gtest/gtest.h>
 
 #include <thread>
@@ -34,10 +35,13 @@ public:
     bool refuseButtons = false;
     std::vector<std::uint32_t> messages;
     bool found = false;
+    int endInInit = 0;
 
 protected:
     bool OnInitDialog() override
     {
+        if (endInInit)
+            EndDialog(endInInit);
         found = ReadConfigSection(m_file, m_section,
                                   [this](const xercesc::DOMElement* s, const std::u16string& d) { ParseSection(s, d); });
         if (!found)
@@ -125,6 +129,20 @@ protected:
         dir.SolidPng("pic.png", 12, 12, 0x00FF00);
         dir.Png("strip.png", 160, 20, [](int, int) { return 0xFF123456u; });
         std::filesystem::copy_file(TESSALY_OUT_DIR "/Config/skin/hand.cur", dir.Path("hand.cur"));
+        // A modal test that goes wrong ends with -99 instead of hanging.
+        watchdog = g_timeout_add_seconds(20, [](gpointer self) -> gboolean {
+            if (auto* dlg = static_cast<SkinnedDialog*>(self)->modal)
+                dlg->EndDialog(-99);
+            return G_SOURCE_CONTINUE;
+        }, this);
+    }
+    void TearDown() override { g_source_remove(watchdog); }
+    int RunModal(CZelCommonDlg& dlg)
+    {
+        modal = &dlg;
+        const int code = dlg.DoModal();
+        modal = nullptr;
+        return code;
     }
     std::u16string Write(const std::string& backBmp = "", const std::string& extraInfo = "")
     {
@@ -134,6 +152,8 @@ protected:
         return dir.Text("VomoLoginCfg.xml", xml);
     }
     test::TempFolder dir;
+    CZelCommonDlg* modal = nullptr;
+    guint watchdog = 0;
 };
 
 TEST_F(SkinnedDialog, ControlsGetTheirIdsAndHooksRunInOrder)
@@ -366,25 +386,36 @@ TEST_F(SkinnedDialog, ModalLoopEndsByPostedMessageFromAnotherThread)
         return G_SOURCE_REMOVE;
     }, new std::pair<RecordingDlg*, std::thread*>(&dlg, &poster),
        [](gpointer data) { delete static_cast<std::pair<RecordingDlg*, std::thread*>*>(data); });
-    EXPECT_EQ(dlg.DoModal(), 7);
+    EXPECT_EQ(RunModal(dlg), 7);
     poster.join();
     EXPECT_EQ(dlg.messages, std::vector<std::uint32_t>{0x2402});
     EXPECT_EQ(dlg.Window(), nullptr);
 }
 
-TEST_F(SkinnedDialog, CloseBoxCancelsAndEndBeforeTheLoopReturnsAtOnce)
+TEST_F(SkinnedDialog, CloseBoxAndEscapeCancelAndEndDuringInitReturnsAtOnce)
 {
     RecordingDlg closing(Write());
     g_idle_add([](gpointer data) -> gboolean {
         gtk_window_close(GTK_WINDOW(static_cast<RecordingDlg*>(data)->Window()));
         return G_SOURCE_REMOVE;
     }, &closing);
-    EXPECT_EQ(closing.DoModal(), CZelCommonDlg::IDCANCEL);
+    EXPECT_EQ(RunModal(closing), CZelCommonDlg::IDCANCEL);
     EXPECT_EQ(closing.cancels, 1);
 
     RecordingDlg early(Write());
-    early.EndDialog(CZelCommonDlg::IDNO);
-    EXPECT_EQ(early.DoModal(), CZelCommonDlg::IDNO);
+    early.endInInit = CZelCommonDlg::IDNO;
+    EXPECT_EQ(RunModal(early), CZelCommonDlg::IDNO);
+    early.endInInit = 0;
+    g_idle_add([](gpointer data) -> gboolean {
+        GdkEvent* key = gdk_event_new(GDK_KEY_PRESS);
+        key->key.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(static_cast<RecordingDlg*>(data)->Window())));
+        key->key.keyval = GDK_KEY_Escape;
+        gdk_event_set_device(key, gdk_seat_get_keyboard(gdk_display_get_default_seat(gdk_display_get_default())));
+        gtk_main_do_event(key);
+        gdk_event_free(key);
+        return G_SOURCE_REMOVE;
+    }, &early);
+    EXPECT_EQ(RunModal(early), CZelCommonDlg::IDCANCEL) << "a dialog runs again; Escape cancels";
 }
 
 TEST_F(SkinnedDialog, MessagePostedToADialogThatIsGoneIsDropped)
