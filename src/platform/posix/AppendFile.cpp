@@ -28,7 +28,8 @@ AppendFile AppendFile::Open(const std::string& path)
 {
     if (path.empty() || path.find('\0') != std::string::npos)
         return AppendFile();
-    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0600);
+    // O_NONBLOCK: opening a FIFO for writing would otherwise wait for a reader (regular files ignore it).
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0600);
     if (fd < 0)
         return AppendFile();
     // Only regular files: a FIFO or device under the log's name is not written to.

@@ -1,0 +1,83 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "platform/NetworkAdapters.h"
+#include "support/TestFiles.h"
+
+namespace tessaly::platform {
+namespace {
+
+namespace fs = std::filesystem;
+using test::TempDir;
+
+// A fake /sys: devices/<bus>/ folders and class/net/<name>/device/subsystem links into them.
+class FakeSysfs {
+public:
+    FakeSysfs()
+    {
+        fs::create_directories(dir_.path() / "bus/pci");
+        fs::create_directories(dir_.path() / "bus/usb");
+        fs::create_directories(dir_.path() / "bus/pcifake");
+    }
+    void AddNic(const std::string& name, const std::string& bus)
+    {
+        const fs::path device = dir_.path() / "class/net" / name / "device";
+        fs::create_directories(device);
+        fs::create_symlink("../../../../bus/" + bus, device / "subsystem");
+    }
+    std::string root() const { return dir_.path().string(); }
+
+private:
+    TempDir dir_;
+};
+
+TEST(PciTest, FollowsTheSubsystemLink)
+{
+    FakeSysfs sys;
+    sys.AddNic("enp0s3", "pci");
+    sys.AddNic("wlx0011", "usb");
+    sys.AddNic("odd0", "pcifake");
+    fs::create_directories(fs::path(sys.root()) / "class/net/virt0");  // no device at all
+    EXPECT_TRUE(IsPciNetworkDevice("enp0s3", sys.root()));
+    EXPECT_FALSE(IsPciNetworkDevice("wlx0011", sys.root()));
+    EXPECT_FALSE(IsPciNetworkDevice("odd0", sys.root()));
+    EXPECT_FALSE(IsPciNetworkDevice("virt0", sys.root()));
+    EXPECT_FALSE(IsPciNetworkDevice("missing", sys.root()));
+    EXPECT_FALSE(IsPciNetworkDevice("enp0s3", sys.root() + "/nowhere"));
+}
+
+TEST(PciTest, NamesThatWouldLeaveTheNetFolderAreRefused)
+{
+    FakeSysfs sys;
+    sys.AddNic("enp0s3", "pci");
+    fs::create_directories(fs::path(sys.root()) / "class/x/device");
+    fs::create_symlink("../../../bus/pci", fs::path(sys.root()) / "class/x/device/subsystem");
+    EXPECT_FALSE(IsPciNetworkDevice("../x", sys.root()));
+    EXPECT_FALSE(IsPciNetworkDevice("", sys.root()));
+    EXPECT_FALSE(IsPciNetworkDevice("..", sys.root()));
+    EXPECT_FALSE(IsPciNetworkDevice(std::string("enp0s3\0x", 8), sys.root()));
+}
+
+TEST(Adapters, SortedByIndexWithoutLoopbackAndWithAnAddressText)
+{
+    FakeSysfs sys;
+    const auto adapters = ListAdapters(sys.root());
+    for (std::size_t i = 0; i < adapters.size(); ++i) {
+        EXPECT_NE(adapters[i].name, "lo");
+        EXPECT_FALSE(adapters[i].ipv4.empty());
+        EXPECT_FALSE(adapters[i].isPci) << "the fake sysfs has no devices";
+        if (i > 0) {
+            EXPECT_LT(adapters[i - 1].index, adapters[i].index);
+        }
+    }
+    // The same list against the real /sys: identical names, only the PCI flag may differ.
+    const auto real = ListAdapters();
+    ASSERT_EQ(real.size(), adapters.size());
+    for (std::size_t i = 0; i < real.size(); ++i)
+        EXPECT_EQ(real[i].name, adapters[i].name);
+}
+
+}  // namespace
+}  // namespace tessaly::platform

@@ -1,0 +1,2 @@
+/* A loadable library with a single export, used by the loader tests. */
+int tessaly_test_answer(void) { return 42; }
