@@ -111,13 +111,6 @@ TEST_F(LabelHover, WithoutNormalImageHoverStaysUntilClicked)
     EXPECT_EQ(label.m_nHover, 0);
 }
 
-TEST_F(LabelHover, WithoutHoverImageStateStaysNormal)
-{
-    label.m_pImage[0] = std::move(normal);
-    label.OnMouseMove(1, 1);
-    EXPECT_EQ(label.m_nHover, 0);
-}
-
 TEST(LabelBehaviour, ClickNotifiesAndDragFlagIgnoresCase)
 {
     CLabel label;
@@ -160,20 +153,6 @@ TEST(ButtonFaceChoice, IconAndTextLayout)
     EXPECT_EQ(textOnly.textRect, (_ZelRect{0, 0, 100, 30}));
     auto tooWide = LayoutButtonContent(20, 30, true, 16, 16, true, 40, 14);
     EXPECT_EQ(tooWide.iconX, -19) << "halving keeps the sign";
-}
-
-TEST(ButtonFaceChoice, ClickNeedsPressAndReleaseInside)
-{
-    ButtonTracker t;
-    t.Press(true);
-    EXPECT_TRUE(t.Selected());
-    t.Move(false);
-    EXPECT_FALSE(t.Selected());
-    EXPECT_FALSE(t.Release(false));
-    t.Press(true);
-    EXPECT_TRUE(t.Release(true));
-    t.Press(false);
-    EXPECT_FALSE(t.Release(true));
 }
 
 class BmpButton : public ::testing::Test {
@@ -371,16 +350,6 @@ TEST_F(RadioStrip, NarrowStripRoundsCellWidthDownAndBadFileKeepsOldStrip)
     radio.LoadImageStrip(dir.WidePath("none.png"));
     EXPECT_EQ(radio.m_imageList.get(), before);
     EXPECT_EQ(radio.m_nImageWidth, 12);
-}
-
-TEST_F(RadioStrip, CellForEachState)
-{
-    EXPECT_EQ(CZelRadioButton::CellIndex(false, false, false, false), 0);
-    EXPECT_EQ(CZelRadioButton::CellIndex(false, false, false, true), 1);
-    EXPECT_EQ(CZelRadioButton::CellIndex(false, false, true, true), 2);
-    EXPECT_EQ(CZelRadioButton::CellIndex(false, true, true, true), 3);
-    EXPECT_EQ(CZelRadioButton::CellIndex(true, false, false, false), 4);
-    EXPECT_EQ(CZelRadioButton::CellIndex(true, true, false, false), 7);
 }
 
 TEST_F(RadioStrip, ClickTogglesACheckBoxButOnlyChecksARadioButton)

@@ -71,20 +71,6 @@ TEST_F(ImageRendering, BackslashInConfiguredNameIsAFolderSeparator)
     EXPECT_TRUE(LoadDecodedImage(dir.WidePath() + u"skin\\pic.png"));
 }
 
-TEST_F(ImageRendering, MagentaBecomesTransparentAndNothingElse)
-{
-    SurfacePtr s = test::NewSurface(2, 1, kMagenta);
-    {
-        CairoPtr cr(cairo_create(s.get()));
-        cairo_rectangle(cr.get(), 1, 0, 1, 1);
-        cairo_set_source_rgb(cr.get(), 1.0, 0.0, 0.996);  // one step away from magenta
-        cairo_fill(cr.get());
-    }
-    MakeColorTransparent(s.get(), kMagenta);
-    EXPECT_EQ(PixelAt(s.get(), 0, 0).a, 0u);
-    EXPECT_EQ(PixelAt(s.get(), 1, 0).a, 255u);
-}
-
 TEST(TextLayout, MeasureWrapsAtWordsAndReportsWidestLine)
 {
     _WindowFont lf;
