@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <gtk/gtk.h>
+#include <webkit2/webkit2.h>
 
 #include <cstring>
 #include <memory>
@@ -114,7 +115,7 @@ protected:
     {
         if (!gtk_init_check(nullptr, nullptr))
             GTEST_SKIP() << "no display";
-        m_install = std::make_unique<InstallFolder>(s_server->Port());
+        m_install = std::make_unique<InstallFolder>(s_server->Url("/exchange"));
         m_install->WriteSkin(SkinXml(true));
         s_server->HoldExchange(false);
         s_server->SetReply("");
@@ -331,6 +332,42 @@ TEST_F(RedirectFlow, WithoutTheSkinFileTheTemplateLookRemainsAndTheExchangeRuns)
     EXPECT_EQ(client.height, 297);
     EXPECT_EQ(browser.width, 411);
     EXPECT_EQ(browser.height, 286);
+}
+
+TEST_F(RedirectFlow, ACrashedPageProcessIsStartedAgainOnTheSamePage)
+{
+    Target("crash", "<html><body>first load, no markers</body></html>");
+    bool crashed = false;
+    const int result = RunRedirectWith([&](WindowProbe& p) {
+        if (!crashed && s_server->PageCount("crash") > 0 && p.Elapsed() > 1500ms && p.Browser()) {
+            crashed = true;
+            s_server->SetPage("crash", CommentPage(std::string(kStart) + kEnd));
+            webkit_web_view_terminate_web_process(WEBKIT_WEB_VIEW(p.Browser()));
+        }
+        FailAfter(p, 25s);
+    });
+    EXPECT_TRUE(crashed);
+    EXPECT_EQ(result, 1);
+    EXPECT_GE(s_server->PageCount("crash"), 2);
+}
+
+TEST_F(RedirectFlow, StandInServiceWelcomePageContinuesToTheDonePage)
+{
+    ServiceProcess service({"--auto-continue", "1"});
+    ASSERT_GT(service.Port(), 0) << "tessaly-service did not start";
+    m_install.reset();
+    m_install = std::make_unique<InstallFolder>("http://127.0.0.1:" + std::to_string(service.Port()) +
+                                                "/prelogin/exchange");
+    std::string shown;
+    const int result = RunRedirectWith([&](WindowProbe& p) {
+        if (GtkWidget* browser = p.Browser())
+            if (const char* uri = webkit_web_view_get_uri(WEBKIT_WEB_VIEW(browser)))
+                if (std::string(uri).find("/welcome") != std::string::npos)
+                    shown = uri;
+        FailAfter(p, 30s);
+    });
+    EXPECT_EQ(result, 1);
+    EXPECT_NE(shown, "") << "the welcome page was never shown";
 }
 
 TEST_F(RedirectFlow, TwentyRunsLeaveNoThreadDescriptorWindowOrProcessBehind)

@@ -3,7 +3,12 @@
 // httplib first: the X11 headers define macros (Success, None) that clash with its names.
 #include <httplib.h>
 
+#include <fcntl.h>
+
 #include <dirent.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <gdk/gdkx.h>
 #include <unistd.h>
 
@@ -89,7 +94,7 @@ int PageServer::PageCount(const std::string& name) const
     return it == m_pageHits.end() ? 0 : it->second;
 }
 
-InstallFolder::InstallFolder(int exchangePort)
+InstallFolder::InstallFolder(const std::string& exchangeUrl)
 {
     char pattern[] = "/tmp/tessaly-redirect-XXXXXX";
     if (!mkdtemp(pattern))
@@ -99,7 +104,7 @@ InstallFolder::InstallFolder(int exchangePort)
     for (const char* lib : {"Parvex.so", "Dunmore.so"})
         fs::copy_file(fs::path(TESSALY_OUT_DIR) / lib, m_dir + lib);
     std::ofstream(ConfigDir() + "orvane.cfg")
-        << "[WebUrl]\nPreLoginFromInternet=http://127.0.0.1:" << exchangePort << "/exchange\n";
+        << "[WebUrl]\nPreLoginFromInternet=" << exchangeUrl << "\n";
     std::ofstream(ConfigDir() + "Parvex.cfg") << "[Identity]\nOemID=OEM1\nAreaCode=AREA1\n";
     WriteWaitPage("<html><body><p>Please wait</p></body></html>");
     const std::u16string dir(m_dir.begin(), m_dir.end());
@@ -121,6 +126,44 @@ void InstallFolder::WriteWaitPage(const std::string& html)
 void InstallFolder::WriteSkin(const std::string& xml) { std::ofstream(ConfigDir() + "VomoLoginCfg.xml") << xml; }
 
 void InstallFolder::RemoveSkin() { fs::remove(ConfigDir() + "VomoLoginCfg.xml"); }
+
+ServiceProcess::ServiceProcess(const std::vector<std::string>& extraArgs)
+{
+    int out[2];
+    if (pipe2(out, O_CLOEXEC) != 0)
+        return;
+    std::vector<std::string> args{std::string(TESSALY_OUT_DIR) + "/tessaly-service", "--port", "0"};
+    args.insert(args.end(), extraArgs.begin(), extraArgs.end());
+    std::vector<char*> argv;
+    for (std::string& arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    if (posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
+        m_pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    // The first line names the port: "listening on 127.0.0.1:<port>".
+    std::string line;
+    char c = 0;
+    while (m_pid > 0 && read(out[0], &c, 1) == 1 && c != '\n')
+        line.push_back(c);
+    close(out[0]);
+    const auto colon = line.rfind(':');
+    if (line.rfind("listening on 127.0.0.1:", 0) == 0 && colon != std::string::npos)
+        m_port = std::atoi(line.c_str() + colon + 1);
+}
+
+ServiceProcess::~ServiceProcess()
+{
+    if (m_pid > 0) {
+        kill(m_pid, SIGTERM);
+        waitpid(m_pid, nullptr, 0);
+    }
+}
 
 namespace {
 

@@ -14,6 +14,9 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
+
+#include <sys/types.h>
 
 namespace httplib {
 class Server;
@@ -53,7 +56,8 @@ private:
 // A temporary install folder that the library's folder lookups point at while it lives.
 class InstallFolder {
 public:
-    explicit InstallFolder(int exchangePort);
+    // `exchangeUrl` goes to orvane.cfg as the exchange address.
+    explicit InstallFolder(const std::string& exchangeUrl);
     ~InstallFolder();
     const std::string& Dir() const { return m_dir; }
     std::string ConfigDir() const { return m_dir + "Config/"; }
@@ -63,6 +67,18 @@ public:
 
 private:
     std::string m_dir;  // ends in '/'
+};
+
+// tessaly-service from the build's output folder on a free port; stopped when the object goes.
+class ServiceProcess {
+public:
+    explicit ServiceProcess(const std::vector<std::string>& extraArgs);
+    ~ServiceProcess();
+    int Port() const { return m_port; }  // 0 when it did not start
+
+private:
+    pid_t m_pid = -1;
+    int m_port = 0;
 };
 
 // What a test sees and does while the window is open.
