@@ -411,7 +411,19 @@ void CZelCommonDlg::MoveToNextTabItem()
 
 void CZelCommonDlg::PostMessage(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam)
 {
-    auto* posted = new PostedMessage{m_anchor, msg, wParam, lParam};
+    GetPoster().PostMessage(msg, wParam, lParam);
+}
+
+CDialogPoster CZelCommonDlg::GetPoster() const
+{
+    return CDialogPoster(m_anchor);
+}
+
+void CDialogPoster::PostMessage(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam) const
+{
+    if (m_target.expired())
+        return;
+    auto* posted = new PostedMessage{m_target, msg, wParam, lParam};
     GSource* source = g_idle_source_new();
     g_source_set_priority(source, G_PRIORITY_DEFAULT);
     g_source_set_callback(

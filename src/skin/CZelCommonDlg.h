@@ -20,8 +20,10 @@
 //                         browser into it. PlaceControl(TemplateControl(1000), u"ITEM1") moves and
 //                         resizes the slot to that placement entry (no entry: it stays put).
 //   XWindowId()           the X11 id of the realized toplevel (0 when not on X11 or not created).
-//   PostMessage(m, w, l)  callable from any thread: queues OnMessage(m, w, l) on the dialog's GLib
-//                         main context; a message to a dialog that is gone is dropped.
+//   PostMessage(m, w, l)  queues OnMessage(m, w, l) on the dialog's GLib main context.
+//   GetPoster()           a CDialogPoster for other threads: call it on the dialog's thread, hand the
+//                         copy to a worker; its PostMessage is safe from any thread at any time, and
+//                         a message to a dialog that is gone is dropped.
 //   The close box         calls OnCancel(), whose base version ends the dialog with IDCANCEL (2);
 //                         so does Escape when the focused widget leaves the key unused.
 //   EndDialog(code)       sets the end code and quits the nested loop (also before it started).
@@ -37,6 +39,7 @@
 #include "config/CZelDialogConfig.h"
 #include "config/_WindowFont.h"
 #include "controls/GuiHandles.h"
+#include "skin/CDialogPoster.h"
 
 namespace tessaly {
 
@@ -109,8 +112,10 @@ public:
     // Moves the focus to the next window of m_arrTabOrder (Shift is not looked at).
     void MoveToNextTabItem();
 
-    // Queues OnMessage on the dialog's thread; safe from any thread.
+    // Queues OnMessage on the dialog's thread. From another thread use a poster, which stays safe
+    // while the dialog is being destroyed.
     void PostMessage(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam);
+    CDialogPoster GetPoster() const;
 
     // ---- windows -----------------------------------------------------------------------------
     GtkWidget* Window() const { return m_window; }
@@ -143,6 +148,8 @@ protected:
     virtual void OnMinimize();
 
 private:
+    friend class CDialogPoster;
+
     static gboolean DrawClientThunk(GtkWidget* widget, cairo_t* cr, gpointer self);
     static gboolean DeleteThunk(GtkWidget* widget, GdkEvent* event, gpointer self);
     static gboolean ButtonPressThunk(GtkWidget* widget, GdkEventButton* event, gpointer self);

@@ -382,7 +382,7 @@ TEST_F(SkinnedDialog, ModalLoopEndsByPostedMessageFromAnotherThread)
     std::thread poster;
     g_idle_add_full(G_PRIORITY_LOW, [](gpointer data) -> gboolean {
         auto* args = static_cast<std::pair<RecordingDlg*, std::thread*>*>(data);
-        *args->second = std::thread([dlg = args->first] { dlg->PostMessage(0x2402, 7, 0); });
+        *args->second = std::thread([poster = args->first->GetPoster()] { poster.PostMessage(0x2402, 7, 0); });
         return G_SOURCE_REMOVE;
     }, new std::pair<RecordingDlg*, std::thread*>(&dlg, &poster),
        [](gpointer data) { delete static_cast<std::pair<RecordingDlg*, std::thread*>*>(data); });
@@ -420,11 +420,14 @@ TEST_F(SkinnedDialog, CloseBoxAndEscapeCancelAndEndDuringInitReturnsAtOnce)
 
 TEST_F(SkinnedDialog, MessagePostedToADialogThatIsGoneIsDropped)
 {
-    std::vector<std::uint32_t> seen;
+    CDialogPoster poster;
     {
         RecordingDlg dlg(Write());
+        poster = dlg.GetPoster();
         dlg.PostMessage(0x2401, 0, 0);
     }
+    EXPECT_TRUE(poster.Expired());
+    poster.PostMessage(0x2401, 0, 0);
     while (g_main_context_iteration(nullptr, FALSE)) {
     }
     SUCCEED() << "no call reached the destroyed dialog";
