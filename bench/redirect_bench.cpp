@@ -1,0 +1,222 @@
+// How long the user waits for the first picture: from the Redirect call until the wait page is
+// loaded and drawn, next to a bare WebKit window showing the same page, measured in the same run.
+// Run by hand:   xvfb-run -a build/bench/redirect_bench [iterations]
+// The exchange address points at a socket that never answers, so the window stays on the wait page.
+#include <gtk/gtk.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#include <webkit2/webkit2.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "browser/BrowserHosting.h"
+#include "platform/ModulePaths.h"
+#include "redirect/RedirectEntry.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+// Waits for the next completed load of any web view, then for that view's next drawn frame.
+struct PaintWatch {
+    WebKitWebView* view = nullptr;
+    bool loaded = false;
+    bool painted = false;
+    Clock::time_point paintedAt;
+    gulong drawHandler = 0;
+
+    static gboolean OnDraw(GtkWidget*, cairo_t*, gpointer self)
+    {
+        auto* watch = static_cast<PaintWatch*>(self);
+        if (!watch->painted) {
+            watch->painted = true;
+            watch->paintedAt = Clock::now();
+        }
+        return FALSE;
+    }
+
+    static gboolean OnLoad(GSignalInvocationHint*, guint count, const GValue* values, gpointer self)
+    {
+        auto* watch = static_cast<PaintWatch*>(self);
+        if (count < 2 || watch->loaded || g_value_get_enum(&values[1]) != WEBKIT_LOAD_FINISHED)
+            return TRUE;
+        watch->loaded = true;
+        watch->view = WEBKIT_WEB_VIEW(g_value_get_object(&values[0]));
+        watch->drawHandler = g_signal_connect_after(watch->view, "draw", G_CALLBACK(OnDraw), watch);
+        gtk_widget_queue_draw(GTK_WIDGET(watch->view));
+        return TRUE;
+    }
+};
+
+class LoadHook {
+public:
+    explicit LoadHook(PaintWatch* watch)
+    {
+        m_class = g_type_class_ref(WEBKIT_TYPE_WEB_VIEW);  // signals exist once the class does
+        m_signal = g_signal_lookup("load-changed", WEBKIT_TYPE_WEB_VIEW);
+        m_hook = g_signal_add_emission_hook(m_signal, 0, &PaintWatch::OnLoad, watch, nullptr);
+    }
+    ~LoadHook()
+    {
+        g_signal_remove_emission_hook(m_signal, m_hook);
+        g_type_class_unref(m_class);
+    }
+
+private:
+    gpointer m_class = nullptr;
+    guint m_signal = 0;
+    gulong m_hook = 0;
+};
+
+// A listening socket that never accepts: the upload connects and then waits.
+int SilentListener(int& port)
+{
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&address), length) != 0 || listen(fd, 64) != 0 ||
+        getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+        return -1;
+    port = ntohs(address.sin_port);
+    return fd;
+}
+
+std::string MakeInstall(int port)
+{
+    char pattern[] = "/tmp/tessaly-bench-XXXXXX";
+    if (!mkdtemp(pattern))
+        return {};
+    const std::string dir = std::string(pattern) + "/";
+    const fs::path out(TESSALY_OUT_DIR);
+    fs::copy(out / "Config", dir + "Config", fs::copy_options::recursive);
+    for (const char* lib : {"Parvex.so", "Dunmore.so"})
+        fs::copy_file(out / lib, dir + lib);
+    std::ofstream(dir + "Config/orvane.cfg")
+        << "[WebUrl]\nPreLoginFromInternet=http://127.0.0.1:" << port << "/exchange\n";
+    return dir;
+}
+
+void Spin(PaintWatch& watch, double limitSeconds)
+{
+    const auto end = Clock::now() + std::chrono::duration<double>(limitSeconds);
+    while (!watch.painted && Clock::now() < end)
+        g_main_context_iteration(nullptr, TRUE);
+}
+
+double MeasureRedirect()
+{
+    PaintWatch watch;
+    LoadHook hook(&watch);
+    const auto start = Clock::now();
+    // Once the wait page is drawn the window is closed from inside its own loop.
+    const guint closer = g_timeout_add(
+        1,
+        [](gpointer data) -> gboolean {
+            auto* w = static_cast<PaintWatch*>(data);
+            if (!w->painted)
+                return G_SOURCE_CONTINUE;
+            g_signal_handler_disconnect(w->view, w->drawHandler);
+            w->drawHandler = 0;
+            gtk_window_close(GTK_WINDOW(gtk_widget_get_toplevel(GTK_WIDGET(w->view))));
+            return G_SOURCE_REMOVE;
+        },
+        &watch);
+    const int result = tessaly::RunRedirect();
+    if (!watch.painted)
+        g_source_remove(closer);
+    if (result == -1 || !watch.painted)
+        return -1;
+    return std::chrono::duration<double, std::milli>(watch.paintedAt - start).count();
+}
+
+double MeasureBare(const std::string& waitPage)
+{
+    PaintWatch watch;
+    LoadHook hook(&watch);
+    const auto start = Clock::now();
+    GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    gtk_window_set_default_size(GTK_WINDOW(window), 640, 480);
+    GtkWidget* view = webkit_web_view_new();
+    // The same software rendering as the library's view, so both draw under a virtual display.
+    webkit_settings_set_hardware_acceleration_policy(webkit_web_view_get_settings(WEBKIT_WEB_VIEW(view)),
+                                                     WEBKIT_HARDWARE_ACCELERATION_POLICY_NEVER);
+    gtk_container_add(GTK_CONTAINER(window), view);
+    gchar* uri = g_filename_to_uri(waitPage.c_str(), nullptr, nullptr);
+    webkit_web_view_load_uri(WEBKIT_WEB_VIEW(view), uri);
+    g_free(uri);
+    gtk_widget_show_all(window);
+    Spin(watch, 30);
+    const double ms = std::chrono::duration<double, std::milli>(watch.paintedAt - start).count();
+    if (watch.drawHandler)
+        g_signal_handler_disconnect(view, watch.drawHandler);
+    gtk_widget_destroy(window);
+    while (g_main_context_pending(nullptr))
+        g_main_context_iteration(nullptr, FALSE);
+    return watch.painted ? ms : -1;
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n == 0 ? 0 : (n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const int iterations = argc > 1 ? std::max(1, std::atoi(argv[1])) : 9;
+    if (!gtk_init_check(nullptr, nullptr)) {
+        std::fprintf(stderr, "redirect_bench: no display (run it under xvfb-run)\n");
+        return 1;
+    }
+    int port = 0;
+    const int listener = SilentListener(port);
+    const std::string install = listener >= 0 ? MakeInstall(port) : std::string();
+    if (install.empty()) {
+        std::fprintf(stderr, "redirect_bench: cannot prepare the install folder\n");
+        return 1;
+    }
+    const std::u16string dir(install.begin(), install.end());
+    tessaly::platform::OverrideModuleFolders(dir, dir);
+    tessaly::StartBrowserHosting();
+    const std::string waitPage = install + "Config/PreLoginWait/wait.htm";
+
+    // One untimed round each: WebKit starts its shared helper processes on first use.
+    MeasureRedirect();
+    MeasureBare(waitPage);
+    std::vector<double> redirect, bare;
+    for (int i = 0; i < iterations; ++i) {
+        const double r = MeasureRedirect();
+        const double b = MeasureBare(waitPage);
+        if (r >= 0)
+            redirect.push_back(r);
+        if (b >= 0)
+            bare.push_back(b);
+    }
+    std::printf("wait page loaded and drawn, median of %d runs (ms)\n", iterations);
+    std::printf("  Redirect (skinned window, browser, exchange started): %8.1f  (%zu ok)\n", Median(redirect),
+                redirect.size());
+    std::printf("  bare WebKit window, same page:                        %8.1f  (%zu ok)\n", Median(bare),
+                bare.size());
+    tessaly::StopBrowserHosting();
+    tessaly::platform::OverrideModuleFolders(u"", u"");
+    std::error_code ignored;
+    fs::remove_all(install, ignored);
+    close(listener);
+    // Detached exchange workers still wait on the silent socket; leave without waiting for them.
+    std::fflush(stdout);
+    _exit(0);
+}
