@@ -122,15 +122,14 @@ void CRedirectDlg::GetInfoFromInternet()
     m_strWebUrl = request.m_strWebUrl;
     // The callback runs on the worker thread: it only fills the box and posts; the post is dropped
     // when the dialog is gone, and after StopWorker the callback is never called at all.
-    // The callback runs on the worker thread. StopWorker (at the latest in OnDestroy) returns only
-    // when the callback is not running and never will, so `this` is alive whenever it runs; the
-    // posted message itself is dropped by the base when the dialog is gone.
-    m_hThread = InfoWorker::Start(std::move(request), [this, reply = m_reply](std::u16string url) {
+    // The callback runs on the worker thread and touches only shared state: the reply box and a
+    // weak poster, which drops the message when the dialog is gone. After StopWorker it never runs.
+    m_hThread = InfoWorker::Start(std::move(request), [reply = m_reply, poster = GetPoster()](std::u16string url) {
         {
             std::lock_guard lock(reply->mutex);
             reply->url = std::move(url);
         }
-        PostMessage(WM_PRELOGIN_INFO_DONE, 0, 0);
+        poster.PostMessage(WM_PRELOGIN_INFO_DONE, 0, 0);
     });
     if (m_hThread)
         g_LogTrace.Trace(4, u"--Current Thread ID is 0X%X for CRedirectDlg::GetInfoFromInternet",
