@@ -109,9 +109,8 @@ bool CGetPreloginInfo::ParseAdXml(const std::u16string& path, std::u16string& re
     const auto bytes = platform::ReadRegularFileNoFollow(ToUtf8(path), kMaxReplyBytes);
     if (!bytes)
         return true;
-    const std::string_view text(bytes->data(), bytes->find('\0') == std::string::npos ? bytes->size()
-                                                                                        : bytes->find('\0'));
-    result = FromUtf8(text);
+    const std::string_view text(*bytes);
+    result = FromUtf8(text.substr(0, text.find('\0')));  // the text ends at its first NUL byte
     if (!StartsWithHttpScheme(result))
         result.clear();
     return true;
