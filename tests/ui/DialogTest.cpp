@@ -83,6 +83,7 @@ constexpr const char* kSkin = R"(<?xml version="1.0" encoding="UTF-8"?>
 <Root><CommonWindow><Test>
   <WindowInfo>
     <I ItemID="Title" Data="Skinned"/>
+    <I ItemID="Icon" Data="pic.png"/>
     <I ItemID="SheetSize" Data="400, 300"/>
     <I ItemID="CaptionHeight" Data="30"/>
     <I ItemID="FontName" Data="Sans"/>
@@ -165,6 +166,8 @@ TEST_F(SkinnedDialog, ControlsGetTheirIdsAndHooksRunInOrder)
         {1, 256}, {1, 257}, {1, 258}, {1, 259}, {3, 0xFFFF}, {3, 0xFFFF}, {2, 512}, {2, 513}, {2, 514},
         {2, 515}, {2, 516}, {2, 517}, {2, 518}};
     EXPECT_EQ(dlg.created, expected);
+    EXPECT_EQ(dlg.DialogFont(), (_WindowFont{u"Sans", -13, 700, false, 0}));
+    EXPECT_NE(gtk_window_get_icon(GTK_WINDOW(dlg.Window())), nullptr);
     EXPECT_EQ(dlg.Config().ButtonItems()[1].nCtrlID, 513);
     EXPECT_EQ(dlg.Config().LabelItems()[2].nCtrlID, -1);
     auto* one = dynamic_cast<CLabel*>(dlg.Config().LabelItems()[1].pCtrl.get());
@@ -372,6 +375,7 @@ TEST_F(SkinnedDialog, WithoutSectionTheTemplateLookStays)
     gtk_widget_get_size_request(dlg.TemplateControl(1000), &w, &h);
     EXPECT_EQ(std::make_pair(w, h), std::make_pair(411, 286));
     EXPECT_EQ(dlg.TemplateControl(999), nullptr);
+    EXPECT_EQ(gtk_window_get_icon(GTK_WINDOW(dlg.Window())), nullptr);
     EXPECT_NE(dlg.XWindowId(), 0ul);
     dlg.DestroyWindow();
 }
