@@ -1,0 +1,42 @@
+#pragma once
+// A settings store with the tracing switch on, and a trace log pointed into a scratch folder.
+#include <string>
+#include <vector>
+
+#include "support/CLogTrace.h"
+#include "support/TestFiles.h"
+
+namespace tessaly::test {
+
+inline constexpr std::string_view kDebugOn =
+    "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\pelmorix\\Orvane3.0]\n\"Debug\"=\"1\"\n";
+
+// Lines of a text file without their line feeds.
+inline std::vector<std::string> Lines(const std::string& path)
+{
+    std::vector<std::string> lines;
+    std::string text = ReadFile(path);
+    for (std::size_t start = 0; start < text.size();) {
+        const auto end = text.find('\n', start);
+        lines.push_back(text.substr(start, end - start));
+        start = end == std::string::npos ? text.size() : end + 1;
+    }
+    return lines;
+}
+
+// The message part of a trace line (after the five spaces that follow the time stamp).
+inline std::string MessageOf(const std::string& line)
+{
+    const auto at = line.find("]     ");
+    return at == std::string::npos ? std::string() : line.substr(at + 6);
+}
+
+// Points a log object at <dir>/UILogTrace.txt with tracing switched on through a .reg file.
+inline void EnableTracing(CLogTrace& log, const TempDir& dir, std::uint32_t maxSize = 0xA00000)
+{
+    WriteFile(dir.file("on.reg"), kDebugOn);
+    ScopedEnv env("TESSALY_REGISTRY", dir.file("on.reg"));
+    log.Init(W(dir.file("UILogTrace.txt")), -1, maxSize);
+}
+
+}  // namespace tessaly::test
