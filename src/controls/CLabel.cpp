@@ -29,7 +29,9 @@ CLabel::CLabel()
 
 void CLabel::CaptureBackground(cairo_surface_t* parentBackground)
 {
-    m_bmpBack = CopySurfaceRegion(parentBackground, Rect().left, Rect().top, Rect().Width(), Rect().Height());
+    // Beyond the parent's background image the parent shows its button face, and so does the copy.
+    m_bmpBack = CopySurfaceRegion(parentBackground, Rect().left, Rect().top, Rect().Width(), Rect().Height(),
+                                  kButtonFace);
 }
 
 void CLabel::DrawBackground(cairo_t* cr) const

@@ -24,7 +24,7 @@ public:
     CLabel();
 
     // Copies the part of the parent's background that lies under the label (by Rect()) into
-    // m_bmpBack. A null background gives a transparent snapshot.
+    // m_bmpBack; where the background does not reach, the snapshot shows the button face.
     void CaptureBackground(cairo_surface_t* parentBackground);
     // Copies m_bmpBack to 0, 0.
     void DrawBackground(cairo_t* cr) const;

@@ -15,7 +15,9 @@ CZelRadioButton::CZelRadioButton(int type) : m_nType(type)
 
 void CZelRadioButton::CaptureBackground(cairo_surface_t* parentBackground)
 {
-    m_bmpBack = CopySurfaceRegion(parentBackground, Rect().left, Rect().top, Rect().Width(), Rect().Height());
+    // Beyond the parent's background image the parent shows its button face, and so does the copy.
+    m_bmpBack = CopySurfaceRegion(parentBackground, Rect().left, Rect().top, Rect().Width(), Rect().Height(),
+                                  kButtonFace);
 }
 
 void CZelRadioButton::LoadImageStrip(std::u16string_view path)

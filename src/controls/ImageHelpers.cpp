@@ -94,14 +94,14 @@ void MakeColorTransparent(cairo_surface_t* surface, ZelColor color)
     cairo_surface_mark_dirty(surface);
 }
 
-SurfacePtr CopySurfaceRegion(cairo_surface_t* source, int x, int y, int width, int height)
+SurfacePtr CopySurfaceRegion(cairo_surface_t* source, int x, int y, int width, int height, ZelColor fill)
 {
     if (width <= 0 || height <= 0)
         return nullptr;
-    SurfacePtr copy(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
+    SurfacePtr copy = fill == kNoColor ? SurfacePtr(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height))
+                                       : MakeSolidSurface(width, height, fill);
     if (source) {
         CairoPtr cr(cairo_create(copy.get()));
-        cairo_set_operator(cr.get(), CAIRO_OPERATOR_SOURCE);
         cairo_set_source_surface(cr.get(), source, -x, -y);
         cairo_paint(cr.get());
     }

@@ -32,8 +32,8 @@ void DrawDecodedImage(cairo_t* cr, GdkPixbuf* image, int x, int y, int width, in
 void MakeColorTransparent(cairo_surface_t* surface, ZelColor color);
 
 // A new surface of the given size showing the part of `source` that starts at x, y; parts outside
-// the source stay transparent. Null for an empty size.
-SurfacePtr CopySurfaceRegion(cairo_surface_t* source, int x, int y, int width, int height);
+// the source show `fill` (transparent with kNoColor). Null for an empty size.
+SurfacePtr CopySurfaceRegion(cairo_surface_t* source, int x, int y, int width, int height, ZelColor fill = kNoColor);
 
 // Paints the whole surface with its top-left corner at x, y (a plain source copy).
 void PaintSurface(cairo_t* cr, cairo_surface_t* surface, int x, int y);

@@ -49,6 +49,12 @@ TEST(LabelPainting, SnapshotIsThePartOfTheBackgroundUnderTheLabel)
     label.Paint(cr.get(), 40, 20);
     EXPECT_EQ(PixelAt(out.get(), 0, 0), PixelAt(back.get(), 30, 20));
     EXPECT_EQ(PixelAt(out.get(), 39, 19), PixelAt(back.get(), 69, 39));
+
+    label.Move({90, 50, 130, 70});  // reaches past the background's corner
+    label.CaptureBackground(back.get());
+    label.Paint(cr.get(), 40, 20);
+    EXPECT_EQ(PixelAt(out.get(), 9, 9), PixelAt(back.get(), 99, 59));
+    EXPECT_EQ(ColorAt(out.get(), 10, 10), kButtonFace);
 }
 
 TEST(LabelPainting, TextIsDrawnInItsColourOverTheSnapshot)
