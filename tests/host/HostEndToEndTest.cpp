@@ -157,6 +157,20 @@ TEST_F(HostAgainstServiceTest, AWrongHexPasswordIsRefusedNotCrashed)
     EXPECT_NE(run.output.find("PreLogin: refused"), std::string::npos) << run.output;
 }
 
+TEST_F(HostAgainstServiceTest, RedirectWindowIsClosedThroughTheHostsList)
+{
+    if (!std::getenv("DISPLAY"))
+        GTEST_SKIP() << "needs an X display (the suite runs under xvfb-run)";
+    // This service's target page waits for a click that never comes, so only the host can close it.
+    const HostRun run = RunHost({"--library", m_install->LibraryPath().string(), "redirect", "--close-after", "4"});
+    if (run.output.find("window is not available") != std::string::npos)
+        GTEST_SKIP() << "libtessaly does not open its redirect window yet:\n" << run.output;
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(run.output.find("close-after: time is up: sent the close message to 1 window(s)"), std::string::npos)
+        << run.output;
+    EXPECT_NE(run.output.find("Redirect returned 1 (OK)"), std::string::npos) << run.output;
+}
+
 TEST(HostDemoTest, RunsEndToEndAndCleansUp)
 {
     const HostRun run = RunHost({"demo", "--close-after", "40"});
