@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <fstream>
 #include <regex>
 
 namespace tessaly::testing {
@@ -188,6 +189,80 @@ TEST(HostDemoTest, RunsEndToEndAndCleansUp)
     EXPECT_EQ(run.exitCode, 0) << run.output;
     EXPECT_NE(run.output.find("alice with her password: PreLogin accepted (code 0)"), std::string::npos) << run.output;
     EXPECT_TRUE(std::regex_search(run.output, std::regex("Redirect returned [0-9]+ \\("))) << run.output;
+}
+
+}  // namespace
+}  // namespace tessaly::testing
+
+namespace tessaly::testing {
+namespace {
+
+// The stand-in service on its own: its accounts, its command line, its shut-down.
+class ServiceAccountsTest : public ServiceSuite {
+protected:
+    std::string Login(const std::string& query)
+    {
+        LoadedLibrary agent(OutPath("Trelvin.so"));
+        const auto request = agent.Get<int (*)(const char*, char*, std::uint32_t*)>("requestDataFromUrl");
+        char reply[128] = {};
+        std::uint32_t length = sizeof reply;
+        if (!request || request(Url("/login?" + query).c_str(), reply, &length) != 0)
+            return "(no reply)";
+        return std::string(reply, length);
+    }
+};
+
+TEST_F(ServiceAccountsTest, AnswersEveryReplyCodeOfTheLoginService)
+{
+    EXPECT_EQ(Login("user=alice&pwd=wonderland&ip=10.1.2.3"), "0");
+    EXPECT_EQ(Login("user=alice&pwd=wonderland"), "0") << "the address is not checked";
+    EXPECT_EQ(Login("user=alice&pwd=Wonderland"), "-102") << "passwords are case-sensitive";
+    EXPECT_EQ(Login("user=Alice&pwd=wonderland"), "-101") << "so are user names";
+    EXPECT_EQ(Login("user=&pwd="), "-101");
+    EXPECT_EQ(Login(""), "-101");
+    EXPECT_EQ(Login("user=dave&pwd=first"), "-103");
+    EXPECT_EQ(Login("user=bob&pwd=builder"), "-104");
+    EXPECT_EQ(Login("user=bob&pwd=wrong"), "-102");
+    EXPECT_EQ(Login("user=carol&pwd=singer"), "-105");
+    EXPECT_EQ(Login("user=erin&pwd=whatever"), "-7");
+}
+
+TEST(ServiceCommandLineTest, StopsCleanlyOnSigterm)
+{
+    std::string error;
+    auto service = host::ServiceProcess::Start(OutPath("tessaly-service"), {"--port", "0"}, error);
+    ASSERT_TRUE(service) << error;
+    EXPECT_EQ(service->Stop(), 0);
+}
+
+TEST(ServiceCommandLineTest, BadArgumentsAndUsersFilesAreReported)
+{
+    const auto run = [](const std::string& args) {
+        const std::string command = Quote(OutPath("tessaly-service")) + " " + args + " 2>&1";
+        HostRun result{-1, {}};
+        FILE* pipe = popen(command.c_str(), "r");
+        char buffer[4096];
+        while (const std::size_t n = fread(buffer, 1, sizeof buffer, pipe))
+            result.output.append(buffer, n);
+        const int status = pclose(pipe);
+        result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return result;
+    };
+    EXPECT_EQ(run("--port 70000").exitCode, 2);
+    EXPECT_EQ(run("--port").exitCode, 2);
+    EXPECT_EQ(run("--target welcome").exitCode, 2) << "a target path starts with /";
+    EXPECT_EQ(run("--frobnicate 1").exitCode, 2);
+    EXPECT_EQ(run("--help").exitCode, 0);
+
+    TempDir dir;
+    const auto missing = run("--port 0 --users " + Quote((dir.path() / "none").string()));
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.output.find("cannot read users file"), std::string::npos) << missing.output;
+
+    std::ofstream(dir.path() / "users") << "# accounts\nalice wonderland active\nbob builder retired\n";
+    const auto malformed = run("--port 0 --users " + Quote((dir.path() / "users").string()));
+    EXPECT_EQ(malformed.exitCode, 1);
+    EXPECT_NE(malformed.output.find("line 3"), std::string::npos) << malformed.output;
 }
 
 }  // namespace
