@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -31,6 +32,26 @@ std::size_t CollectReply(char* data, std::size_t size, std::size_t count, void* 
     return bytes;
 }
 
+// Callers build the URL by plain formatting, so a value may carry bytes that cannot stand in a URL
+// (a space in a password, say). Those are percent-encoded here, as a browser would, rather than
+// failing the request; everything else, '%' included, is passed on as given.
+std::string EscapeUnsafeBytes(const char* url)
+{
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    for (const char* p = url; *p; ++p) {
+        const auto c = static_cast<unsigned char>(*p);
+        if (c <= 0x20 || c >= 0x7F) {
+            out += '%';
+            out += kHex[c >> 4];
+            out += kHex[c & 0x0F];
+        } else {
+            out += *p;
+        }
+    }
+    return out;
+}
+
 }  // namespace
 
 // Returns 0 when the server answered 2xx; *length then holds the true size of the reply body, which
@@ -43,7 +64,7 @@ COMPANION_EXPORT int requestDataFromUrl(const char* url, char* reply, std::uint3
     const std::uint32_t room = std::min(*length - 1, kMaxReplyBytes);
     std::memset(reply, 0, room + 1);
 
-    auto curl = companion::NewRequest(url);
+    auto curl = companion::NewRequest(EscapeUnsafeBytes(url));
     if (!curl)
         return 2;
     ReplySink sink{reply, room, 0};

@@ -58,6 +58,11 @@ TEST_F(TrelvinTest, ShortRepliesComeBackWithTheirLength)
     EXPECT_EQ(refused.length, 4u);
     EXPECT_EQ(refused.text, "-102");
 
+    // Values formatted into the URL unescaped still arrive intact.
+    const Call spaced = Request(Url("/reply?text=a b\xC3\xA4"));
+    EXPECT_EQ(spaced.rc, 0);
+    EXPECT_EQ(spaced.text, "a b\xC3\xA4");
+
     const Call empty = Request(Url("/reply?text="));
     EXPECT_EQ(empty.rc, 0);
     EXPECT_EQ(empty.length, 0u);
