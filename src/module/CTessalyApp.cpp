@@ -1,6 +1,7 @@
 #include "module/CTessalyApp.h"
 
 #include "browser/BrowserHosting.h"
+#include "module/ToolkitPin.h"
 #include "support/CLogTrace.h"
 #include "support/PathHelpers.h"
 
@@ -33,6 +34,7 @@ namespace {
 // an exception here would abort the host inside dlopen/dlclose.
 [[gnu::constructor(202)]] void OnLibraryLoad() noexcept
 {
+    PinToolkitLibraries();
     try {
         theApp.InitInstance();
     } catch (...) {

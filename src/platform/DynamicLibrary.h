@@ -21,4 +21,8 @@ void UnloadLibrary(LibraryHandle library);
 // detached thread still runs its code). Returns nullptr when that is not possible.
 LibraryHandle PinLibraryContaining(const void* address);
 
+// Marks the already loaded shared object that contains `address` as never to be unloaded, for the
+// rest of the process. False when there is no such object.
+bool PinLibraryForever(const void* address);
+
 }  // namespace tessaly::platform

@@ -55,5 +55,16 @@ TEST(DynamicLibrary, PinningKeepsTheContainingLibraryLoaded)
     UnloadLibrary(self);
 }
 
+TEST(DynamicLibrary, PinnedForeverSurvivesItsLastUnload)
+{
+    EXPECT_FALSE(PinLibraryForever(nullptr));
+    LibraryHandle lib = LoadLibraryByPath(TESSALY_TEST_PLUGIN);
+    ASSERT_NE(lib, nullptr);
+    void* code = FindExport(lib, "tessaly_test_other");
+    ASSERT_TRUE(PinLibraryForever(code));
+    UnloadLibrary(lib);
+    EXPECT_EQ(reinterpret_cast<int (*)()>(code)(), 7);
+}
+
 }  // namespace
 }  // namespace tessaly::platform

@@ -58,15 +58,38 @@ void UnloadLibrary(LibraryHandle library)
         ::dlclose(library);
 }
 
-LibraryHandle PinLibraryContaining(const void* address)
+namespace {
+
+const char* LoadedNameOf(const void* address)
 {
     Dl_info info {};
     link_map* map = nullptr;
     if (!address || ::dladdr1(address, &info, reinterpret_cast<void**>(&map), RTLD_DL_LINKMAP) == 0 || !map)
         return nullptr;
     // The main program has an empty name in the link map; dlopen(nullptr) answers it.
-    const char* name = (map->l_name && *map->l_name) ? map->l_name : nullptr;
-    return ::dlopen(name, RTLD_NOW | RTLD_NOLOAD);
+    return (map->l_name && *map->l_name) ? map->l_name : "";
+}
+
+}  // namespace
+
+bool PinLibraryForever(const void* address)
+{
+    const char* name = LoadedNameOf(address);
+    if (!name)
+        return false;
+    LibraryHandle handle = ::dlopen(*name ? name : nullptr, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+    if (!handle)
+        return false;
+    ::dlclose(handle);  // the flag stays; only the extra reference goes
+    return true;
+}
+
+LibraryHandle PinLibraryContaining(const void* address)
+{
+    const char* name = LoadedNameOf(address);
+    if (!name)
+        return nullptr;
+    return ::dlopen(*name ? name : nullptr, RTLD_NOW | RTLD_NOLOAD);
 }
 
 }  // namespace tessaly::platform
