@@ -8,7 +8,7 @@
 namespace tessaly::host {
 
 // libtessaly.so loaded the way a desktop client loads it: dlopen by full path, the two exports
-// looked up by name, dlclose when this object goes away (the code itself stays mapped, see Open).
+// looked up by name, dlclose when this object goes away.
 class TessalyLibrary {
 public:
     static std::unique_ptr<TessalyLibrary> Open(const std::string& path, std::string& error);
