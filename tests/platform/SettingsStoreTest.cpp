@@ -98,15 +98,6 @@ TEST(SettingsStore, Utf16FilesWithByteOrderMarkAreRead)
     EXPECT_EQ(Find(u"K", u"name", bytes), SettingValue(u"\u00e9t\u00e9"));
 }
 
-TEST(SettingsStore, LongValuesAreKeptWhole)
-{
-    const std::string longText(20000, 'x');
-    const std::string text = "[HKEY_LOCAL_MACHINE\\K]\n\"Long\"=\"" + longText + "\"\n";
-    const auto value = Find(u"K", u"Long", text);
-    ASSERT_TRUE(value);
-    EXPECT_EQ(std::get<std::u16string>(*value).size(), longText.size());
-}
-
 TEST(SettingsStore, FileComesFromTheEnvironmentAndBadFilesReadAsEmpty)
 {
     TempDir dir;
