@@ -10,7 +10,9 @@
  *      Config/UILogTrace.txt beside the library, tracing switches read from the settings store).
  *   2. Call PreLogin and Redirect in any order and as often as needed, from the thread that owns the
  *      user interface (Redirect runs a modal GTK window on the calling thread).
- *   3. dlclose() last; this runs the library's shut-down.
+ *   3. dlclose() last; this runs the library's shut-down. The GUI toolkit and browser engine libraries
+ *      that the library brought in stay loaded for the rest of the process (their own threads outlive
+ *      any unload), so the library may be loaded and unloaded again any number of times.
  *
  * Strings
  *   A TessalyString is one pointer: NULL (the empty string) or a NUL-terminated UTF-16 buffer that was
