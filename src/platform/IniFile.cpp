@@ -159,53 +159,74 @@ std::u16string ReadProfileString(std::u16string_view section, std::u16string_vie
                                      defaultValue, capacity);
 }
 
-bool WriteProfileString(std::u16string_view section, std::u16string_view key, std::u16string_view value,
-                        const std::u16string& path)
+namespace {
+
+// Names and values that would break the file's line structure.
+bool IsWritable(std::u16string_view section, std::u16string_view key, std::u16string_view value)
 {
-    section = TrimBlanks(section);
-    key = TrimBlanks(key);
-    // Names and values that would break the file's line structure are refused.
-    if (section.empty() || key.empty() || HasLineBreak(section) || HasLineBreak(key) || HasLineBreak(value) ||
-        section.find(u']') != std::u16string_view::npos || key.find(u'=') != std::u16string_view::npos ||
-        key.front() == u'[' || key.front() == u';' || key.front() == u'#')
-        return false;
-    const std::string narrowPath = Utf16ToUtf8(path);
-    std::string original;
-    if (PathExists(narrowPath)) {
-        auto bytes = ReadSmallFile(narrowPath);
-        if (!bytes)
-            return false;  // present but unreadable or too large: never overwrite what we cannot keep
-        original = std::move(*bytes);
-    }
-    std::vector<Line> lines = SplitLines(DecodeFileText(original));
+    return !section.empty() && !key.empty() && !HasLineBreak(section) && !HasLineBreak(key) && !HasLineBreak(value) &&
+           section.find(u']') == std::u16string_view::npos && key.find(u'=') == std::u16string_view::npos &&
+           key.front() != u'[' && key.front() != u';' && key.front() != u'#';
+}
+
+// The file's bytes; empty for a missing file, nothing for one that exists but cannot be read whole.
+std::optional<std::string> LoadForRewrite(const std::string& path)
+{
+    if (!PathExists(path))
+        return std::string();
+    return ReadSmallFile(path);
+}
+
+// Sets the key in the lines: replaces its first entry in the section, or adds one after the section's
+// last non-blank line, or adds the section at the end.
+void SetEntry(std::vector<Line>& lines, std::u16string_view section, std::u16string_view key, std::u16string_view value)
+{
     std::u16string eol = u"\n";
     for (const Line& l : lines)
         if (!l.ending.empty()) {
             eol = l.ending;
             break;
         }
-    const std::u16string newEntry = std::u16string(key) + u"=" + std::u16string(value);
-    if (const auto span = FindSection(lines, section)) {
-        std::size_t insertAt = span->header + 1;
-        for (std::size_t i = span->header + 1; i < span->end; ++i) {
-            const auto entry = EntryOf(lines[i].text);
-            if (entry && EqualsAsciiNoCase(entry->key, key)) {
-                lines[i].text = std::u16string(entry->key) + u"=" + std::u16string(value);
-                return ReplaceFileContents(narrowPath, EncodeLike(original, JoinLines(lines)));
-            }
-            if (!TrimBlanks(lines[i].text).empty())
-                insertAt = i + 1;
-        }
-        if (lines[insertAt - 1].ending.empty())
-            lines[insertAt - 1].ending = eol;
-        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), Line {newEntry, eol});
-    } else {
+    const auto span = FindSection(lines, section);
+    if (!span) {
         if (!lines.empty() && lines.back().ending.empty())
             lines.back().ending = eol;
         lines.push_back(Line {u"[" + std::u16string(section) + u"]", eol});
-        lines.push_back(Line {newEntry, eol});
+        lines.push_back(Line {std::u16string(key) + u"=" + std::u16string(value), eol});
+        return;
     }
-    return ReplaceFileContents(narrowPath, EncodeLike(original, JoinLines(lines)));
+    std::size_t insertAt = span->header + 1;
+    for (std::size_t i = span->header + 1; i < span->end; ++i) {
+        if (const auto entry = EntryOf(lines[i].text); entry && EqualsAsciiNoCase(entry->key, key)) {
+            lines[i].text = std::u16string(entry->key) + u"=" + std::u16string(value);
+            return;
+        }
+        if (!TrimBlanks(lines[i].text).empty())
+            insertAt = i + 1;
+    }
+    if (lines[insertAt - 1].ending.empty())
+        lines[insertAt - 1].ending = eol;
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt),
+                 Line {std::u16string(key) + u"=" + std::u16string(value), eol});
+}
+
+}  // namespace
+
+bool WriteProfileString(std::u16string_view section, std::u16string_view key, std::u16string_view value,
+                        const std::u16string& path)
+{
+    section = TrimBlanks(section);
+    key = TrimBlanks(key);
+    if (!IsWritable(section, key, value))
+        return false;
+    const std::string narrowPath = Utf16ToUtf8(path);
+    // A file that exists but cannot be read whole is never replaced by a partial copy.
+    const auto original = LoadForRewrite(narrowPath);
+    if (!original)
+        return false;
+    std::vector<Line> lines = SplitLines(DecodeFileText(*original));
+    SetEntry(lines, section, key, value);
+    return ReplaceFileContents(narrowPath, EncodeLike(*original, JoinLines(lines)));
 }
 
 }  // namespace tessaly::platform

@@ -106,11 +106,10 @@ SharedMemoryBlock SharedMemoryBlock::OpenOrCreate(const std::string& name, std::
         block.name_ = name;
         block.created_ = true;
         block.unlink_ = true;  // until it is fully set up, a failure removes it again
-        if (::ftruncate(fd.get(), static_cast<off_t>(size)) != 0)
-            return block.reset(), SharedMemoryBlock();
-        block.data_ = MapObject(fd.get(), size);
+        if (::ftruncate(fd.get(), static_cast<off_t>(size)) == 0)
+            block.data_ = MapObject(fd.get(), size);
         if (!block.data_)
-            return block.reset(), SharedMemoryBlock();
+            return SharedMemoryBlock();  // `block` unlinks the half-made object on the way out
         block.size_ = size;
         std::memset(block.data_, 0, size);
         block.unlink_ = unlinkIfCreated;
