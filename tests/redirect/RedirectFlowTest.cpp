@@ -7,6 +7,8 @@
 #include <gtk/gtk.h>
 #include <webkit2/webkit2.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -377,9 +379,13 @@ TEST_F(RedirectFlow, TwentyRunsLeaveNoThreadDescriptorWindowOrProcessBehind)
     ASSERT_EQ(once(), 1);  // warm-up: WebKit's own long-lived helpers start here
     Pump(1500);
     const ResourceCounts before = CountResources();
+    const std::vector<std::string> fdsBefore = OpenDescriptors();
     for (int i = 0; i < 20; ++i)
         ASSERT_EQ(once(), 1) << "run " << i;
-    // Helper processes and worker threads wind down asynchronously; give them a moment.
+    // Helper processes and worker threads wind down asynchronously; give them a moment. The toolkit
+    // keeps a pool thread or two (each with a wake-up descriptor) that come and go on their own, so
+    // two of each are allowed; something left behind per run would show twenty.
+    constexpr int kJitter = 2;
     ResourceCounts after;
     for (int i = 0; i < 40; ++i) {
         Pump(250);
@@ -387,8 +393,15 @@ TEST_F(RedirectFlow, TwentyRunsLeaveNoThreadDescriptorWindowOrProcessBehind)
         if (after.threads <= before.threads && after.fds <= before.fds && after.children <= before.children)
             break;
     }
-    EXPECT_LE(after.threads, before.threads);
-    EXPECT_LE(after.fds, before.fds);
+    std::printf("after warm-up: %d threads, %d fds, %d windows, %d children; after 20 more runs: %d, %d, %d, %d\n",
+                before.threads, before.fds, before.windows, before.children, after.threads, after.fds, after.windows,
+                after.children);
+    EXPECT_LE(after.threads, before.threads + kJitter);
+    EXPECT_LE(after.fds, before.fds + kJitter);
+    if (after.fds > before.fds + kJitter)
+        for (const std::string& fd : OpenDescriptors())
+            if (std::find(fdsBefore.begin(), fdsBefore.end(), fd) == fdsBefore.end())
+                ADD_FAILURE() << "new descriptor " << fd;
     EXPECT_EQ(after.windows, before.windows);
     EXPECT_LE(after.children, before.children);
 }

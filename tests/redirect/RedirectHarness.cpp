@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <string_view>
 #include <vector>
 
 #include "platform/ModulePaths.h"
@@ -378,13 +379,36 @@ int CountChildren()
     }
     return n;
 }
+
 }  // namespace
+
+// Open descriptors, leaving out the statistics files of WebKit's process-wide memory monitor, which
+// it opens once, some seconds after its first view, and keeps for the life of the process.
+std::vector<std::string> OpenDescriptors()
+{
+    std::vector<std::string> out;
+    if (DIR* dir = opendir("/proc/self/fd")) {
+        while (dirent* entry = readdir(dir)) {
+            if (entry->d_name[0] == '.' || std::atoi(entry->d_name) == dirfd(dir))
+                continue;
+            char target[512] = {};
+            const std::string link = std::string("/proc/self/fd/") + entry->d_name;
+            const ssize_t length = readlink(link.c_str(), target, sizeof target - 1);
+            const std::string path(target, length > 0 ? static_cast<std::size_t>(length) : 0);
+            if (path.starts_with("/proc/") || path.starts_with("/sys/fs/cgroup/"))
+                continue;
+            out.push_back(std::string(entry->d_name) + " " + path);
+        }
+        closedir(dir);
+    }
+    return out;
+}
 
 ResourceCounts CountResources()
 {
     ResourceCounts counts;
     counts.threads = CountEntries("/proc/self/task");
-    counts.fds = CountEntries("/proc/self/fd") - 1;  // the directory handle itself
+    counts.fds = static_cast<int>(OpenDescriptors().size());
     GList* windows = gtk_window_list_toplevels();
     counts.windows = static_cast<int>(g_list_length(windows));
     g_list_free(windows);

@@ -119,6 +119,8 @@ struct ResourceCounts {
     int children = 0;
 };
 ResourceCounts CountResources();
+// "<fd> <target>" for each open descriptor counted by CountResources.
+std::vector<std::string> OpenDescriptors();
 
 // Marker texts as pages write them.
 inline constexpr const char* kStart = "<<<617458A4-8957-4a97-A646-AACC83D5DD38";
