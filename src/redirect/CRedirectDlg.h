@@ -23,10 +23,6 @@ public:
     CRedirectDlg();
     ~CRedirectDlg() override;
 
-    // Observers for tests and diagnostics.
-    const std::u16string& RedirectUrl() const { return m_strRedirectUrl; }
-    bool WorkerOutstanding() const { return m_hThread != nullptr; }
-
 protected:
     bool OnInitDialog() override;
     void OnDestroy() override;

@@ -70,22 +70,6 @@ TEST(ExternalObject, OnlyAPropertyReadOfTheMemberGivesTheValue)
     EXPECT_EQ(object.Invoke(D::kMemberId, D::kPropertyGet, nullptr), D::kOk);
 }
 
-TEST(ExternalObject, ReferenceCountNeverDestroysTheObject)
-{
-    D object;
-    EXPECT_EQ(object.AddRef(), 1);
-    EXPECT_EQ(object.Release(), 0);
-    EXPECT_EQ(object.Release(), -1);  // over-release only moves the counter
-}
-
-TEST(ExternalObject, PageScriptIsBuiltFromTheSameConstants)
-{
-    const std::string script = D::ExternalObjectScript();
-    EXPECT_NE(script.find("'xxy'"), std::string::npos);
-    EXPECT_NE(script.find("'Wibble'"), std::string::npos);
-    EXPECT_NE(script.find("n = 3"), std::string::npos);
-}
-
 TEST(ExternalObject, HostingStartAndStopOwnTheSingleObject)
 {
     StopBrowserHosting();
