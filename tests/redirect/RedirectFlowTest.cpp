@@ -275,8 +275,13 @@ TEST_F(RedirectFlow, TheSkinSizesTheWindowAndPlacesTheBrowserAtItem1OrTheTemplat
         m_install->WriteSkin(SkinXml(withItem1));
         GtkAllocation browser{}, client{};
         std::string title;
+        gboolean menuRefused = FALSE;
         const int result = RunRedirectWith([&](WindowProbe& p) {
             if (p.Elapsed() > 800ms) {
+                // What a right click asks the view: the window's browser answers "handled", no menu.
+                WebKitContextMenu* menu = webkit_context_menu_new();
+                g_signal_emit_by_name(p.Browser(), "context-menu", menu, nullptr, nullptr, &menuRefused);
+                g_object_unref(menu);
                 browser = p.BrowserAllocation();
                 client = p.ClientAllocation();
                 title = p.Title();
@@ -285,6 +290,7 @@ TEST_F(RedirectFlow, TheSkinSizesTheWindowAndPlacesTheBrowserAtItem1OrTheTemplat
         });
         EXPECT_EQ(result, 1);
         EXPECT_EQ(title, "Redirect test");
+        EXPECT_TRUE(menuRefused);
         EXPECT_EQ(client.width, kSheetWidth);
         EXPECT_EQ(client.height, kSheetHeight);
         const GtkAllocation expected = withItem1 ? GtkAllocation{10, 40, 300, 200} : GtkAllocation{0, 0, 411, 286};
