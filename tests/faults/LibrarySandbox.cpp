@@ -89,10 +89,26 @@ LibrarySandbox::~LibrarySandbox()
     fs::remove_all(root_, ignored);
 }
 
+namespace {
+
+void PinWebEngineOnce()
+{
+    static const bool pinned = [] {
+        for (const char* name : {"libjavascriptcoregtk-4.1.so.0", "libwebkit2gtk-4.1.so.0"})
+            ::dlopen(name, RTLD_NOW | RTLD_GLOBAL | RTLD_NODELETE);
+        return true;
+    }();
+    (void)pinned;
+}
+
+}  // namespace
+
 bool LibrarySandbox::Load(std::string* error)
 {
     if (handle_)
         return true;
+    if (pinWebEngine)
+        PinWebEngineOnce();
     handle_ = ::dlopen((LibraryFolder() / "libtessaly.so").c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle_) {
         if (error)
@@ -121,7 +137,11 @@ int LibrarySandbox::CallPreLogin(std::int32_t* code, std::u16string* message)
     PreLoginResult result{nullptr, 12345};
     TessalyStringSetUtf8(&request.m_strUserName, "alice");
     TessalyStringSetUtf8(&request.m_strPassword, "736563726574");
+    if (before_)
+        before_();
     const int rc = preLogin_(&request, &result);
+    if (after_)
+        after_();
     if (code)
         *code = result.m_nCode;
     if (message)
@@ -136,7 +156,12 @@ int LibrarySandbox::CallRedirect()
 {
     if (!redirect_ && !Load())
         throw std::runtime_error("library not loaded");
-    return redirect_();
+    if (before_)
+        before_();
+    const int rc = redirect_();
+    if (after_)
+        after_();
+    return rc;
 }
 
 void LibrarySandbox::WriteConfigFile(const std::string& name, const std::string& text) const

@@ -6,6 +6,7 @@
 #include <tessaly/tessaly.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 
 namespace tessaly::test {
@@ -20,6 +21,11 @@ public:
     LibrarySandbox(const LibrarySandbox&) = delete;
     LibrarySandbox& operator=(const LibrarySandbox&) = delete;
 
+    // Before the first load, the web engine's libraries are pinned in the process, so that unloading
+    // the library copy cannot unmap them under the engine's own background thread (UnloadTest checks
+    // that case on its own). A test that wants the bare behaviour clears this first.
+    static inline bool pinWebEngine = true;
+
     // Loads the library copy; false (with the loader's reason in `error`) when that fails.
     bool Load(std::string* error = nullptr);
     void Unload();
@@ -28,6 +34,14 @@ public:
     // the library handed back. Returns the export's result; the code and message land in the outputs.
     int CallPreLogin(std::int32_t* code = nullptr, std::u16string* message = nullptr);
     int CallRedirect();
+
+    // Functions run right before and right after each call of an export (empty ones do nothing), so
+    // that what a test switches on covers the library's work and not the test's own set-up.
+    void SetCallHooks(std::function<void()> before, std::function<void()> after)
+    {
+        before_ = std::move(before);
+        after_ = std::move(after);
+    }
 
     const std::filesystem::path& Root() const { return root_; }
     std::filesystem::path LibraryFolder() const { return root_ / "lib"; }
@@ -42,6 +56,8 @@ private:
     void* handle_ = nullptr;
     int (*preLogin_)(PreLoginRequest*, PreLoginResult*) = nullptr;
     int (*redirect_)() = nullptr;
+    std::function<void()> before_;
+    std::function<void()> after_;
     std::string savedRegistry_;
     bool hadRegistry_ = false;
 };
