@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Sanitizer runs.
+#
+#   scripts/sanitize.sh asan [ctest args]   builds build-asan/ with AddressSanitizer and
+#                                           UndefinedBehaviorSanitizer and runs the whole suite
+#   scripts/sanitize.sh tsan [ctest args]   builds build-tsan/ with ThreadSanitizer and runs the
+#                                           threaded tests: the redirect worker, the redirect window
+#                                           and PreLogin from eight threads at once
+#   scripts/sanitize.sh all                 both (default)
+#
+# Leaks are checked (LeakSanitizer, part of the ASan run). Memory that GTK, WebKitGTK, fontconfig and
+# the other system libraries keep for the life of the process is suppressed by library name in
+# tests/faults/sanitizers/lsan.supp; races inside those libraries likewise in tsan.supp. A report
+# whose stack passes through Tessaly's own code is never suppressed. Any report fails the run.
+# TESSALY_SANITIZE_JOBS sets the build's parallelism (default 2).
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+supp=$here/tests/faults/sanitizers
+jobs=${TESSALY_SANITIZE_JOBS:-2}
+mode=${1:-all}
+[ $# -gt 0 ] && shift
+
+build_tree() {  # build_tree <dir> <sanitizers>
+  CC=${CC:-clang} CXX=${CXX:-clang++} cmake -S "$here" -B "$1" -DCMAKE_BUILD_TYPE=Debug \
+    "-DTESSALY_SANITIZE=$2" -DTESSALY_BUILD_BENCH=OFF >/dev/null
+  nice cmake --build "$1" -j"$jobs"
+}
+
+run_asan() {
+  local build=${TESSALY_ASAN_BUILD_DIR:-$here/build-asan}
+  build_tree "$build" "address;undefined"
+  cd "$build"
+  # WebKitGTK's JavaScript engine reserves huge address ranges and handles its own signals.
+  ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:allow_user_segv_handler=1:handle_segv=1:detect_odr_violation=0:fast_unwind_on_malloc=0" \
+  LSAN_OPTIONS="suppressions=$supp/lsan.supp:print_suppressions=0" \
+  UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:suppressions=$supp/ubsan.supp" \
+    xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j2 --timeout 900 "$@"
+}
+
+run_tsan() {
+  local build=${TESSALY_TSAN_BUILD_DIR:-$here/build-tsan}
+  build_tree "$build" "thread"
+  cd "$build"
+  TSAN_OPTIONS="suppressions=$supp/tsan.supp:halt_on_error=1:second_deadlock_stack=1:report_signal_unsafe=0" \
+    xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j1 --timeout 900 \
+      -R '^(prelogin_tests|redirect_flow_test|faults_repetition_test|support_tests)$' "$@"
+}
+
+case "$mode" in
+  asan) run_asan "$@" ;;
+  tsan) run_tsan "$@" ;;
+  all) (run_asan "$@") && (run_tsan "$@") ;;
+  *) echo "usage: $0 [asan|tsan|all] [ctest args]" >&2; exit 2 ;;
+esac
