@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Leak check of repeated PreLogin calls under valgrind's memcheck.
+#
+#   scripts/leakcheck.sh [calls]      (default 200; the same test runs 1000 calls in the normal suite,
+#                                     where it compares heap, descriptors and mapped files instead)
+#
+# Builds the fault tests into build/ (or $TESSALY_BUILD_DIR) and runs the repetition test under
+# memcheck, once with N and once with 2N calls: every call loads and frees the companion libraries,
+# parses the configuration, deciphers the password, formats the request and the message. Memory lost
+# in proportion to the calls, or any memory error, fails the run (exit 42 / 1); what is lost once
+# when the library is unloaded is shown but does not fail it. What GTK and WebKitGTK keep for the process's life
+# is suppressed by library name in tests/faults/sanitizers/valgrind.supp. For the same check with
+# LeakSanitizer, run scripts/sanitize.sh asan (it includes this test).
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+build=$(realpath -m "${TESSALY_BUILD_DIR:-$here/build}")
+calls=${1:-200}
+cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=${TESSALY_BUILD_TYPE:-RelWithDebInfo} >/dev/null
+cmake --build "$build" -j"${TESSALY_LEAKCHECK_JOBS:-2}" --target faults_repetition_test >/dev/null
+cd "$build/tests/faults"
+
+# memcheck <calls> <log>: definitely + indirectly lost bytes of one run.
+memcheck() {
+  TESSALY_REPEAT_CALLS=$1 valgrind --tool=memcheck --leak-check=full --show-leak-kinds=definite,indirect \
+    --keep-debuginfo=yes --num-callers=40 --suppressions="$here/tests/faults/sanitizers/valgrind.supp" \
+    --log-file="$2" ./faults_repetition_test --gtest_filter='*ThousandCalls*' --gtest_brief=1 >/dev/null 2>&1 || true
+  if grep -q 'Invalid read\|Invalid write\|uninitialised\|Invalid free\|Mismatched free' "$2"; then
+    echo "memory errors: see $2" >&2
+    return 1
+  fi
+  awk '/definitely lost:|indirectly lost:/ { gsub(",", "", $4); sum += $4 } END { print sum + 0 }' "$2"
+}
+
+# What is lost once (state of libraries that the unload leaves behind) does not depend on the number
+# of calls; what every call loses does. Two runs tell them apart.
+small=$(memcheck "$calls" "$build/leakcheck-$calls.log")
+large=$(memcheck $((calls * 2)) "$build/leakcheck-$((calls * 2)).log")
+echo "lost after $calls calls: $small bytes; after $((calls * 2)) calls: $large bytes"
+echo "reports: $build/leakcheck-$calls.log $build/leakcheck-$((calls * 2)).log"
+if [ "$large" -gt $((small + 64)) ]; then
+  echo "LEAK: $(( (large - small) / calls )) bytes per PreLogin call" >&2
+  exit 42
+fi
+echo "no memory lost per call"
