@@ -10,3 +10,4 @@ tessaly_fuzzer(reply_markers LIBS tessaly_redirect_worker tessaly_support REQUIR
 tessaly_fuzzer(classify_reply LIBS tessaly_login REQUIRES src/login/CVomoLogin.h)
 tessaly_fuzzer(mask_url LIBS tessaly_login REQUIRES src/login/CVomoLogin.h)
 tessaly_fuzzer(decipher_hex LIBS tessaly_login REQUIRES src/login/CipherLibrary.h)
+tessaly_fuzzer(parse_ad_xml LIBS tessaly_prelogin tessaly_support REQUIRES src/prelogin/CGetPreloginInfo.h)
