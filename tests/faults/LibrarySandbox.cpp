@@ -164,6 +164,12 @@ int LibrarySandbox::CallRedirect()
     return rc;
 }
 
+void LibrarySandbox::UseShippedConfig() const
+{
+    fs::copy(fs::path(TESSALY_OUT_DIR) / "Config", ConfigFolder(),
+             fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+}
+
 void LibrarySandbox::WriteConfigFile(const std::string& name, const std::string& text) const
 {
     WriteText(ConfigFolder() / name, text);

@@ -48,6 +48,10 @@ public:
     std::filesystem::path ConfigFolder() const { return root_ / "lib" / "Config"; }
     std::filesystem::path TraceFile() const { return ConfigFolder() / "UILogTrace.txt"; }
 
+    // Copies the shipped configuration folder (skin, wait page, every section) over Config/, for tests
+    // of the redirect window.
+    void UseShippedConfig() const;
+
     // Replaces one configuration file (relative to Config/) with `text`.
     void WriteConfigFile(const std::string& name, const std::string& text) const;
 
