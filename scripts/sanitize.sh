@@ -20,8 +20,10 @@ jobs=${TESSALY_SANITIZE_JOBS:-2}
 mode=${1:-all}
 [ $# -gt 0 ] && shift
 
+# GCC, because it links the sanitizer runtime into shared objects as well (libtessaly.so is linked
+# with --no-undefined; clang leaves the runtime out of shared objects).
 build_tree() {  # build_tree <dir> <sanitizers>
-  CC=${CC:-clang} CXX=${CXX:-clang++} cmake -S "$here" -B "$1" -DCMAKE_BUILD_TYPE=Debug \
+  CC=${CC:-gcc} CXX=${CXX:-g++} cmake -S "$here" -B "$1" -DCMAKE_BUILD_TYPE=Debug \
     "-DTESSALY_SANITIZE=$2" -DTESSALY_BUILD_BENCH=OFF >/dev/null
   nice cmake --build "$1" -j"$jobs"
 }
