@@ -22,11 +22,17 @@ mode=${1:-all}
 
 # GCC, because it links the sanitizer runtime into shared objects as well (libtessaly.so is linked
 # with --no-undefined; clang leaves the runtime out of shared objects).
-build_tree() {  # build_tree <dir> <sanitizers>
-  CC=${CC:-gcc} CXX=${CXX:-g++} cmake -S "$here" -B "$1" -DCMAKE_BUILD_TYPE=Debug \
-    "-DTESSALY_SANITIZE=$2" -DTESSALY_BUILD_BENCH=OFF >/dev/null
-  nice cmake --build "$1" -j"$jobs"
+build_tree() {  # build_tree <dir> <sanitizers> [targets...]
+  local dir=$1 sanitizers=$2
+  shift 2
+  CC=${CC:-gcc} CXX=${CXX:-g++} cmake -S "$here" -B "$dir" -DCMAKE_BUILD_TYPE=Debug \
+    "-DTESSALY_SANITIZE=$sanitizers" -DTESSALY_BUILD_BENCH=OFF >/dev/null
+  local targets=()
+  for t in "$@"; do targets+=(--target "$t"); done
+  nice cmake --build "$dir" -j"$jobs" "${targets[@]}"
 }
+
+threaded_tests=(prelogin_tests redirect_flow_test faults_repetition_test support_tests)
 
 run_asan() {
   local build=${TESSALY_ASAN_BUILD_DIR:-$here/build-asan}
@@ -41,11 +47,11 @@ run_asan() {
 
 run_tsan() {
   local build=${TESSALY_TSAN_BUILD_DIR:-$here/build-tsan}
-  build_tree "$build" "thread"
+  build_tree "$build" "thread" "${threaded_tests[@]}"
   cd "$build"
   TSAN_OPTIONS="suppressions=$supp/tsan.supp:halt_on_error=1:second_deadlock_stack=1:report_signal_unsafe=0" \
     xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j1 --timeout 900 \
-      -R '^(prelogin_tests|redirect_flow_test|faults_repetition_test|support_tests)$' "$@"
+      -R "^($(IFS='|'; echo "${threaded_tests[*]}"))\$" "$@"
 }
 
 case "$mode" in
