@@ -1,5 +1,7 @@
 #include "module/CTessalyApp.h"
 
+#include <cstdlib>
+
 #include "browser/BrowserHosting.h"
 #include "module/ToolkitPin.h"
 #include "support/CLogTrace.h"
@@ -30,8 +32,22 @@ int CTessalyApp::ExitInstance()
 }
 
 namespace {
-// The dynamic loader runs these when the host loads and unloads the library. Nothing may escape:
-// an exception here would abort the host inside dlopen/dlclose.
+void OnLibraryUnload() noexcept
+{
+    try {
+        theApp.ExitInstance();
+    } catch (...) {
+    }
+}
+
+// The dynamic loader runs this when the host loads the library. Nothing may escape: an exception here
+// would abort the host inside dlopen.
+//
+// The shut-down is registered with atexit right after start-up rather than as a destructor function:
+// handlers and static destructors of this library run at dlclose in reverse order of registration,
+// and all plain destructor functions run only after them. Registered last, ExitInstance runs first,
+// while the objects that start-up made (and their owners, such as function-local statics first used
+// during InitInstance) still exist.
 [[gnu::constructor(202)]] void OnLibraryLoad() noexcept
 {
     PinToolkitLibraries();
@@ -39,14 +55,8 @@ namespace {
         theApp.InitInstance();
     } catch (...) {
     }
-}
-
-[[gnu::destructor(202)]] void OnLibraryUnload() noexcept
-{
-    try {
-        theApp.ExitInstance();
-    } catch (...) {
-    }
+    if (std::atexit(&OnLibraryUnload) != 0)
+        OnLibraryUnload();  // cannot be run later: undo now rather than leave it to static destruction
 }
 }  // namespace
 
