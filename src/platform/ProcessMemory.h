@@ -6,8 +6,8 @@
 namespace tessaly::platform {
 
 // True when [address, address + length) lies inside one readable and writable private or shared
-// mapping of this process (checked against /proc/self/maps).
-bool IsWritableRange(const void* address, std::size_t length);
+// mapping of this process (checked against /proc/self/maps). False when that cannot be read.
+bool IsWritableRange(const void* address, std::size_t length) noexcept;
 
 // The same test over the text of a maps file (for tests).
 bool IsWritableRangeIn(std::string_view mapsText, const void* address, std::size_t length);

@@ -72,10 +72,19 @@ void CLogTrace::Init(std::u16string fileName, int levelMask, std::uint32_t maxSi
         m_bEnabled = 1;
 }
 
-void CLogTrace::TraceArgs(int level, std::u16string_view format, std::span<const FormatArg> args)
+void CLogTrace::TraceArgs(int level, std::u16string_view format, std::span<const FormatArg> args) noexcept
 {
     if (!Wants(level))
         return;
+    try {
+        WriteLine(format, args);
+    } catch (...) {
+        // Out of memory while building the line: the line is lost, the caller carries on.
+    }
+}
+
+void CLogTrace::WriteLine(std::u16string_view format, std::span<const FormatArg> args) const
+{
     std::u16string message = SafeFormat(format, args);
     if (message.size() > kMessageChars - 1)
         message.resize(kMessageChars - 1);
@@ -92,11 +101,20 @@ void CLogTrace::TraceArgs(int level, std::u16string_view format, std::span<const
     file.Append(line);
 }
 
-void CLogTrace::TraceBinary(std::u16string_view tag, int length, const void* data)
+void CLogTrace::TraceBinary(std::u16string_view tag, int length, const void* data) noexcept
 {
     if (m_bEnabled == 0 || (m_nLevelMask & kDumpLevel) == 0)
         return;
     const int dumpNumber = ++s_nDumpCount;
+    try {
+        WriteDump(tag, length, data, dumpNumber);
+    } catch (...) {
+        // As for text lines: a dump that cannot be made is dropped.
+    }
+}
+
+void CLogTrace::WriteDump(std::u16string_view tag, int length, const void* data, int dumpNumber)
+{
     if (m_strFileName.empty() || m_strFileName.front() != u'/')
         return;
     platform::AppendFile dump = OpenWithLimit(ToUtf8(m_strFileName) + ".Dat", m_nMaxSize);

@@ -12,7 +12,7 @@ namespace {
 // Export names are looked up from a 1024-byte buffer, so at most 1023 bytes of the name count.
 constexpr std::size_t kExportNameBytes = 1024;
 
-void TracedUnload(platform::LibraryHandle module)
+void TracedUnload(platform::LibraryHandle module) noexcept
 {
     g_LogTrace.Trace(4, u"Begin  Call FreeLibrary in ClassSafeGetProcess, Add is 0X%X", static_cast<const void*>(module));
     platform::UnloadLibrary(module);
@@ -37,7 +37,7 @@ void* ClassSafeGetProcess::GetProc(const std::u16string& path, const std::u16str
     return m_pfnProc;
 }
 
-void ClassSafeGetProcess::Free()
+void ClassSafeGetProcess::Free() noexcept
 {
     if (m_hModule)
         TracedUnload(m_hModule);
@@ -47,6 +47,6 @@ void ClassSafeGetProcess::Free()
 
 // The record is cleared as well: leaving the freed handle in it would let a later Free unload the
 // library a second time.
-void ClassSafeGetProcess::FreeInPlace() { Free(); }
+void ClassSafeGetProcess::FreeInPlace() noexcept { Free(); }
 
 }  // namespace tessaly

@@ -15,11 +15,11 @@ struct ClassSafeGetProcess {
     void* GetProc(const std::u16string& path, const std::u16string& exportName);
 
     // Frees the library (with its two trace lines) when loaded; clears both members.
-    void Free();
+    void Free() noexcept;
 
     // The same two traces and the same free, for owners whose record goes out of scope right after.
     // It clears the record too, so a stray later Free cannot unload the library twice.
-    void FreeInPlace();
+    void FreeInPlace() noexcept;
 
     // Typed convenience for GetProc.
     template <typename Fn>

@@ -55,9 +55,25 @@ bool GrowByOne(TessalyWndMsgList& list)
     return true;
 }
 
+// The address at offset 32 of the block, read through a second, short-lived view by name while the
+// library's own handle keeps the block alive.
+TessalyWndMsgList* ReadPublishedList()
+{
+    CZelShareData share;
+    share.OpenOrCreate();
+    const platform::SharedMemoryBlock view =
+        platform::SharedMemoryBlock::OpenExisting(TESSALY_SHARED_BLOCK_NAME, TESSALY_SHARED_BLOCK_SIZE);
+    if (!view.valid())
+        return nullptr;
+    std::uintptr_t address = 0;
+    std::memcpy(&address, view.data() + TESSALY_SHARED_LIST_OFFSET, sizeof address);
+    auto* list = reinterpret_cast<TessalyWndMsgList*>(address);
+    return IsPlausibleList(list) ? list : nullptr;
+}
+
 }  // namespace
 
-bool IsPlausibleList(const TessalyWndMsgList* list)
+bool IsPlausibleList(const TessalyWndMsgList* list) noexcept
 {
     if (!list || !IsAligned(list, alignof(TessalyWndMsgList)) || !platform::IsWritableRange(list, sizeof *list))
         return false;
@@ -72,22 +88,16 @@ bool IsPlausibleList(const TessalyWndMsgList* list)
            platform::IsWritableRange(list->items, static_cast<std::size_t>(capacity) * sizeof(TessalyWndMsgItem));
 }
 
-TessalyWndMsgList* GetWndMsgList()
+TessalyWndMsgList* GetWndMsgList() noexcept
 {
-    CZelShareData share;
-    share.OpenOrCreate();
-    // A second, short-lived view of the block by name, as the host may have replaced the value.
-    const platform::SharedMemoryBlock view =
-        platform::SharedMemoryBlock::OpenExisting(TESSALY_SHARED_BLOCK_NAME, TESSALY_SHARED_BLOCK_SIZE);
-    if (!view.valid())
+    try {
+        return ReadPublishedList();
+    } catch (...) {
         return nullptr;
-    std::uintptr_t address = 0;
-    std::memcpy(&address, view.data() + TESSALY_SHARED_LIST_OFFSET, sizeof address);
-    auto* list = reinterpret_cast<TessalyWndMsgList*>(address);
-    return IsPlausibleList(list) ? list : nullptr;
+    }
 }
 
-int RegisterCloseWindow(TessalyWndMsgList* list, std::uint32_t window)
+int RegisterCloseWindow(TessalyWndMsgList* list, std::uint32_t window) noexcept
 {
     if (!IsPlausibleList(list))
         return 0;
@@ -100,7 +110,7 @@ int RegisterCloseWindow(TessalyWndMsgList* list, std::uint32_t window)
     return 1;
 }
 
-int UnregisterCloseWindow(TessalyWndMsgList* list, std::uint32_t window)
+int UnregisterCloseWindow(TessalyWndMsgList* list, std::uint32_t window) noexcept
 {
     if (!IsPlausibleList(list))
         return 0;
