@@ -1,10 +1,11 @@
 #include "config/CXMLDocument.h"
 
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include <xercesc/dom/DOM.hpp>
-#include <xercesc/framework/LocalFileInputSource.hpp>
+#include <xercesc/framework/MemBufInputSource.hpp>
 #include <xercesc/framework/Wrapper4InputSource.hpp>
 #include <xercesc/util/PanicHandler.hpp>
 #include <xercesc/util/PlatformUtils.hpp>
@@ -12,6 +13,7 @@
 #include <xercesc/util/XMLString.hpp>
 #include <xercesc/util/XMLUni.hpp>
 
+#include "platform/FileIO.h"
 #include "support/WideText.h"
 
 namespace tessaly {
@@ -148,9 +150,14 @@ bool CXMLDocument::Load(const std::u16string& path, DOMElement*& root)
         return false;
     try {
         m_pGuards->errors.Clear();
-        // A local file source rather than parseURI: the path is a file-system path, and characters
-        // such as '#' or '%' in it must not be read as URI syntax.
-        LocalFileInputSource source(path.c_str(), XMLPlatformUtils::fgMemoryManager);
+        // The file is read whole first, and only when it is a regular file of sane size: a FIFO or
+        // device under the configuration's name must not block the host, and the path is never
+        // read as URI syntax ('#' or '%' in it stay plain characters).
+        const std::optional<std::string> bytes = platform::ReadSmallFile(ToUtf8(path));
+        if (!bytes)
+            return false;
+        MemBufInputSource source(reinterpret_cast<const XMLByte*>(bytes->data()), bytes->size(), path.c_str(),
+                                 false, XMLPlatformUtils::fgMemoryManager);
         Wrapper4InputSource input(&source, false, XMLPlatformUtils::fgMemoryManager);
         DOMDocument* document = m_pBuilder->parse(&input);
         // Without this check a truncated file would hand back the part before the damage.
