@@ -8,7 +8,8 @@
 #                                           and PreLogin from eight threads at once
 #   scripts/sanitize.sh all                 both (default)
 #
-# Leaks are checked (LeakSanitizer, part of the ASan run). Memory that GTK, WebKitGTK, fontconfig and
+# Leaks are checked (LeakSanitizer, part of the ASan run) in every test program that does not load
+# the web engine; see web_engine_tests below. Memory that GTK, WebKitGTK, fontconfig and
 # the other system libraries keep for the life of the process is suppressed by library name in
 # tests/faults/sanitizers/lsan.supp; races inside those libraries likewise in tsan.supp. A report
 # whose stack passes through Tessaly's own code is never suppressed. Any report fails the run.
@@ -34,15 +35,26 @@ build_tree() {  # build_tree <dir> <sanitizers> [targets...]
 
 threaded_tests=(prelogin_tests redirect_flow_test faults_repetition_test support_tests)
 
+# Test programs that load libtessaly.so bring in WebKitGTK, whose JavaScript engine keeps threads and
+# memory that LeakSanitizer's exit-time scan cannot walk (it hangs or its tracer crashes). Those run
+# with the leak check off; their PreLogin repetition is leak-checked by scripts/leakcheck.sh instead.
+web_engine_tests='^(faults_companion_test|faults_file_test|faults_repetition_test|faults_redirect_test|faults_unload_test|login_e2e_test|host_end_to_end_tests|redirect_flow_test|browser_view_test)$'
+
 run_asan() {
   local build=${TESSALY_ASAN_BUILD_DIR:-$here/build-asan}
   build_tree "$build" "address;undefined"
   cd "$build"
-  # WebKitGTK's JavaScript engine reserves huge address ranges and handles its own signals.
-  ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:allow_user_segv_handler=1:handle_segv=1:detect_odr_violation=0:fast_unwind_on_malloc=0" \
-  LSAN_OPTIONS="suppressions=$supp/lsan.supp:print_suppressions=0" \
-  UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:suppressions=$supp/ubsan.supp" \
-    xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j2 --timeout 900 "$@"
+  local common="abort_on_error=1:detect_odr_violation=0:fast_unwind_on_malloc=0"
+  export LSAN_OPTIONS="suppressions=$supp/lsan.supp:print_suppressions=0"
+  export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:suppressions=$supp/ubsan.supp"
+  local status=0
+  ASAN_OPTIONS="detect_leaks=1:$common" \
+    xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j2 --timeout 900 -E "$web_engine_tests" "$@" ||
+    status=1
+  ASAN_OPTIONS="detect_leaks=0:$common" \
+    xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j1 --timeout 900 -R "$web_engine_tests" "$@" ||
+    status=1
+  return $status
 }
 
 run_tsan() {
