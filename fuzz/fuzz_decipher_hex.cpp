@@ -31,7 +31,8 @@ std::int32_t StandInDecrypt(const char* key, std::int32_t keyLength, const unsig
     g_standIn->seenInput.assign(input, input + inputLength);
     // The contract grants the whole n-byte output buffer; ASan catches any overrun on the library side.
     const std::size_t n = std::min<std::size_t>(g_standIn->answer.size(), static_cast<std::size_t>(inputLength));
-    std::memcpy(output, g_standIn->answer.data(), n);
+    if (n > 0)
+        std::memcpy(output, g_standIn->answer.data(), n);
     *outputLength = g_standIn->reportedLength;
     return 0;
 }
