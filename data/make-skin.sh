@@ -75,22 +75,24 @@ hand="roundrectangle 9,1 14,19 2,2 roundrectangle 14,9 18,19 2,2 roundrectangle 
 "$IM" "$tmp/hand.png" "CUR:$skin/hand.cur"
 mark_cursor "$skin/hand.cur" '\x0b\x00\x01\x00'
 
-# --- title-band buttons: 46 x 40, the band's own gradient with a glyph ----------------------------------
-band_button() { # file overlay glyph-colour glyph
-  "$IM" -size 46x${band} "gradient:$band_top-$band_bottom" \
-    \( -size 46x${band} "xc:$2" \) -compose Over -composite \
+# --- title-band buttons: cut from the band of the background itself, with a glyph ---------------------
+# Rows 1-38 only, so they sit between the window outline (row 0) and the band's bottom line (row 39)
+# and match the band pixel for pixel; the close button stops one pixel short of the right outline.
+band_button() { # file overlay glyph-colour glyph x width
+  "$IM" "$skin/background.png" -crop "${6}x$((band - 2))+${5}+1" +repage \
+    \( -size "${6}x$((band - 2))" "xc:$2" \) -compose Over -composite \
     -stroke "$3" -strokewidth 1.6 -fill none -draw "$4" "$1"
 }
-close_glyph="line 18,15 28,25 line 28,15 18,25"
-min_glyph="line 18,20.5 28,20.5"
-band_button "$skin/close_normal.png"   'rgba(0,0,0,0)'        '#E8EEF7' "$close_glyph"
-band_button "$skin/close_hover.png"    '#D9363E'              '#FFFFFF' "$close_glyph"
-band_button "$skin/close_pressed.png"  '#A8252C'              '#FFFFFF' "$close_glyph"
-band_button "$skin/close_disabled.png" 'rgba(0,0,0,0)'        '#6F88AA' "$close_glyph"
-band_button "$skin/min_normal.png"     'rgba(0,0,0,0)'        '#E8EEF7' "$min_glyph"
-band_button "$skin/min_hover.png"      'rgba(255,255,255,0.16)' '#FFFFFF' "$min_glyph"
-band_button "$skin/min_pressed.png"    'rgba(0,0,0,0.22)'     '#FFFFFF' "$min_glyph"
-band_button "$skin/min_disabled.png"   'rgba(0,0,0,0)'        '#6F88AA' "$min_glyph"
+close_glyph="line 18,14 28,24 line 28,14 18,24"
+min_glyph="line 18,19.5 28,19.5"
+band_button "$skin/close_normal.png"   'rgba(0,0,0,0)'        '#E8EEF7' "$close_glyph" 594 45
+band_button "$skin/close_hover.png"    '#D9363E'              '#FFFFFF' "$close_glyph" 594 45
+band_button "$skin/close_pressed.png"  '#A8252C'              '#FFFFFF' "$close_glyph" 594 45
+band_button "$skin/close_disabled.png" 'rgba(0,0,0,0)'        '#6F88AA' "$close_glyph" 594 45
+band_button "$skin/min_normal.png"     'rgba(0,0,0,0)'        '#E8EEF7' "$min_glyph" 548 46
+band_button "$skin/min_hover.png"      'rgba(255,255,255,0.16)' '#FFFFFF' "$min_glyph" 548 46
+band_button "$skin/min_pressed.png"    'rgba(0,0,0,0.22)'     '#FFFFFF' "$min_glyph" 548 46
+band_button "$skin/min_disabled.png"   'rgba(0,0,0,0)'        '#6F88AA' "$min_glyph" 548 46
 
 # --- footer push button: 96 x 30, rounded, on the body colour -------------------------------------------
 push_button() { # file top bottom border
