@@ -16,7 +16,8 @@ struct AdapterInfo {
 // (normally "/sys"; tests point it at a fake tree).
 std::vector<AdapterInfo> ListAdapters(const std::string& sysfsRoot = "/sys");
 
-// True when <sysfsRoot>/class/net/<name>/device/subsystem resolves to a folder named "pci".
+// True when <sysfsRoot>/class/net/<name>/device/subsystem resolves to a folder named "pci", or the
+// device is a virtio device whose parent device is on the PCI bus (a virtual machine's adapter).
 bool IsPciNetworkDevice(const std::string& name, const std::string& sysfsRoot = "/sys");
 
 }  // namespace tessaly::platform

@@ -46,6 +46,21 @@ TEST(PciTest, FollowsTheSubsystemLink)
     EXPECT_FALSE(IsPciNetworkDevice("virt0", sys.root()));
     EXPECT_FALSE(IsPciNetworkDevice("missing", sys.root()));
     EXPECT_FALSE(IsPciNetworkDevice("enp0s3", sys.root() + "/nowhere"));
+    // A virtio adapter counts when the device carrying it is a PCI function, not when it is virtual.
+    const fs::path root(sys.root());
+    fs::create_directories(root / "devices/pci0/virtio1");
+    fs::create_directories(root / "devices/platform/virtio2");
+    fs::create_directories(root / "bus/virtio");
+    fs::create_symlink("../../../bus/virtio", root / "devices/pci0/virtio1/subsystem");
+    fs::create_symlink("../../bus/pci", root / "devices/pci0/subsystem");
+    fs::create_symlink("../../../bus/virtio", root / "devices/platform/virtio2/subsystem");
+    fs::create_symlink("../../bus/usb", root / "devices/platform/subsystem");
+    fs::create_directories(root / "class/net/eth0");
+    fs::create_directories(root / "class/net/eth1");
+    fs::create_symlink("../../../devices/pci0/virtio1", root / "class/net/eth0/device");
+    fs::create_symlink("../../../devices/platform/virtio2", root / "class/net/eth1/device");
+    EXPECT_TRUE(IsPciNetworkDevice("eth0", sys.root()));
+    EXPECT_FALSE(IsPciNetworkDevice("eth1", sys.root()));
     // Names that would leave the net folder are refused.
     fs::create_directories(fs::path(sys.root()) / "class/x/device");
     fs::create_symlink("../../../bus/pci", fs::path(sys.root()) / "class/x/device/subsystem");

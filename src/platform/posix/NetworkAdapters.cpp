@@ -9,10 +9,29 @@
 #include <cstdlib>
 #include <map>
 #include <memory>
+#include <optional>
+#include <string>
 
 namespace tessaly::platform {
 
 namespace {
+
+std::optional<std::string> RealPath(const std::string& path)
+{
+    std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr), &std::free);
+    if (!real)
+        return std::nullopt;
+    return std::string(real.get());
+}
+
+// True when <deviceDir>/subsystem resolves to a folder named `bus`.
+bool SubsystemIs(const std::string& deviceDir, const std::string& bus)
+{
+    const std::optional<std::string> target = RealPath(deviceDir + "/subsystem");
+    const std::string tail = "/" + bus;
+    return target && target->size() >= tail.size() &&
+           target->compare(target->size() - tail.size(), tail.size(), tail) == 0;
+}
 
 using IfAddrsPtr = std::unique_ptr<ifaddrs, decltype(&::freeifaddrs)>;
 
@@ -66,12 +85,18 @@ bool IsPciNetworkDevice(const std::string& name, const std::string& sysfsRoot)
 {
     if (!IsSafeInterfaceName(name) || sysfsRoot.empty() || sysfsRoot.find('\0') != std::string::npos)
         return false;
-    const std::string link = sysfsRoot + "/class/net/" + name + "/device/subsystem";
-    std::unique_ptr<char, decltype(&std::free)> real(::realpath(link.c_str(), nullptr), &std::free);
+    const std::string device = sysfsRoot + "/class/net/" + name + "/device";
+    if (SubsystemIs(device, "pci"))
+        return true;
+    // A paravirtual adapter (virtio, as in most virtual machines) is a child of the PCI function that
+    // carries it; that PCI device is the adapter's hardware, so it counts as a PCI adapter too.
+    if (!SubsystemIs(device, "virtio"))
+        return false;
+    const std::optional<std::string> real = RealPath(device);
     if (!real)
         return false;
-    const std::string target(real.get());
-    return target.size() >= 4 && target.compare(target.size() - 4, 4, "/pci") == 0;
+    const std::size_t slash = real->rfind('/');
+    return slash != std::string::npos && slash > 0 && SubsystemIs(real->substr(0, slash), "pci");
 }
 
 }  // namespace tessaly::platform
