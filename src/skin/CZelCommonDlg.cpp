@@ -174,6 +174,9 @@ void CZelCommonDlg::ApplyWindowSkin()
     m_nClientHeight = sheet.Height();
     if (m_window) {
         gtk_widget_set_size_request(m_client, m_nClientWidth, m_nClientHeight);
+        // A window that cannot be resized keeps its default size when that is larger than what it
+        // needs, so the template's default must go too or a smaller sheet would never shrink it.
+        gtk_window_set_default_size(GTK_WINDOW(m_window), m_nClientWidth, m_nClientHeight);
         gtk_window_resize(GTK_WINDOW(m_window), m_nClientWidth, m_nClientHeight);
         CenterOnScreen();
         gtk_widget_queue_draw(m_window);

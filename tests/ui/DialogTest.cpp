@@ -331,6 +331,20 @@ TEST_F(SkinnedDialog, MissingBackgroundGivesButtonFaceOfSheetSize)
     dlg.DestroyWindow();
 }
 
+TEST_F(SkinnedDialog, ShownWindowTakesTheSheetSizeEvenBelowTheTemplateSize)
+{
+    RecordingDlg dlg(Write("nothing-here.png"));
+    ASSERT_TRUE(dlg.Create());
+    dlg.PlaceControl(dlg.TemplateControl(1000), u"ITEM1");  // the browser slot fits the sheet
+    gtk_widget_show(dlg.Window());
+    while (gtk_events_pending())
+        gtk_main_iteration();
+    int w = 0, h = 0;
+    gtk_window_get_size(GTK_WINDOW(dlg.Window()), &w, &h);
+    EXPECT_EQ(std::vector<int>({w, h}), std::vector<int>({400, 300})) << "the template is 422 x 297";
+    dlg.DestroyWindow();
+}
+
 TEST_F(SkinnedDialog, BackgroundImageKeepsItsOwnSizeAndIsPainted)
 {
     dir.SolidPng("back.png", 200, 100, 0x3366CC);
