@@ -88,7 +88,7 @@ void CZelBmpButton::DrawContent(cairo_t* cr, int width, int height, ZelColor tex
 
 ButtonFace CZelBmpButton::CurrentFace() const
 {
-    return ChooseButtonFace({!IsEnabled(), m_bChecked, m_tracker.Selected(), m_bHover}, m_crText, m_crDisabledText);
+    return ChooseButtonFace({!IsEnabled(), m_bChecked, Pressed(), m_bHover}, m_crText, m_crDisabledText);
 }
 
 void CZelBmpButton::Paint(cairo_t* cr, int width, int height)
@@ -120,39 +120,7 @@ void CZelBmpButton::Paint(cairo_t* cr, int width, int height)
     cairo_restore(cr);
 }
 
-void CZelBmpButton::OnMouseMove(int x, int y)
-{
-    const bool inside = Contains(x, y);
-    const bool wasSelected = m_tracker.Selected();
-    m_tracker.Move(inside);
-    if (inside != m_bHover || wasSelected != m_tracker.Selected()) {
-        m_bHover = inside;
-        Invalidate();
-    }
-}
-
-void CZelBmpButton::OnMouseLeave()
-{
-    m_bHover = false;
-    m_tracker.Move(false);
-    Invalidate();
-}
-
-void CZelBmpButton::OnLButtonDown(int x, int y, bool)
-{
-    if (!IsEnabled())
-        return;
-    m_tracker.Press(Contains(x, y));
-    Invalidate();
-}
-
-void CZelBmpButton::OnLButtonUp(int x, int y)
-{
-    const bool clicked = m_tracker.Release(Contains(x, y));
-    Invalidate();
-    if (clicked && IsEnabled())
-        Notify(kNotifyClicked);
-}
+void CZelBmpButton::OnClicked() { Notify(kNotifyClicked); }
 
 bool CZelBmpButton::OnKeyPress(unsigned keyval)
 {

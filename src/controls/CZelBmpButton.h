@@ -12,13 +12,13 @@
 
 #include "config/_WindowFont.h"
 #include "controls/ButtonBehavior.h"
-#include "controls/CSkinWidget.h"
+#include "controls/CClickableWidget.h"
 #include "controls/GuiHandles.h"
 #include "controls/SkinColor.h"
 
 namespace tessaly {
 
-class CZelBmpButton : public CSkinWidget {
+class CZelBmpButton : public CClickableWidget {
 public:
     // Centred single line (the word-break bit has no effect on one line).
     static constexpr std::uint32_t kDefaultTextFormat = 0x35;
@@ -46,17 +46,12 @@ public:
     cairo_surface_t* CachedFace(int state) const { return m_bmpState[state].get(); }
 
     void Paint(cairo_t* cr, int width, int height) override;
-    void OnMouseMove(int x, int y) override;
-    void OnMouseLeave() override;
-    void OnLButtonDown(int x, int y, bool doubleClick) override;
-    void OnLButtonUp(int x, int y) override;
     bool OnKeyPress(unsigned keyval) override;
 
     std::array<PixbufPtr, 4> m_pImage;
     std::array<SurfacePtr, 4> m_bmpState;
     SurfacePtr m_bmpBack;  // optional background under every state image
     PixbufPtr m_pIcon;
-    bool m_bHover = false;
     std::u16string m_strText;
     bool m_bChecked = false;
     _WindowFont m_lf;
@@ -69,13 +64,13 @@ public:
     bool m_bFocusForPaint = false;
 
 protected:
+    void OnClicked() override;
     void OnSize() override { DropFaces(); }
     bool AcceptsFocus() const override { return true; }
 
 private:
     void DropFaces();
 
-    ButtonTracker m_tracker;
     int m_faceWidth = 0;
     int m_faceHeight = 0;
 };

@@ -53,7 +53,7 @@ int CZelRadioButton::CellIndex(bool checked, bool disabled, bool pressed, bool h
 
 int CZelRadioButton::CurrentCell() const
 {
-    return CellIndex(m_bChecked, !IsEnabled(), m_tracker.Selected(), m_bHover);
+    return CellIndex(m_bChecked, !IsEnabled(), Pressed(), m_bHover);
 }
 
 void CZelRadioButton::Paint(cairo_t* cr, int width, int height)
@@ -79,39 +79,7 @@ void CZelRadioButton::Paint(cairo_t* cr, int width, int height)
         DrawDottedRect(cr, _ZelRect{textLeft, 1, width - 1, height - 1}, kWindowText);
 }
 
-void CZelRadioButton::OnMouseMove(int x, int y)
-{
-    const bool inside = Contains(x, y);
-    const bool wasSelected = m_tracker.Selected();
-    m_tracker.Move(inside);
-    if (inside != m_bHover || wasSelected != m_tracker.Selected()) {
-        m_bHover = inside;
-        Invalidate();
-    }
-}
-
-void CZelRadioButton::OnMouseLeave()
-{
-    m_bHover = false;
-    m_tracker.Move(false);
-    Invalidate();
-}
-
-void CZelRadioButton::OnLButtonDown(int x, int y, bool)
-{
-    if (!IsEnabled())
-        return;
-    m_tracker.Press(Contains(x, y));
-    Invalidate();
-}
-
-void CZelRadioButton::OnLButtonUp(int x, int y)
-{
-    const bool clicked = m_tracker.Release(Contains(x, y));
-    Invalidate();
-    if (clicked && IsEnabled())
-        Activate();
-}
+void CZelRadioButton::OnClicked() { Activate(); }
 
 bool CZelRadioButton::OnKeyPress(unsigned keyval)
 {

@@ -12,13 +12,13 @@
 
 #include "config/_WindowFont.h"
 #include "controls/ButtonBehavior.h"
-#include "controls/CSkinWidget.h"
+#include "controls/CClickableWidget.h"
 #include "controls/GuiHandles.h"
 #include "controls/SkinColor.h"
 
 namespace tessaly {
 
-class CZelRadioButton : public CSkinWidget {
+class CZelRadioButton : public CClickableWidget {
 public:
     static constexpr int kCheckBox = 2;
     static constexpr int kRadioButton = 4;
@@ -43,10 +43,6 @@ public:
     int CurrentCell() const;
 
     void Paint(cairo_t* cr, int width, int height) override;
-    void OnMouseMove(int x, int y) override;
-    void OnMouseLeave() override;
-    void OnLButtonDown(int x, int y, bool doubleClick) override;
-    void OnLButtonUp(int x, int y) override;
     bool OnKeyPress(unsigned keyval) override;
 
     SurfacePtr m_imageList;  // the whole strip, transparent where it was magenta
@@ -59,14 +55,13 @@ public:
     FontDescPtr m_font;
 
 protected:
+    void OnClicked() override;
     bool AcceptsFocus() const override { return true; }
 
 private:
     void Activate();
 
     bool m_bChecked = false;
-    bool m_bHover = false;
-    ButtonTracker m_tracker;
 };
 
 }  // namespace tessaly
