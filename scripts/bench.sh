@@ -12,6 +12,7 @@
 # figures are medians, but other load still moves them.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
+bash "$here/scripts/install-deps.sh"
 build=${TESSALY_BENCH_BUILD_DIR:-$here/build-bench}
 calls=${1:-200}
 windows=$(( calls / 20 > 5 ? calls / 20 : 5 ))

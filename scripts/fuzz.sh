@@ -13,6 +13,7 @@
 # Each run's log is build-fuzz/logs/<target>.log; the last line printed is the summary.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
+TESSALY_EXTRA_PACKAGES="clang libclang-rt-14-dev llvm" bash "$here/scripts/install-deps.sh"
 build=${TESSALY_FUZZ_BUILD_DIR:-$here/build-fuzz}
 jobs=${TESSALY_FUZZ_BUILD_JOBS:-1}
 

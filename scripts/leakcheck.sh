@@ -13,6 +13,7 @@
 # LeakSanitizer, run scripts/sanitize.sh asan (it includes this test).
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
+TESSALY_EXTRA_PACKAGES="valgrind" bash "$here/scripts/install-deps.sh"
 build=$(realpath -m "${TESSALY_BUILD_DIR:-$here/build}")
 calls=${1:-200}
 cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=${TESSALY_BUILD_TYPE:-RelWithDebInfo} >/dev/null

@@ -16,6 +16,7 @@
 # TESSALY_SANITIZE_JOBS sets the build's parallelism (default 2).
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
+bash "$here/scripts/install-deps.sh"
 supp=$here/tests/faults/sanitizers
 jobs=${TESSALY_SANITIZE_JOBS:-2}
 mode=${1:-all}
