@@ -12,7 +12,7 @@ namespace {
 // configured "%999999999d" cannot make the library allocate without bound.
 constexpr std::size_t kMaxFieldWidth = 4096;
 
-struct Spec {
+struct FieldFormat {
     bool leftAlign = false;
     bool plus = false;
     bool space = false;
@@ -39,31 +39,31 @@ bool ReadNumber(std::u16string_view pattern, std::size_t& i, std::size_t& out)
 
 // Parses the conversion that starts after the '%' at pattern[i]; advances i past its last character.
 // False when it is malformed (the caller then writes it literally).
-bool ParseSpec(std::u16string_view pattern, std::size_t& i, Spec& spec)
+bool ParseFieldFormat(std::u16string_view pattern, std::size_t& i, FieldFormat& field)
 {
     for (; i < pattern.size(); ++i) {
         const char16_t c = pattern[i];
         if (c == u'-')
-            spec.leftAlign = true;
+            field.leftAlign = true;
         else if (c == u'+')
-            spec.plus = true;
+            field.plus = true;
         else if (c == u' ')
-            spec.space = true;
+            field.space = true;
         else if (c == u'#')
-            spec.alternate = true;
+            field.alternate = true;
         else if (c == u'0')
-            spec.zeroPad = true;
+            field.zeroPad = true;
         else
             break;
     }
-    if (!ReadNumber(pattern, i, spec.width))
+    if (!ReadNumber(pattern, i, field.width))
         return false;
     if (i < pattern.size() && pattern[i] == u'.') {
         std::size_t precision = 0;
         ++i;
         if (!ReadNumber(pattern, i, precision))
             return false;
-        spec.precision = precision;
+        field.precision = precision;
     }
     // Length modifiers change nothing here: every value already carries its full width.
     static constexpr std::u16string_view kModifiers[] = {u"I64", u"I32", u"hh", u"ll", u"h", u"l", u"j", u"z", u"t"};
@@ -74,22 +74,22 @@ bool ParseSpec(std::u16string_view pattern, std::size_t& i, Spec& spec)
         }
     if (i >= pattern.size())
         return false;
-    spec.conversion = pattern[i++];
+    field.conversion = pattern[i++];
     return true;
 }
 
 void Pad(std::u16string& out, std::size_t count, char16_t fill) { out.append(count, fill); }
 
-void AppendField(std::u16string& out, const Spec& spec, std::u16string_view prefix, std::u16string_view body,
+void AppendField(std::u16string& out, const FieldFormat& field, std::u16string_view prefix, std::u16string_view body,
                  bool zeroFillAllowed)
 {
     const std::size_t length = prefix.size() + body.size();
-    const std::size_t padding = spec.width > length ? spec.width - length : 0;
-    if (spec.leftAlign) {
+    const std::size_t padding = field.width > length ? field.width - length : 0;
+    if (field.leftAlign) {
         out += prefix;
         out += body;
         Pad(out, padding, u' ');
-    } else if (spec.zeroPad && zeroFillAllowed) {
+    } else if (field.zeroPad && zeroFillAllowed) {
         out += prefix;
         Pad(out, padding, u'0');
         out += body;
@@ -112,22 +112,22 @@ std::u16string Digits(std::uint64_t value, unsigned base, bool upper)
     return digits;
 }
 
-void FormatInteger(std::u16string& out, const Spec& spec, const FormatArg& arg)
+void FormatInteger(std::u16string& out, const FieldFormat& field, const FormatArg& arg)
 {
     const auto& v = arg.value();
     const bool isSigned = std::holds_alternative<std::int64_t>(v);
     const std::int64_t sValue = isSigned ? std::get<std::int64_t>(v) : 0;
     std::uint64_t magnitude = isSigned ? 0 : std::get<std::uint64_t>(v);
     std::u16string prefix;
-    const char16_t conv = spec.conversion;
+    const char16_t conv = field.conversion;
     if (conv == u'd' || conv == u'i') {
         if (isSigned)
             magnitude = sValue < 0 ? 0ull - static_cast<std::uint64_t>(sValue) : static_cast<std::uint64_t>(sValue);
         if (isSigned && sValue < 0)
             prefix = u"-";
-        else if (spec.plus)
+        else if (field.plus)
             prefix = u"+";
-        else if (spec.space)
+        else if (field.space)
             prefix = u" ";
     } else if (isSigned) {
         // An unsigned conversion of a negative value shows its two's complement at the width the
@@ -136,20 +136,20 @@ void FormatInteger(std::u16string& out, const Spec& spec, const FormatArg& arg)
         magnitude = fitsInt ? static_cast<std::uint32_t>(sValue) : static_cast<std::uint64_t>(sValue);
     }
     const unsigned base = (conv == u'x' || conv == u'X') ? 16 : 10;
-    std::u16string body = (spec.precision && *spec.precision == 0 && magnitude == 0) ? std::u16string()
+    std::u16string body = (field.precision && *field.precision == 0 && magnitude == 0) ? std::u16string()
                                                                                    : Digits(magnitude, base, conv == u'X');
-    if (spec.precision && body.size() < *spec.precision)
-        body.insert(0, *spec.precision - body.size(), u'0');
-    if (spec.alternate && base == 16 && magnitude != 0)
+    if (field.precision && body.size() < *field.precision)
+        body.insert(0, *field.precision - body.size(), u'0');
+    if (field.alternate && base == 16 && magnitude != 0)
         prefix = conv == u'X' ? u"0X" : u"0x";
-    AppendField(out, spec, prefix, body, !spec.precision);
+    AppendField(out, field, prefix, body, !field.precision);
 }
 
-void FormatText(std::u16string& out, const Spec& spec, std::u16string_view text)
+void FormatText(std::u16string& out, const FieldFormat& field, std::u16string_view text)
 {
-    if (spec.precision && text.size() > *spec.precision)
-        text = text.substr(0, *spec.precision);
-    AppendField(out, spec, u"", text, false);
+    if (field.precision && text.size() > *field.precision)
+        text = text.substr(0, *field.precision);
+    AppendField(out, field, u"", text, false);
 }
 
 bool IsIntegerConversion(char16_t c) { return c == u'd' || c == u'i' || c == u'u' || c == u'x' || c == u'X'; }
@@ -173,15 +173,15 @@ std::u16string SafeFormat(std::u16string_view pattern, std::span<const FormatArg
             continue;
         }
         std::size_t end = percent + 1;
-        Spec spec;
-        const bool parsed = ParseSpec(pattern, end, spec);
+        FieldFormat field;
+        const bool parsed = ParseFieldFormat(pattern, end, field);
         const FormatArg* arg = next < args.size() ? &args[next] : nullptr;
         const bool isText = arg && std::holds_alternative<std::u16string_view>(arg->value());
-        if (parsed && arg && spec.conversion == u's' && isText) {
-            FormatText(out, spec, std::get<std::u16string_view>(arg->value()));
+        if (parsed && arg && field.conversion == u's' && isText) {
+            FormatText(out, field, std::get<std::u16string_view>(arg->value()));
             ++next;
-        } else if (parsed && arg && IsIntegerConversion(spec.conversion) && !isText) {
-            FormatInteger(out, spec, *arg);
+        } else if (parsed && arg && IsIntegerConversion(field.conversion) && !isText) {
+            FormatInteger(out, field, *arg);
             ++next;
         } else {
             out += pattern.substr(percent, end - percent);
