@@ -192,10 +192,13 @@ static inline int TessalyStringSetUtf8(TessalyString *s, const char *utf8)
 }
 
 /* Writes *s as UTF-8 into `out` (capacity bytes, always NUL-terminated when capacity > 0; unpaired
- * surrogates become U+FFFD). Returns the number of bytes the whole text needs, without the NUL. */
+ * surrogates become U+FFFD). A text that does not fit is cut before the first character that does not
+ * fit whole, so the buffer always holds well-formed UTF-8. Returns the number of bytes the whole text
+ * needs, without the NUL. */
 static inline size_t TessalyStringToUtf8(const TessalyChar *s, char *out, size_t capacity)
 {
-    size_t need = 0, i = 0, n = TessalyStringLength(s);
+    size_t need = 0, written = 0, i = 0, n = TessalyStringLength(s);
+    int full = 0;
     while (i < n) {
         uint32_t cp = s[i++];
         unsigned char tmp[4];
@@ -223,12 +226,16 @@ static inline size_t TessalyStringToUtf8(const TessalyChar *s, char *out, size_t
             tmp[3] = (unsigned char)(0x80 | (cp & 0x3F));
             len = 4;
         }
-        for (k = 0; k < len; ++k, ++need)
-            if (out && need + 1 < capacity)
-                out[need] = (char)tmp[k];
+        if (out && !full && written + len < capacity) {
+            for (k = 0; k < len; ++k)
+                out[written++] = (char)tmp[k];
+        } else {
+            full = 1;
+        }
+        need += len;
     }
     if (out && capacity > 0)
-        out[need < capacity ? need : capacity - 1] = 0;
+        out[written] = 0;
     return need;
 }
 
