@@ -15,6 +15,10 @@ inline constexpr std::size_t kMaxTextFileBytes = 4u << 20;
 // not a regular file (a FIFO or device never blocks the caller) or larger than `maxBytes`.
 std::optional<std::string> ReadSmallFile(const std::string& path, std::size_t maxBytes = kMaxTextFileBytes);
 
+// The same, but only when the path itself names the file: a symbolic link is not followed. Used to
+// read back a file that another component wrote into a private temporary file.
+std::optional<std::string> ReadRegularFileNoFollow(const std::string& path, std::size_t maxBytes);
+
 // True when something (a file, folder or link) exists at `path`.
 bool PathExists(const std::string& path);
 

@@ -1,6 +1,6 @@
 #include "prelogin/CGetPreloginInfo.h"
 
-#include "platform/PrivateFileRead.h"
+#include "platform/FileIO.h"
 #include "prelogin/ReplyFile.h"
 #include "support/CLogTrace.h"
 #include "support/PathHelpers.h"

@@ -49,12 +49,15 @@ bool WriteAll(int fd, const char* data, std::size_t size)
 
 }  // namespace posix
 
-std::optional<std::string> ReadSmallFile(const std::string& path, std::size_t maxBytes)
+namespace {
+
+// Opens without blocking (O_NONBLOCK keeps a FIFO from blocking the open) and reads only a regular
+// file of at most maxBytes.
+std::optional<std::string> ReadRegularFile(const std::string& path, std::size_t maxBytes, int extraFlags)
 {
     if (path.empty() || path.find('\0') != std::string::npos)
         return std::nullopt;
-    // O_NONBLOCK keeps a FIFO from blocking the open; only regular files are read.
-    posix::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    posix::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | extraFlags));
     if (!fd.valid())
         return std::nullopt;
     struct stat st {};
@@ -64,6 +67,18 @@ std::optional<std::string> ReadSmallFile(const std::string& path, std::size_t ma
     if (!posix::ReadAll(fd.get(), maxBytes, bytes))
         return std::nullopt;
     return bytes;
+}
+
+}  // namespace
+
+std::optional<std::string> ReadSmallFile(const std::string& path, std::size_t maxBytes)
+{
+    return ReadRegularFile(path, maxBytes, 0);
+}
+
+std::optional<std::string> ReadRegularFileNoFollow(const std::string& path, std::size_t maxBytes)
+{
+    return ReadRegularFile(path, maxBytes, O_NOFOLLOW);
 }
 
 bool PathExists(const std::string& path)
