@@ -42,14 +42,25 @@ std::u16string AsciiLower(std::u16string_view text)
 
 bool EqualsNoCase(std::u16string_view a, std::u16string_view b) { return platform::EqualsAsciiNoCase(a, b); }
 
+namespace {
+
+// Skips leading white space and an optional sign, as the C library's number readers do; true when
+// the sign was '-'.
+bool SkipSpaceAndSign(std::u16string_view text, std::size_t& i)
+{
+    while (i < text.size() && IsSpace(text[i]))
+        ++i;
+    if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
+        return text[i++] == u'-';
+    return false;
+}
+
+}  // namespace
+
 std::int32_t WToI(std::u16string_view text)
 {
     std::size_t i = 0;
-    while (i < text.size() && IsSpace(text[i]))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
-        negative = text[i++] == u'-';
+    const bool negative = SkipSpaceAndSign(text, i);
     constexpr std::int64_t kLimit = std::int64_t(std::numeric_limits<std::int32_t>::max()) + 1;
     std::int64_t value = 0;
     for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i)
@@ -62,11 +73,7 @@ std::int32_t WToI(std::u16string_view text)
 bool ScanHex(std::u16string_view text, std::uint32_t& out)
 {
     std::size_t i = 0;
-    while (i < text.size() && IsSpace(text[i]))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
-        negative = text[i++] == u'-';
+    const bool negative = SkipSpaceAndSign(text, i);
     // "0x" counts as a prefix only when a hexadecimal digit follows; otherwise the "0" is the number.
     if (i + 2 < text.size() && text[i] == u'0' && (text[i + 1] == u'x' || text[i + 1] == u'X') &&
         HexDigit(text[i + 2]) >= 0)
