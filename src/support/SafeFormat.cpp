@@ -154,6 +154,31 @@ void FormatText(std::u16string& out, const FieldFormat& field, std::u16string_vi
 
 bool IsIntegerConversion(char16_t c) { return c == u'd' || c == u'i' || c == u'u' || c == u'x' || c == u'X'; }
 
+// Walks the pattern as the formatter reads it: literal(text) for the text between conversions (a
+// "%%" gives "%"), conversion(parsed, field, text) for each '%' that starts one, `text` being the
+// conversion as written and `parsed` false when it is malformed.
+template <typename Literal, typename Conversion>
+void WalkPattern(std::u16string_view pattern, Literal&& literal, Conversion&& conversion)
+{
+    std::size_t i = 0;
+    while (i < pattern.size()) {
+        const auto percent = pattern.find(u'%', i);
+        literal(pattern.substr(i, percent - i));
+        if (percent == std::u16string_view::npos)
+            break;
+        if (percent + 1 < pattern.size() && pattern[percent + 1] == u'%') {
+            literal(u"%");
+            i = percent + 2;
+            continue;
+        }
+        std::size_t end = percent + 1;
+        FieldFormat field;
+        const bool parsed = ParseFieldFormat(pattern, end, field);
+        conversion(parsed, field, pattern.substr(percent, end - percent));
+        i = end;
+    }
+}
+
 }  // namespace
 
 std::u16string SafeFormat(std::u16string_view pattern, std::span<const FormatArg> args)
@@ -161,34 +186,32 @@ std::u16string SafeFormat(std::u16string_view pattern, std::span<const FormatArg
     std::u16string out;
     out.reserve(pattern.size() + 16);
     std::size_t next = 0;
-    std::size_t i = 0;
-    while (i < pattern.size()) {
-        const auto percent = pattern.find(u'%', i);
-        out += pattern.substr(i, percent - i);
-        if (percent == std::u16string_view::npos)
-            break;
-        if (percent + 1 < pattern.size() && pattern[percent + 1] == u'%') {
-            out += u'%';
-            i = percent + 2;
-            continue;
-        }
-        std::size_t end = percent + 1;
-        FieldFormat field;
-        const bool parsed = ParseFieldFormat(pattern, end, field);
-        const FormatArg* arg = next < args.size() ? &args[next] : nullptr;
-        const bool isText = arg && std::holds_alternative<std::u16string_view>(arg->value());
-        if (parsed && arg && field.conversion == u's' && isText) {
-            FormatText(out, field, std::get<std::u16string_view>(arg->value()));
-            ++next;
-        } else if (parsed && arg && IsIntegerConversion(field.conversion) && !isText) {
-            FormatInteger(out, field, *arg);
-            ++next;
-        } else {
-            out += pattern.substr(percent, end - percent);
-        }
-        i = end;
-    }
+    WalkPattern(pattern, [&](std::u16string_view text) { out += text; },
+                [&](bool parsed, const FieldFormat& field, std::u16string_view text) {
+                    const FormatArg* arg = next < args.size() ? &args[next] : nullptr;
+                    const bool isText = arg && std::holds_alternative<std::u16string_view>(arg->value());
+                    if (parsed && arg && field.conversion == u's' && isText) {
+                        FormatText(out, field, std::get<std::u16string_view>(arg->value()));
+                        ++next;
+                    } else if (parsed && arg && IsIntegerConversion(field.conversion) && !isText) {
+                        FormatInteger(out, field, *arg);
+                        ++next;
+                    } else {
+                        out += text;
+                    }
+                });
     return out;
+}
+
+std::vector<PatternConversion> ListPatternConversions(std::u16string_view pattern)
+{
+    std::vector<PatternConversion> conversions;
+    WalkPattern(pattern, [](std::u16string_view) {},
+                [&](bool parsed, const FieldFormat& field, std::u16string_view text) {
+                    const bool known = parsed && (field.conversion == u's' || IsIntegerConversion(field.conversion));
+                    conversions.push_back({known ? field.conversion : char16_t{0}, text});
+                });
+    return conversions;
 }
 
 }  // namespace tessaly

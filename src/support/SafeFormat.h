@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 namespace tessaly {
 
@@ -35,6 +36,16 @@ private:
 };
 
 std::u16string SafeFormat(std::u16string_view pattern, std::span<const FormatArg> args);
+
+// One '%' conversion of a pattern as SafeFormat reads it ("%%" is none): its letter ('s', 'd', 'i',
+// 'u', 'x' or 'X'), or 0 when SafeFormat would write it literally whatever the values; and the
+// conversion as it stands in the pattern. Tools use it to check a configured pattern against the
+// values it will get.
+struct PatternConversion {
+    char16_t conversion = 0;
+    std::u16string_view text;
+};
+std::vector<PatternConversion> ListPatternConversions(std::u16string_view pattern);
 
 inline std::u16string SafeFormat(std::u16string_view pattern, std::initializer_list<FormatArg> args)
 {
