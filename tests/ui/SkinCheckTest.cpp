@@ -2,7 +2,6 @@
 // every class of mistake is reported at the line that holds it, and errors fail the exit status.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -14,24 +13,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct CheckRun {
-    int status = -1;
-    std::string output;
-};
-
-CheckRun RunChecker(const std::string& folder)
+test::CommandRun RunChecker(const std::string& folder)
 {
-    CheckRun run;
-    const std::string command = std::string(TESSALY_OUT_DIR) + "/tessaly-skin-check " + folder + " 2>/dev/null";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return run;
-    char buffer[4096];
-    while (std::fgets(buffer, sizeof buffer, pipe))
-        run.output += buffer;
-    const int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    return test::CaptureCommand(std::string(TESSALY_OUT_DIR) + "/tessaly-skin-check " + folder + " 2>/dev/null");
 }
 
 std::string ReadAll(const std::string& path)
@@ -66,7 +50,7 @@ struct BrokenCopy {
 
 TEST(SkinCheck, TheShippedFolderIsClean)
 {
-    const CheckRun run = RunChecker(std::string(TESSALY_OUT_DIR) + "/Config");
+    const test::CommandRun run = RunChecker(std::string(TESSALY_OUT_DIR) + "/Config");
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.output, "");
 }
@@ -119,7 +103,7 @@ TEST(SkinCheck, EachMistakeIsReportedAtItsLine)
     for (const Mistake& m : mistakes) {
         SCOPED_TRACE(m.expected);
         BrokenCopy copy(m.from, m.to);
-        const CheckRun run = RunChecker(copy.dir.Path("Config"));
+        const test::CommandRun run = RunChecker(copy.dir.Path("Config"));
         const std::string place = copy.dir.Path("Config/VomoLoginCfg.xml") + ":" + std::to_string(copy.LineOf(m.marker)) + ": ";
         EXPECT_NE(run.output.find(place + m.expected), std::string::npos) << run.output;
         const bool isError = std::string_view(m.expected).starts_with("error");

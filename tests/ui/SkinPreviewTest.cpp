@@ -1,7 +1,12 @@
 // The preview tool renders the shipped skin without anyone at the keyboard.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
 #include <string>
 
 #include "ui/UiTestSupport.h"
@@ -37,6 +42,94 @@ TEST(SkinPreview, BadArgumentsAndNoDisplayAreReported)
     EXPECT_EQ(RunCommand(kTool + " --config x 2>/dev/null"), 1);
     EXPECT_EQ(RunCommand("env -u DISPLAY -u WAYLAND_DISPLAY " + kTool + " --config " TESSALY_OUT_DIR
                   "/Config --section PreLoginFromInternetInfo --out " + dir.Path("x.png") + " 2>/dev/null"), 2);
+}
+
+// Cells of the contact sheet by name ("button 3 \"IDCANCEL\" hover"), from the tool's listing.
+std::map<std::string, _ZelRect> ReadCells(const std::string& listing)
+{
+    std::map<std::string, _ZelRect> cells;
+    std::istringstream lines(listing);
+    for (std::string line; std::getline(lines, line);) {
+        const auto space = line.rfind(' ');
+        int x = 0, y = 0, w = 0, h = 0;
+        if (space != std::string::npos && std::sscanf(line.c_str() + space + 1, "%d,%d,%d,%d", &x, &y, &w, &h) == 4)
+            cells[line.substr(0, space)] = _ZelRect{x, y, x + w, y + h};
+    }
+    return cells;
+}
+
+// How many pixels of two equally sized cells differ.
+int DifferingPixels(cairo_surface_t* image, const _ZelRect& a, const _ZelRect& b)
+{
+    int differ = 0;
+    for (int y = 0; y < a.Height(); ++y)
+        for (int x = 0; x < a.Width(); ++x)
+            differ += test::PixelAt(image, a.left + x, a.top + y) == test::PixelAt(image, b.left + x, b.top + y) ? 0 : 1;
+    return differ;
+}
+
+TEST(SkinPreview, StatesShowEveryFaceOfEachButtonAndEveryStripCell)
+{
+    test::TempFolder dir;
+    const std::string png = dir.Path("states.png");
+    const test::CommandRun run = test::CaptureCommand(
+        kTool + " --config " TESSALY_OUT_DIR "/Config --section PreLoginFromInternetInfo --states --out " + png);
+    ASSERT_EQ(run.status, 0);
+    SurfacePtr image(cairo_image_surface_create_from_png(png.c_str()));
+    ASSERT_EQ(cairo_surface_status(image.get()), CAIRO_STATUS_SUCCESS);
+    const auto cells = ReadCells(run.output);
+    for (const auto& [name, rect] : cells) {
+        EXPECT_GT(rect.Width(), 0) << name;
+        EXPECT_LE(rect.right, cairo_image_surface_get_width(image.get())) << name;
+        EXPECT_LE(rect.bottom, cairo_image_surface_get_height(image.get())) << name;
+    }
+    // The shipped Cancel button has four images of its own and draws a focus mark.
+    const auto normal = std::find_if(cells.begin(), cells.end(), [](const auto& cell) {
+        return cell.first.starts_with("button ") && cell.first.ends_with(" \"IDCANCEL\" normal");
+    });
+    ASSERT_NE(normal, cells.end()) << run.output;
+    const std::string cancel = normal->first.substr(0, normal->first.size() - 6);
+    for (const char* face : {"hover", "pressed", "disabled", "focused"})
+        EXPECT_GT(DifferingPixels(image.get(), cells.at(cancel + "normal"), cells.at(cancel + face)), 0) << face;
+    for (const char* strip : {"check cell ", "radio cell "}) {
+        ASSERT_TRUE(cells.count(std::string(strip) + "checked-normal")) << run.output;
+        EXPECT_GT(DifferingPixels(image.get(), cells.at(std::string(strip) + "unchecked-normal"),
+                                  cells.at(std::string(strip) + "checked-normal")), 0) << strip;
+        EXPECT_GT(DifferingPixels(image.get(), cells.at(std::string(strip) + "unchecked-normal"),
+                                  cells.at(std::string(strip) + "unchecked-disabled")), 0) << strip;
+    }
+}
+
+TEST(SkinPreview, WatchRendersAgainWhenAFileOfTheFolderChanges)
+{
+    test::TempFolder dir;
+    std::filesystem::copy(TESSALY_OUT_DIR "/Config", dir.Path("Config"), std::filesystem::copy_options::recursive);
+    const std::string xml = dir.Path("Config/VomoLoginCfg.xml");
+    std::stringstream text;
+    text << std::ifstream(xml).rdbuf();
+    std::string edited = text.str();
+    const auto at = edited.find("ItemID=\"SheetSize\" Data=\"");
+    ASSERT_NE(at, std::string::npos);
+    edited.replace(at, edited.find('"', at + 26) - at, "ItemID=\"SheetSize\" Data=\"321,123");
+
+    // The second render follows the edit made once the first is out; `timeout` bounds the wait.
+    const std::string png = dir.Path("live.png");
+    FILE* tool = popen(("timeout 120 " + kTool + " --config " + dir.Path("Config") +
+                        " --section PreLoginFromInternetInfo --watch --max-renders 2 --out " + png).c_str(), "r");
+    ASSERT_NE(tool, nullptr);
+    char line[512] = {};
+    ASSERT_NE(std::fgets(line, sizeof line, tool), nullptr);
+    EXPECT_EQ(std::string(line), "rendered 1: " + png + "\n");
+    std::ofstream(xml, std::ios::trunc) << edited;
+    std::string rest;
+    while (std::fgets(line, sizeof line, tool))
+        rest += line;
+    const int status = pclose(tool);
+    EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 0);
+    EXPECT_EQ(rest, "rendered 2: " + png + "\n");
+    SurfacePtr image(cairo_image_surface_create_from_png(png.c_str()));
+    EXPECT_EQ(cairo_image_surface_get_width(image.get()), 321);
+    EXPECT_EQ(cairo_image_surface_get_height(image.get()), 123);
 }
 
 }  // namespace

@@ -4,7 +4,10 @@
 #include <cairo.h>
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -99,6 +102,26 @@ public:
 private:
     std::string m_path;
 };
+
+// Runs a shell command; its exit status (-1 when it did not exit) and what it wrote to stdout.
+struct CommandRun {
+    int status = -1;
+    std::string output;
+};
+
+inline CommandRun CaptureCommand(const std::string& command)
+{
+    CommandRun run;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return run;
+    char buffer[4096];
+    while (std::fgets(buffer, sizeof buffer, pipe))
+        run.output += buffer;
+    const int status = pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
 
 // 0xRRGGBB as written in the PNG helpers, as the skin's colour value.
 constexpr ZelColor FromRgb(std::uint32_t rgb) { return MakeZelColor(rgb >> 16, rgb >> 8, rgb); }

@@ -1,4 +1,4 @@
-// tessaly-skin-preview --config DIR --section NAME --out FILE.png
+// tessaly-skin-preview --config DIR --section NAME --out FILE.png [--states] [--watch [--max-renders N]]
 // Builds a skinned window from the configuration folder DIR (its VomoLoginCfg.xml), the way the
 // library does, and writes what its client area shows to a PNG file. Nobody needs to be at the
 // keyboard; a display is needed (an X server such as Xvfb).
@@ -6,8 +6,11 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
+#include "PreviewModes.h"
+#include "StateSheet.h"
 #include "config/ConfigSection.h"
 #include "controls/GuiHandles.h"
 #include "skin/CZelCommonDlg.h"
@@ -49,7 +52,11 @@ private:
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: tessaly-skin-preview --config DIR --section NAME --out FILE.png\n");
+    std::fprintf(stderr, "usage: tessaly-skin-preview --config DIR --section NAME --out FILE.png\n"
+                         "                            [--states] [--watch [--max-renders N]]\n"
+                         "  --states         a contact sheet of every button face and check/radio cell\n"
+                         "  --watch          render again whenever a file of DIR changes, shown in a window\n"
+                         "  --max-renders N  with --watch: stop after N renders\n");
     return 1;
 }
 
@@ -57,6 +64,9 @@ int Usage()
 
 int main(int argc, char** argv)
 {
+    const preview::PreviewModes modes = preview::TakeModeOptions(argc, argv);
+    if (!modes.valid)
+        return Usage();
     std::string configDir, section, out;
     for (int i = 1; i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "--config") == 0)
@@ -72,6 +82,11 @@ int main(int argc, char** argv)
         return Usage();
     if (configDir.back() != '/')
         configDir += '/';
+    if (modes.watch) {
+        std::error_code ec;
+        const std::string self = std::filesystem::read_symlink("/proc/self/exe", ec).string();
+        return preview::RunWatch(ec ? std::string(argv[0]) : self, configDir, section, out, modes);
+    }
 
     CSkinPreviewDlg dialog(FromUtf8(configDir + "VomoLoginCfg.xml"), FromUtf8(section));
     if (!dialog.Create()) {
@@ -81,6 +96,13 @@ int main(int argc, char** argv)
     if (!dialog.SectionFound())
         std::fprintf(stderr, "tessaly-skin-preview: section \"%s\" not found in %sVomoLoginCfg.xml; "
                              "showing the template look\n", section.c_str(), configDir.c_str());
+    if (modes.states) {
+        const bool written = preview::WriteStateSheet(dialog, out, stdout);
+        dialog.DestroyWindow();
+        if (!written)
+            std::fprintf(stderr, "tessaly-skin-preview: cannot write %s\n", out.c_str());
+        return written ? 0 : 3;
+    }
 
     SurfacePtr image(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, dialog.ClientWidth(), dialog.ClientHeight()));
     {
