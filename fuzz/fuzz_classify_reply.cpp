@@ -1,5 +1,6 @@
 // Reply classification: any reply text and any configured message pattern give the code _wtoi would
-// read, result 1 exactly for code 0 (message untouched), and otherwise the message of the code's item.
+// read (-1 for a reply without digits), result 1 exactly for code 0 (message untouched), and
+// otherwise the message of the code's item.
 #include "FuzzCheck.h"
 #include "LoginProbe.h"
 #include "support/SafeFormat.h"
@@ -20,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     tessaly::fuzz::OwnedResult result;
     FUZZ_CHECK(TessalyStringSetUtf8(&result.record.m_strMessage, "before") == 0);
     const int accepted = login.ClassifyReply(reply, &result.record);
-    const std::int32_t code = tessaly::WToI(reply);
+    const std::int32_t code = tessaly::StartsWithDecimal(reply) ? tessaly::WToI(reply) : -1;
     FUZZ_CHECK(result.record.m_nCode == code);
     FUZZ_CHECK(accepted == (code == 0 ? 1 : 0));
 

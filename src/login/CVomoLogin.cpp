@@ -135,7 +135,9 @@ int CVomoLogin::QLRequestNet(const std::u16string& url, std::u16string* reply)
 
 int CVomoLogin::ClassifyReply(std::u16string_view reply, PreLoginResult* result) const
 {
-    const std::int32_t code = WToI(reply);
+    // A reply that carries no code (an empty body, a proxy's error page) is no answer from the login
+    // service: it counts as "-1" like a failed request, never as the accepting code 0.
+    const std::int32_t code = StartsWithDecimal(reply) ? WToI(reply) : -1;
     result->m_nCode = code;
     std::u16string message;
     switch (code) {

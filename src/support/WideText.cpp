@@ -70,6 +70,13 @@ std::int32_t WToI(std::u16string_view text)
     return static_cast<std::int32_t>(std::min<std::int64_t>(value, kLimit - 1));
 }
 
+bool StartsWithDecimal(std::u16string_view text)
+{
+    std::size_t i = 0;
+    SkipSpaceAndSign(text, i);
+    return i < text.size() && text[i] >= u'0' && text[i] <= u'9';
+}
+
 bool ScanHex(std::u16string_view text, std::uint32_t& out)
 {
     std::size_t i = 0;

@@ -21,6 +21,10 @@ bool EqualsNoCase(std::u16string_view a, std::u16string_view b);
 // character; 0 when there are no digits. Saturates instead of overflowing.
 std::int32_t WToI(std::u16string_view text);
 
+// True when `text` holds a number WToI reads from digits rather than defaulting to 0: optional
+// leading white space and sign, then at least one decimal digit.
+bool StartsWithDecimal(std::u16string_view text);
+
 // Reads one hexadecimal number like scanf("%X"): leading white space and an optional 0x/0X prefix
 // are accepted. False (and `out` unchanged) when there is no hexadecimal digit.
 bool ScanHex(std::u16string_view text, std::uint32_t& out);

@@ -60,8 +60,10 @@ TEST_F(VomoLoginTest, ReplyCodesSelectResultAndMessage)
     const Case cases[] = {
         {"0", 1, 0, u"kept"},          {"-101", 0, -101, u"no such user"}, {"-102", 0, -102, u"wrong password"},
         {"-103", 0, -103, u"ambiguous"}, {"-104", 0, -104, u"not in use"},  {"-105", 0, -105, u"not active"},
-        {"-7", 0, -7, u"Error -7"},    {" 12abc", 0, 12, u"Error 12"},     {"abc", 1, 0, u"kept"},
-        {"", 1, 0, u"kept"},
+        {"-7", 0, -7, u"Error -7"},    {" 12abc", 0, 12, u"Error 12"},     {" -0", 1, 0, u"kept"},
+        // No code at all is no answer, never an acceptance.
+        {"abc", 0, -1, u"Error -1"},   {"", 0, -1, u"Error -1"},          {"<html>0</html>", 0, -1, u"Error -1"},
+        {" +", 0, -1, u"Error -1"},
     };
     for (const Case& c : cases) {
         ScopedEnv reply("FAKE_TRELVIN_REPLY", c.reply);
