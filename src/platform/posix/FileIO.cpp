@@ -89,10 +89,23 @@ bool PathExists(const std::string& path)
 
 namespace {
 
-std::string ResolvedTarget(const std::string& path)
+// The file a write to `path` has to replace. Symbolic links are followed one by one, also when the
+// last one points at nothing yet (an installed Config/ entry may point at a state file that is still
+// to be made), so a write never replaces a link with a plain file. Nothing for a loop.
+std::optional<std::string> WriteTarget(std::string path)
 {
-    std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr), &std::free);
-    return real ? std::string(real.get()) : path;
+    constexpr int kMaxLinks = 40;  // the kernel's own limit when it resolves a path
+    for (int links = 0; links < kMaxLinks; ++links) {
+        char text[PATH_MAX];
+        const ssize_t n = ::readlink(path.c_str(), text, sizeof text);
+        if (n < 0)
+            return errno == EINVAL || errno == ENOENT ? std::optional(path) : std::nullopt;
+        if (static_cast<std::size_t>(n) >= sizeof text)
+            return std::nullopt;
+        const std::string link(text, static_cast<std::size_t>(n));
+        path = link.front() == '/' ? link : path.substr(0, path.rfind('/') + 1) + link;
+    }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -101,7 +114,10 @@ bool ReplaceFileContents(const std::string& path, std::string_view bytes)
 {
     if (path.empty() || path.find('\0') != std::string::npos)
         return false;
-    const std::string target = ResolvedTarget(path);
+    const auto resolved = WriteTarget(path);
+    if (!resolved)
+        return false;
+    const std::string& target = *resolved;
     const auto slash = target.rfind('/');
     const std::string folder = slash == std::string::npos ? std::string(".") : target.substr(0, slash + 1);
     std::string temp = folder + ".tessaly-XXXXXX";
