@@ -17,7 +17,7 @@ deb=$out/tessaly_${version}_amd64.deb
 [ -f "$deb" ] || { echo "package.sh: cpack made no $deb" >&2; exit 1; }
 
 # Errors fail the script; warnings and notes are shown.
-report=$(lintian --no-tag-display-limit "$deb" || true)
+report=$(lintian --tag-display-limit 0 "$deb" || true)
 [ -z "$report" ] || echo "$report"
 if grep -q '^E:' <<<"$report"; then
   echo "package.sh: lintian reports errors" >&2
