@@ -12,6 +12,7 @@ trap 'stop_service; rm -rf "$work"' EXIT
 DESTDIR=$work/stage cmake --install "$build" --prefix /opt/tessaly >/dev/null
 outside=$(cd "$work/stage" && find . -mindepth 1 ! -path ./opt ! -path './opt/tessaly*')
 [ -z "$outside" ] || fail "written outside the prefix: $outside"
+expect_file "$work/stage/opt/tessaly/etc/tessaly/orvane.cfg"
 
 P=$work/prefix
 cmake --install "$build" --prefix "$P" >/dev/null
