@@ -125,6 +125,22 @@ TEST(FileIO, ReplaceFollowsLinksAndLeavesNoTemporaryFiles)
     EXPECT_FALSE(ReplaceFileContents(dir.file("loop"), "x"));
 }
 
+// In a folder anyone may write, another user's link could aim a write at any file of the caller.
+TEST(FileIO, ReplaceRefusesAnotherUsersLinkInASharedFolder)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to give a link another owner";
+    TempDir dir;
+    std::filesystem::create_directory(dir.file("shared"));
+    std::filesystem::permissions(dir.file("shared"), std::filesystem::perms::all);
+    test::WriteFile(dir.file("victim"), "mine");
+    ASSERT_EQ(::symlink(dir.file("victim").c_str(), dir.file("shared/Parvex.cfg").c_str()), 0);
+    ASSERT_TRUE(ReplaceFileContents(dir.file("shared/Parvex.cfg"), "root's own link"));
+    ASSERT_EQ(::lchown(dir.file("shared/Parvex.cfg").c_str(), 65534, 65534), 0);
+    EXPECT_FALSE(ReplaceFileContents(dir.file("shared/Parvex.cfg"), "planted"));
+    EXPECT_EQ(test::ReadFile(dir.file("victim")), "root's own link");
+}
+
 // Writing through a link, into a folder or a FIFO (which would block until a reader came) is refused.
 TEST(AppendFile, RefusesEverythingButRegularFiles)
 {

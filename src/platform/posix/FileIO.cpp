@@ -89,6 +89,23 @@ bool PathExists(const std::string& path)
 
 namespace {
 
+std::string FolderPart(const std::string& path)
+{
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? std::string(".") : slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+// A link that another user placed in a folder anyone may write (a shared state folder, /tmp) is not
+// followed: it could aim the write at any file of the calling user.
+bool TrustedLink(const std::string& link)
+{
+    struct stat linkInfo {};
+    struct stat folderInfo {};
+    if (::lstat(link.c_str(), &linkInfo) != 0 || ::stat(FolderPart(link).c_str(), &folderInfo) != 0)
+        return false;
+    return (folderInfo.st_mode & S_IWOTH) == 0 || linkInfo.st_uid == ::geteuid() || linkInfo.st_uid == 0;
+}
+
 // The file a write to `path` has to replace. Symbolic links are followed one by one, also when the
 // last one points at nothing yet (an installed Config/ entry may point at a state file that is still
 // to be made), so a write never replaces a link with a plain file. Nothing for a loop.
@@ -100,7 +117,7 @@ std::optional<std::string> WriteTarget(std::string path)
         const ssize_t n = ::readlink(path.c_str(), text, sizeof text);
         if (n < 0)
             return errno == EINVAL || errno == ENOENT ? std::optional(path) : std::nullopt;
-        if (static_cast<std::size_t>(n) >= sizeof text)
+        if (static_cast<std::size_t>(n) >= sizeof text || !TrustedLink(path))
             return std::nullopt;
         const std::string link(text, static_cast<std::size_t>(n));
         path = link.front() == '/' ? link : path.substr(0, path.rfind('/') + 1) + link;
@@ -118,8 +135,7 @@ bool ReplaceFileContents(const std::string& path, std::string_view bytes)
     if (!resolved)
         return false;
     const std::string& target = *resolved;
-    const auto slash = target.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string(".") : target.substr(0, slash + 1);
+    const std::string folder = FolderPart(target) + "/";
     std::string temp = folder + ".tessaly-XXXXXX";
     posix::UniqueFd fd(::mkostemp(temp.data(), O_CLOEXEC));
     if (!fd.valid())
