@@ -53,10 +53,10 @@ void ReexecUnderXvfb(const HostOptions& options, const std::vector<std::string>&
 }
 
 // The stand-in service answers -102 for a wrong password and 0 for the right one.
-bool RunLogin(const HostSession& session, const std::string& password, int expectedCode, const char* label)
+bool RunLogin(const HostSession& session, const std::string& cipherPath, const std::string& password, int expectedCode, const char* label)
 {
     std::string error;
-    const auto hex = EncryptToHex(ProgramFolder() + "/Cyvelle.so", password, error);
+    const auto hex = EncryptToHex(cipherPath, password, error);
     if (!hex) {
         Say(std::string(label) + ": cannot encipher the password: " + error);
         return false;
@@ -130,8 +130,9 @@ int RunDemoCommand(const HostOptions& options, std::vector<std::string> words, c
             std::cerr << "tessaly-host: " << error << '\n';
             return kExitFailed;
         }
-        allWell &= RunLogin(*session, kWrongPassword, -102, "alice with a wrong password");
-        allWell &= RunLogin(*session, kDemoPassword, 0, "alice with her password");
+        const std::string cipher = (install->Root() / "Cyvelle.so").string();
+        allWell &= RunLogin(*session, cipher, kWrongPassword, -102, "alice with a wrong password");
+        allWell &= RunLogin(*session, cipher, kDemoPassword, 0, "alice with her password");
         allWell &= RunRedirect(*session, closeAfter);
     }
     Say(std::string("stopping the service and removing the private copy; ") +

@@ -29,7 +29,7 @@ display. Exit code 0 when the window ran, 1 when it could not be created.
 
 constexpr const char* kEncryptUsage = R"(usage: tessaly-host encrypt CLEAR
 
-Prints CLEAR enciphered with Zel_Encrypt of Cyvelle.so beside tessaly-host, as hexadecimal text:
+Prints CLEAR enciphered with Zel_Encrypt of Cyvelle.so beside libtessaly.so, as hexadecimal text:
 the form PreLogin expects its password in.
 )";
 
@@ -39,7 +39,8 @@ int UsageError(const std::string& message, const char* usage)
     return kExitUsage;
 }
 
-std::string CipherLibraryPath() { return ProgramFolder() + "/Cyvelle.so"; }
+// The cipher library that ships beside the library being loaded, wherever that was installed.
+std::string CipherLibraryPath(const HostOptions& options) { return FolderOf(options.libraryPath) + "/Cyvelle.so"; }
 
 }  // namespace
 
@@ -69,7 +70,7 @@ int RunPreLoginCommand(const HostOptions& options, std::vector<std::string> word
     std::string error;
     std::string passwordHex = hex.value_or("");
     if (clear) {
-        const auto enciphered = EncryptToHex(CipherLibraryPath(), *clear, error);
+        const auto enciphered = EncryptToHex(CipherLibraryPath(options), *clear, error);
         if (!enciphered) {
             std::cerr << "tessaly-host: " << error << '\n';
             return kExitFailed;
@@ -117,7 +118,7 @@ int RunRedirectCommand(const HostOptions& options, std::vector<std::string> word
     return code == -1 ? kExitFailed : kExitOk;
 }
 
-int RunEncryptCommand(std::vector<std::string> words)
+int RunEncryptCommand(const HostOptions& options, std::vector<std::string> words)
 {
     ArgList args(std::move(words));
     if (args.TakeFlag("--help")) {
@@ -128,7 +129,7 @@ int RunEncryptCommand(std::vector<std::string> words)
     if (args.Rest().size() != 1)
         return UsageError("encrypt takes exactly one text", kEncryptUsage);
     std::string error;
-    const auto hex = EncryptToHex(CipherLibraryPath(), args.Rest().front(), error);
+    const auto hex = EncryptToHex(CipherLibraryPath(options), args.Rest().front(), error);
     if (!hex) {
         std::cerr << "tessaly-host: " << error << '\n';
         return kExitFailed;

@@ -14,7 +14,7 @@ struct HostOptions {
 
 int RunPreLoginCommand(const HostOptions& options, std::vector<std::string> words);
 int RunRedirectCommand(const HostOptions& options, std::vector<std::string> words);
-int RunEncryptCommand(std::vector<std::string> words);
+int RunEncryptCommand(const HostOptions& options, std::vector<std::string> words);
 int RunDemoCommand(const HostOptions& options, std::vector<std::string> words, char** argv);
 
 // Parses a whole number of seconds in 0..86400.

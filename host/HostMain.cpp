@@ -11,7 +11,8 @@ namespace {
 
 constexpr const char* kUsage = R"(usage: tessaly-host [--library PATH] COMMAND [options]
 
-Loads libtessaly.so (from the folder of tessaly-host, or PATH) with dlopen as a desktop client
+Loads libtessaly.so (from the folder of tessaly-host, else from ../lib/tessaly/ beside that folder as
+installed, or PATH) with dlopen as a desktop client
 would, publishes the shared data block with the host's window message list, and calls the library.
 
 commands:
@@ -31,7 +32,7 @@ int main(int argc, char** argv)
 {
     using namespace tessaly::host;
     std::vector<std::string> words(argv + 1, argv + argc);
-    HostOptions options{ProgramFolder() + "/libtessaly.so"};
+    HostOptions options{DefaultLibraryPath()};
     if (words.size() >= 2 && words[0] == "--library") {
         options.libraryPath = words[1];
         words.erase(words.begin(), words.begin() + 2);
@@ -47,7 +48,7 @@ int main(int argc, char** argv)
     if (command == "redirect")
         return RunRedirectCommand(options, std::move(words));
     if (command == "encrypt")
-        return RunEncryptCommand(std::move(words));
+        return RunEncryptCommand(options, std::move(words));
     if (command == "demo")
         return RunDemoCommand(options, std::move(words), argv);
     std::cerr << "tessaly-host: unknown command \"" << command << "\"\n\n" << kUsage;

@@ -21,6 +21,21 @@ std::string ProgramFolder()
     return exe.empty() ? std::string(".") : exe.parent_path().string();
 }
 
+std::string DefaultLibraryPath()
+{
+    const std::filesystem::path folder = ProgramFolder();
+    std::error_code ec;
+    if (std::filesystem::exists(folder / "libtessaly.so", ec))
+        return (folder / "libtessaly.so").string();
+    return (folder.parent_path() / "lib" / "tessaly" / "libtessaly.so").string();
+}
+
+std::string FolderOf(const std::string& path)
+{
+    const auto folder = std::filesystem::path(path).parent_path();
+    return folder.empty() ? std::string(".") : folder.string();
+}
+
 bool FindOnPath(const std::string& name)
 {
     const char* path = std::getenv("PATH");

@@ -21,6 +21,24 @@ std::string ReadAll(const fs::path& path)
     return text.str();
 }
 
+// Copies the folder's files, following links. An installed Config/ links its settings files to
+// places outside the install (state under /var); a link that points at nothing yet is left out, just
+// as the file would be missing for the library.
+void CopyFolder(const fs::path& from, const fs::path& to, std::error_code& ec)
+{
+    fs::create_directory(to, ec);
+    for (auto it = fs::recursive_directory_iterator(from, ec); !ec && it != fs::recursive_directory_iterator();
+         it.increment(ec)) {
+        const fs::path target = to / it->path().lexically_relative(from);
+        std::error_code missing;
+        const auto status = fs::status(it->path(), missing);
+        if (fs::is_directory(status))
+            fs::create_directory(target, ec);
+        else if (fs::is_regular_file(status))
+            fs::copy_file(it->path(), target, ec);
+    }
+}
+
 }  // namespace
 
 std::unique_ptr<PrivateInstall> PrivateInstall::Make(const fs::path& source, std::string& error)
@@ -40,7 +58,7 @@ std::unique_ptr<PrivateInstall> PrivateInstall::Make(const fs::path& source, std
         }
     }
     if (fs::is_directory(source / "Config"))
-        fs::copy(source / "Config", install->m_root / "Config", fs::copy_options::recursive, ec);
+        CopyFolder(source / "Config", install->m_root / "Config", ec);
     else
         fs::create_directory(install->m_root / "Config", ec);
     if (ec) {

@@ -10,6 +10,7 @@ packages=(
   libcpp-httplib-dev
   xvfb xauth x11-utils imagemagick fonts-dejavu-core binutils
   libxml2-utils libfontconfig-dev
+  help2man dpkg-dev file
 )
 if [ "${TESSALY_EXTRA_PACKAGES:-}" ]; then
   read -r -a extra <<<"$TESSALY_EXTRA_PACKAGES"

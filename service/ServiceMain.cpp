@@ -37,7 +37,8 @@ SIGINT or SIGTERM stops it cleanly.
 
 options:
   --port N             port to listen on (default 8470; 0 picks a free one)
-  --users FILE         accounts file (default: tessaly-service.users beside the program)
+  --users FILE         accounts file (default: tessaly-service.users beside the program, else
+                       ../share/tessaly/tessaly-service.users from the program's folder)
   --target PATH        path the identity exchange answers with (default /welcome)
   --auto-continue S    the welcome page follows its own button after S seconds (default: never)
   --help               this text
@@ -84,11 +85,22 @@ std::string ProgramFolder()
     return ec ? std::string(".") : exe.parent_path().string();
 }
 
+// The accounts file beside the program (a build tree), else the installed one in
+// ../share/tessaly/ next to the program's folder.
+std::string DefaultUsersPath()
+{
+    const std::filesystem::path folder = ProgramFolder();
+    std::error_code ec;
+    if (std::filesystem::exists(folder / "tessaly-service.users", ec))
+        return (folder / "tessaly-service.users").string();
+    return (folder.parent_path() / "share" / "tessaly" / "tessaly-service.users").string();
+}
+
 // Returns nullopt after printing a message; `exitCode` then says how to leave.
 std::optional<Options> ParseArguments(int argc, char** argv, int& exitCode)
 {
     Options options;
-    options.usersPath = ProgramFolder() + "/tessaly-service.users";
+    options.usersPath = DefaultUsersPath();
     exitCode = 2;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];

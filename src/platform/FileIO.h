@@ -24,8 +24,9 @@ bool PathExists(const std::string& path);
 
 // Replaces the file's contents with `bytes` through a temporary file in the same folder and a rename,
 // so a crash leaves either the old or the new contents. An existing file keeps its permissions; a new
-// one gets 0644 less the umask. A symbolic link is followed and its target replaced. False on failure
-// (the old contents are then untouched).
+// one gets 0644 less the umask. Symbolic links are followed and their target replaced, or made when
+// the last link points at nothing yet; the link itself stays. A link of another user in a folder that
+// anyone may write is not followed. False on failure (the old contents are then untouched).
 bool ReplaceFileContents(const std::string& path, std::string_view bytes);
 
 }  // namespace tessaly::platform

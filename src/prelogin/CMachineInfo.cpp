@@ -3,6 +3,7 @@
 #include <array>
 
 #include "platform/IniFile.h"
+#include "support/CLogTrace.h"
 #include "support/PathHelpers.h"
 #include "support/WideText.h"
 
@@ -62,7 +63,10 @@ bool CMachineInfo::GetPCID(const std::u16string& cfgPath, std::u16string& value)
     ValueBuffer buffer{};
     if (force) {
         m_pfnGetPCID(buffer.data(), kValueCapacity, 1);
-        platform::WriteProfileString(kSection, kForceKey, u"0", cfgPath);
+        // A host user who may not write the settings file still gets the identifier; forcing then
+        // simply stays on for the next read.
+        if (!platform::WriteProfileString(kSection, kForceKey, u"0", cfgPath))
+            g_LogTrace.Trace(4, u"--Write ForceGetPcid=0 failed, Path is %s", cfgPath);
     } else if (m_pfnGetPCID(buffer.data(), kValueCapacity, 0) == 0) {
         // One forced retry on the same buffer.
         m_pfnGetPCID(buffer.data(), kValueCapacity, 1);

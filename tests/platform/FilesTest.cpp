@@ -113,6 +113,32 @@ TEST(FileIO, ReplaceFollowsLinksAndLeavesNoTemporaryFiles)
     EXPECT_TRUE(S_ISLNK(st.st_mode));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
     EXPECT_FALSE(ReplaceFileContents(dir.file("missing/x"), "new"));
+
+    // A chain whose last link points at nothing yet makes the target and keeps both links.
+    std::filesystem::create_directory(dir.file("state"));
+    ASSERT_EQ(::symlink("state/next", dir.file("first").c_str()), 0);
+    ASSERT_EQ(::symlink(dir.file("state/file").c_str(), dir.file("state/next").c_str()), 0);
+    ASSERT_TRUE(ReplaceFileContents(dir.file("first"), "made"));
+    EXPECT_EQ(test::ReadFile(dir.file("state/file")), "made");
+    EXPECT_EQ(std::filesystem::read_symlink(dir.file("first")), "state/next");
+    ASSERT_EQ(::symlink("loop", dir.file("loop").c_str()), 0);
+    EXPECT_FALSE(ReplaceFileContents(dir.file("loop"), "x"));
+}
+
+// In a folder anyone may write, another user's link could aim a write at any file of the caller.
+TEST(FileIO, ReplaceRefusesAnotherUsersLinkInASharedFolder)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to give a link another owner";
+    TempDir dir;
+    std::filesystem::create_directory(dir.file("shared"));
+    std::filesystem::permissions(dir.file("shared"), std::filesystem::perms::all);
+    test::WriteFile(dir.file("victim"), "mine");
+    ASSERT_EQ(::symlink(dir.file("victim").c_str(), dir.file("shared/Parvex.cfg").c_str()), 0);
+    ASSERT_TRUE(ReplaceFileContents(dir.file("shared/Parvex.cfg"), "root's own link"));
+    ASSERT_EQ(::lchown(dir.file("shared/Parvex.cfg").c_str(), 65534, 65534), 0);
+    EXPECT_FALSE(ReplaceFileContents(dir.file("shared/Parvex.cfg"), "planted"));
+    EXPECT_EQ(test::ReadFile(dir.file("victim")), "root's own link");
 }
 
 // Writing through a link, into a folder or a FIFO (which would block until a reader came) is refused.

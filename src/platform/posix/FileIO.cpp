@@ -89,10 +89,40 @@ bool PathExists(const std::string& path)
 
 namespace {
 
-std::string ResolvedTarget(const std::string& path)
+std::string FolderPart(const std::string& path)
 {
-    std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr), &std::free);
-    return real ? std::string(real.get()) : path;
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? std::string(".") : slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+// A link that another user placed in a folder anyone may write (a shared state folder, /tmp) is not
+// followed: it could aim the write at any file of the calling user.
+bool TrustedLink(const std::string& link)
+{
+    struct stat linkInfo {};
+    struct stat folderInfo {};
+    if (::lstat(link.c_str(), &linkInfo) != 0 || ::stat(FolderPart(link).c_str(), &folderInfo) != 0)
+        return false;
+    return (folderInfo.st_mode & S_IWOTH) == 0 || linkInfo.st_uid == ::geteuid() || linkInfo.st_uid == 0;
+}
+
+// The file a write to `path` has to replace. Symbolic links are followed one by one, also when the
+// last one points at nothing yet (an installed Config/ entry may point at a state file that is still
+// to be made), so a write never replaces a link with a plain file. Nothing for a loop.
+std::optional<std::string> WriteTarget(std::string path)
+{
+    constexpr int kMaxLinks = 40;  // the kernel's own limit when it resolves a path
+    for (int links = 0; links < kMaxLinks; ++links) {
+        char text[PATH_MAX];
+        const ssize_t n = ::readlink(path.c_str(), text, sizeof text);
+        if (n < 0)
+            return errno == EINVAL || errno == ENOENT ? std::optional(path) : std::nullopt;
+        if (static_cast<std::size_t>(n) >= sizeof text || !TrustedLink(path))
+            return std::nullopt;
+        const std::string link(text, static_cast<std::size_t>(n));
+        path = link.front() == '/' ? link : path.substr(0, path.rfind('/') + 1) + link;
+    }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -101,9 +131,11 @@ bool ReplaceFileContents(const std::string& path, std::string_view bytes)
 {
     if (path.empty() || path.find('\0') != std::string::npos)
         return false;
-    const std::string target = ResolvedTarget(path);
-    const auto slash = target.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string(".") : target.substr(0, slash + 1);
+    const auto resolved = WriteTarget(path);
+    if (!resolved)
+        return false;
+    const std::string& target = *resolved;
+    const std::string folder = FolderPart(target) + "/";
     std::string temp = folder + ".tessaly-XXXXXX";
     posix::UniqueFd fd(::mkostemp(temp.data(), O_CLOEXEC));
     if (!fd.valid())
