@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdlib>
+#include <memory>
 #include <span>
 #include <string>
 #include <thread>
@@ -205,6 +206,14 @@ protected:
         dir.SolidPng("blue.png", 8, 8, 0x0000FF);
         dir.SolidPng("red.png", 8, 8, 0xFF0000);
         return dir.Text("input.xml", kInputSkin);
+    }
+    // The dialog of kInputSkin, on screen and holding the keyboard.
+    std::unique_ptr<RecordingDlg> ShowInputDialog()
+    {
+        auto dlg = std::make_unique<RecordingDlg>(WriteInput(), u"Input");
+        if (!dlg->Create() || !test::ShowForInput(dlg->Window()))
+            ADD_FAILURE() << "the dialog did not come up";
+        return dlg;
     }
     test::TempFolder dir;
     CZelCommonDlg* modal = nullptr;
@@ -516,9 +525,8 @@ Control* ItemControl(std::span<_DynamicItem> items, std::size_t i)
 
 TEST_F(SkinnedDialog, TheWindowIsExactlyTheSheetWhateverItsControlsDo)
 {
-    RecordingDlg dlg(WriteInput(), u"Input");
-    ASSERT_TRUE(dlg.Create());
-    ASSERT_TRUE(test::ShowForInput(dlg.Window()));
+    auto shown = ShowInputDialog();
+    RecordingDlg& dlg = *shown;
     int w = 0, h = 0;
     gtk_window_get_size(GTK_WINDOW(dlg.Window()), &w, &h);
     EXPECT_EQ(std::vector<int>({w, h}), std::vector<int>({300, 200}))
@@ -526,14 +534,12 @@ TEST_F(SkinnedDialog, TheWindowIsExactlyTheSheetWhateverItsControlsDo)
     GdkWindow* window = gtk_widget_get_window(dlg.Window());
     EXPECT_EQ(std::vector<int>({gdk_window_get_width(window), gdk_window_get_height(window)}),
               std::vector<int>({300, 200}));
-    dlg.DestroyWindow();
 }
 
 TEST_F(SkinnedDialog, APressOnAPictureInTheCaptionBandMovesTheWindow)
 {
-    RecordingDlg dlg(WriteInput(), u"Input");
-    ASSERT_TRUE(dlg.Create());
-    ASSERT_TRUE(test::ShowForInput(dlg.Window()));
+    auto shown = ShowInputDialog();
+    RecordingDlg& dlg = *shown;
     const GdkPoint start = test::Origin(dlg.Window());
     test::PointerTo(start.x + 256, start.y + 10);  // the 12 x 12 picture at 250,5
     test::PrimaryButton(true);
@@ -545,14 +551,12 @@ TEST_F(SkinnedDialog, APressOnAPictureInTheCaptionBandMovesTheWindow)
         return now.x == start.x + 40 && now.y == start.y + 32;
     }));
     EXPECT_TRUE(dlg.commands.empty());
-    dlg.DestroyWindow();
 }
 
 TEST_F(SkinnedDialog, SpaceAndReturnShowThePressedFaceWhileHeldAndSendOneCommandOnRelease)
 {
-    RecordingDlg dlg(WriteInput(), u"Input");
-    ASSERT_TRUE(dlg.Create());
-    ASSERT_TRUE(test::ShowForInput(dlg.Window()));
+    auto shown = ShowInputDialog();
+    RecordingDlg& dlg = *shown;
     auto* first = ItemControl<CZelBmpButton>(dlg.Config().ButtonItems(), 0);
     gtk_widget_grab_focus(first->Widget());
     auto face = [&] { return test::ScreenPixel(dlg.Window(), 220, 80); };
@@ -567,17 +571,15 @@ TEST_F(SkinnedDialog, SpaceAndReturnShowThePressedFaceWhileHeldAndSendOneCommand
         EXPECT_TRUE(test::PumpUntil([&] { return face() == 0x0000FFu; })) << key;
         EXPECT_EQ(dlg.commands, (std::vector<std::pair<int, std::u16string>>{{2, u"first"}})) << key;
     }
-    dlg.DestroyWindow();
 }
 
 TEST_F(SkinnedDialog, TabWithoutAnExplicitListFollowsTheDialogsOrder)
 {
-    RecordingDlg dlg(WriteInput(), u"Input");
-    ASSERT_TRUE(dlg.Create());
+    auto shown = ShowInputDialog();
+    RecordingDlg& dlg = *shown;
     GtkWidget* page = gtk_entry_new();  // stands in for the browser in its template slot
     gtk_box_pack_start(GTK_BOX(dlg.TemplateControl(1000)), page, FALSE, FALSE, 0);
     gtk_widget_show(page);
-    ASSERT_TRUE(test::ShowForInput(dlg.Window()));
     auto button = [&](std::size_t i) { return ItemControl<CSkinWidget>(dlg.Config().ButtonItems(), i)->Widget(); };
     auto focus = [&] { return gtk_window_get_focus(GTK_WINDOW(dlg.Window())); };
     gtk_widget_grab_focus(page);
@@ -590,14 +592,12 @@ TEST_F(SkinnedDialog, TabWithoutAnExplicitListFollowsTheDialogsOrder)
         test::Tap(XK_Tab, true);
         EXPECT_EQ(focus(), expected) << "Shift+Tab goes backwards";
     }
-    dlg.DestroyWindow();
 }
 
 TEST_F(SkinnedDialog, ALabelDoubleClickSendsOneClickThenOneDoubleClick)
 {
-    RecordingDlg dlg(WriteInput(), u"Input");
-    ASSERT_TRUE(dlg.Create());
-    ASSERT_TRUE(test::ShowForInput(dlg.Window()));
+    auto shown = ShowInputDialog();
+    RecordingDlg& dlg = *shown;
     const GdkPoint at = test::Origin(dlg.Window());
     test::PointerTo(at.x + 20, at.y + 50);  // the label "twice"
     for (int i = 0; i < 2; ++i) {
@@ -607,20 +607,17 @@ TEST_F(SkinnedDialog, ALabelDoubleClickSendsOneClickThenOneDoubleClick)
     EXPECT_TRUE(test::PumpUntil([&] { return dlg.notifications.size() >= 2; }));
     test::Pump();
     EXPECT_EQ(dlg.notifications, (std::vector<int>{kNotifyClicked, kNotifyDoubleClicked}));
-    dlg.DestroyWindow();
 }
 
 TEST_F(SkinnedDialog, LabelsAreInvisibleAgainstATransparentBackground)
 {
-    RecordingDlg dlg(WriteInput(), u"Input");
-    ASSERT_TRUE(dlg.Create());
-    ASSERT_TRUE(test::ShowForInput(dlg.Window()));
+    auto shown = ShowInputDialog();
+    RecordingDlg& dlg = *shown;
     // The empty label at 150,100 and the background just left of it look the same on screen.
     auto inside = [&] { return test::ScreenPixel(dlg.Window(), 160, 115); };
     auto outside = [&] { return test::ScreenPixel(dlg.Window(), 140, 115); };
     EXPECT_TRUE(test::PumpUntil([&] { return inside() == outside() && inside() != 0; }))
         << std::hex << inside() << " against " << outside();
-    dlg.DestroyWindow();
 }
 
 TEST_F(SkinnedDialog, TheFirstEndingEventDecidesTheResult)
