@@ -341,28 +341,6 @@ TEST_F(BmpButton, ClickReachesTheOwnerOnlyWhenEnabled)
     EXPECT_EQ(clicks, 1);
 }
 
-TEST_F(BmpButton, KeyShowsThePressedFaceWhileHeldAndClicksOnceOnRelease)
-{
-    LoadAll();
-    int clicks = 0;
-    button.SetCommandSink([&](int, int) { ++clicks; });
-    for (unsigned key : {unsigned{' '}, 0xFF0Du /* Return */}) {
-        clicks = 0;
-        EXPECT_TRUE(button.OnKeyPress(key));
-        EXPECT_EQ(ColorAt(Draw().get(), 30, 12), FromRgb(kPressed));
-        button.OnKeyPress(key);  // auto-repeat
-        EXPECT_EQ(clicks, 0);
-        EXPECT_TRUE(button.OnKeyRelease(key));
-        EXPECT_EQ(clicks, 1);
-        EXPECT_EQ(ColorAt(Draw().get(), 30, 12), FromRgb(kNormal));
-    }
-    button.OnKeyPress(' ');
-    button.OnFocusLost();
-    button.OnKeyRelease(' ');
-    EXPECT_EQ(clicks, 1) << "focus lost while held";
-    EXPECT_EQ(ColorAt(Draw().get(), 30, 12), FromRgb(kNormal));
-}
-
 // ---- check and radio button ----------------------------------------------------------------------
 
 class RadioStrip : public ::testing::Test {
