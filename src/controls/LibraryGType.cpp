@@ -7,7 +7,7 @@ namespace {
 
 struct InstalledClass {
     gpointer klass;
-    void (*restore)(gpointer klass);
+    ClassFunctionSetter setFunctions;
 };
 
 // Destroyed when the library is unloaded (or the process ends): hands every class back to its parent's
@@ -17,7 +17,7 @@ public:
     ~InstalledClasses()
     {
         for (const InstalledClass& installed : m_classes)
-            installed.restore(installed.klass);
+            installed.setFunctions(installed.klass, false);
     }
     void Add(InstalledClass installed) { m_classes.push_back(installed); }
 
@@ -29,8 +29,7 @@ InstalledClasses g_installedClasses;
 
 }  // namespace
 
-GType RegisterLibraryType(GType parent, const char* name, void (*install)(gpointer klass),
-                          void (*restore)(gpointer klass))
+GType RegisterLibraryType(GType parent, const char* name, ClassFunctionSetter setFunctions)
 {
     GType type = g_type_from_name(name);
     if (type == 0) {
@@ -40,8 +39,8 @@ GType RegisterLibraryType(GType parent, const char* name, void (*install)(gpoint
                                              static_cast<GTypeFlags>(0));
     }
     gpointer klass = g_type_class_ref(type);  // kept: a registered type's class lives on anyway
-    install(klass);
-    g_installedClasses.Add({klass, restore});
+    setFunctions(klass, true);
+    g_installedClasses.Add({klass, setFunctions});
     return type;
 }
 

@@ -9,11 +9,12 @@
 
 namespace tessaly {
 
-// The type `name` deriving from `parent` with the parent's class and instance sizes. `install` writes
-// this library's functions into the class structure; `restore` puts the parent's back (it runs when
-// the library is unloaded, and at process exit). Call once per load, on the user-interface thread
-// (for example from a function-local static).
-GType RegisterLibraryType(GType parent, const char* name, void (*install)(gpointer klass),
-                          void (*restore)(gpointer klass));
+// Writes this library's functions into a class structure (ours true) or the parent class's (false).
+using ClassFunctionSetter = void (*)(gpointer klass, bool ours);
+
+// The type `name` deriving from `parent` with the parent's class and instance sizes, its class holding
+// this library's functions; the parent's go back when the library is unloaded (and at process exit).
+// Call once per load, on the user-interface thread (for example from a function-local static).
+GType RegisterLibraryType(GType parent, const char* name, ClassFunctionSetter setFunctions);
 
 }  // namespace tessaly

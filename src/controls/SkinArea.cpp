@@ -61,41 +61,33 @@ AtkStateSet* RefStateSet(AtkObject* accessible)
     return states;
 }
 
-void InstallAccessible(gpointer klass)
-{
-    auto* atk = ATK_OBJECT_CLASS(klass);
-    atk->get_role = GetRole;
-    atk->get_name = GetName;
-    atk->ref_state_set = RefStateSet;
-}
-
-void RestoreAccessible(gpointer klass)
+void SetAccessibleFunctions(gpointer klass, bool ours)
 {
     auto* atk = ATK_OBJECT_CLASS(klass);
     const auto* parent = ATK_OBJECT_CLASS(g_type_class_peek_parent(klass));
-    atk->get_role = parent->get_role;
-    atk->get_name = parent->get_name;
-    atk->ref_state_set = parent->ref_state_set;
+    atk->get_role = ours ? GetRole : parent->get_role;
+    atk->get_name = ours ? GetName : parent->get_name;
+    atk->ref_state_set = ours ? RefStateSet : parent->ref_state_set;
 }
 
 GType AccessibleType()
 {
     static const GType type =
-        RegisterLibraryType(GTK_TYPE_WIDGET_ACCESSIBLE, "TessalySkinAccessible", InstallAccessible, RestoreAccessible);
+        RegisterLibraryType(GTK_TYPE_WIDGET_ACCESSIBLE, "TessalySkinAccessible", SetAccessibleFunctions);
     return type;
 }
 
-void InstallArea(gpointer klass)
+// The area has no functions of ours; its accessible type stays, and without our functions that is an
+// ordinary widget accessible.
+void SetAreaFunctions(gpointer klass, bool ours)
 {
-    gtk_widget_class_set_accessible_type(GTK_WIDGET_CLASS(klass), AccessibleType());
+    if (ours)
+        gtk_widget_class_set_accessible_type(GTK_WIDGET_CLASS(klass), AccessibleType());
 }
-
-// The accessible type stays; once its functions are the parent's it is an ordinary widget accessible.
-void RestoreArea(gpointer) {}
 
 GType AreaType()
 {
-    static const GType type = RegisterLibraryType(GTK_TYPE_DRAWING_AREA, "TessalySkinArea", InstallArea, RestoreArea);
+    static const GType type = RegisterLibraryType(GTK_TYPE_DRAWING_AREA, "TessalySkinArea", SetAreaFunctions);
     return type;
 }
 

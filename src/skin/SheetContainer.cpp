@@ -55,28 +55,20 @@ gboolean Focus(GtkWidget* widget, GtkDirectionType direction)
     return moved;
 }
 
-void Install(gpointer klass)
-{
-    auto* widget = GTK_WIDGET_CLASS(klass);
-    widget->get_preferred_width = PreferredWidth;
-    widget->get_preferred_height = PreferredHeight;
-    widget->focus = Focus;
-}
-
-void Restore(gpointer klass)
+void SetFunctions(gpointer klass, bool ours)
 {
     auto* widget = GTK_WIDGET_CLASS(klass);
     const auto* parent = GTK_WIDGET_CLASS(g_type_class_peek_parent(klass));
-    widget->get_preferred_width = parent->get_preferred_width;
-    widget->get_preferred_height = parent->get_preferred_height;
-    widget->focus = parent->focus;
+    widget->get_preferred_width = ours ? PreferredWidth : parent->get_preferred_width;
+    widget->get_preferred_height = ours ? PreferredHeight : parent->get_preferred_height;
+    widget->focus = ours ? Focus : parent->focus;
 }
 
 }  // namespace
 
 GType SheetContainerType()
 {
-    static const GType type = RegisterLibraryType(GTK_TYPE_FIXED, "TessalySheet", Install, Restore);
+    static const GType type = RegisterLibraryType(GTK_TYPE_FIXED, "TessalySheet", SetFunctions);
     return type;
 }
 
