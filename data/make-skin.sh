@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Draws the images of the default skin of the sign-in helper window into <out>/skin/:
-# window background, logo, icon, status and link cursors, title-band buttons, the footer push button and the
-# check/radio strips. Everything is drawn from shapes here, so the skin is entirely the project's own.
+# window background, logo, icon, status and link cursors, the footer push button and the check/radio
+# strips. The window manager's frame carries the title, minimise and close; the band at the top of the
+# sheet only shows the brand. Everything is drawn from shapes here, so the skin is entirely the
+# project's own.
 # Usage: make-skin.sh <output folder>
 set -euo pipefail
 
@@ -40,7 +42,7 @@ logo() { # size file
     -depth 8 "$2"
 }
 logo 24 "$tmp/logo24.png"
-# The picture sits on the title band: flatten it onto the band colour behind it (rows 8 to 31).
+# The picture sits on the brand band: flatten it onto the band colour behind it (rows 8 to 31).
 "$IM" -size 24x${band} "gradient:$band_top-$band_bottom" -crop 24x24+0+8 +repage \
   "$tmp/logo24.png" -compose Over -composite "$skin/logo.png"
 
@@ -74,25 +76,6 @@ hand="roundrectangle 9,1 14,19 2,2 roundrectangle 14,9 18,19 2,2 roundrectangle 
   "$tmp/hand.png"
 "$IM" "$tmp/hand.png" "CUR:$skin/hand.cur"
 mark_cursor "$skin/hand.cur" '\x0b\x00\x01\x00'
-
-# --- title-band buttons: cut from the band of the background itself, with a glyph ---------------------
-# Rows 1-38 only, so they sit between the window outline (row 0) and the band's bottom line (row 39)
-# and match the band pixel for pixel; the close button stops one pixel short of the right outline.
-band_button() { # file overlay glyph-colour glyph x width
-  "$IM" "$skin/background.png" -crop "${6}x$((band - 2))+${5}+1" +repage \
-    \( -size "${6}x$((band - 2))" "xc:$2" \) -compose Over -composite \
-    -stroke "$3" -strokewidth 1.6 -fill none -draw "$4" "$1"
-}
-close_glyph="line 18,14 28,24 line 28,14 18,24"
-min_glyph="line 18,19.5 28,19.5"
-band_button "$skin/close_normal.png"   'rgba(0,0,0,0)'        '#E8EEF7' "$close_glyph" 594 45
-band_button "$skin/close_hover.png"    '#D9363E'              '#FFFFFF' "$close_glyph" 594 45
-band_button "$skin/close_pressed.png"  '#A8252C'              '#FFFFFF' "$close_glyph" 594 45
-band_button "$skin/close_disabled.png" 'rgba(0,0,0,0)'        '#6F88AA' "$close_glyph" 594 45
-band_button "$skin/min_normal.png"     'rgba(0,0,0,0)'        '#E8EEF7' "$min_glyph" 548 46
-band_button "$skin/min_hover.png"      'rgba(255,255,255,0.16)' '#FFFFFF' "$min_glyph" 548 46
-band_button "$skin/min_pressed.png"    'rgba(0,0,0,0.22)'     '#FFFFFF' "$min_glyph" 548 46
-band_button "$skin/min_disabled.png"   'rgba(0,0,0,0)'        '#6F88AA' "$min_glyph" 548 46
 
 # --- footer push button: 96 x 30, rounded, on the body colour -------------------------------------------
 push_button() { # file top bottom border

@@ -104,6 +104,7 @@ bool CExplorer1::Create()
     g_signal_connect(m_view.get(), "load-changed", G_CALLBACK(&CExplorer1::OnLoadChanged), this);
     g_signal_connect(m_view.get(), "load-failed", G_CALLBACK(&CExplorer1::OnLoadFailed), this);
     g_signal_connect(m_view.get(), "context-menu", G_CALLBACK(&CExplorer1::OnContextMenu), this);
+    g_signal_connect(m_view.get(), "create", G_CALLBACK(&CExplorer1::OnCreateWindow), this);
     g_signal_connect(m_view.get(), "web-process-terminated", G_CALLBACK(&CExplorer1::OnWebProcessTerminated), this);
     return true;
 }
@@ -208,6 +209,17 @@ gboolean CExplorer1::OnLoadFailed(WebKitWebView*, WebKitLoadEvent, gchar*, GErro
 gboolean CExplorer1::OnContextMenu(WebKitWebView*, WebKitContextMenu*, GdkEvent*, WebKitHitTestResult*, gpointer)
 {
     return TRUE;  // handled: no menu is shown
+}
+
+GtkWidget* CExplorer1::OnCreateWindow(WebKitWebView* view, WebKitNavigationAction* action, gpointer)
+{
+    // The window has no room for a second one: the page asked for goes here instead. A request
+    // without an address (an empty window for a script to fill) opens nothing.
+    WebKitURIRequest* request = webkit_navigation_action_get_request(action);
+    const gchar* uri = request ? webkit_uri_request_get_uri(request) : nullptr;
+    if (uri && *uri && g_strcmp0(uri, "about:blank") != 0)
+        webkit_web_view_load_request(view, request);
+    return nullptr;
 }
 
 void CExplorer1::OnWebProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason, gpointer self)

@@ -1,7 +1,8 @@
 #pragma once
 // The embedded browser: a WebKit view that navigates to a file path or an address, reports every
 // completed main-frame load, hands out the markup of the page body, shows no context menu, and gives
-// pages the external object. Every call, the last release included, belongs on the thread that
+// pages the external object. A page's request for a new window (a link with target="_blank",
+// window.open) loads in this same view, as a navigation like any other. Every call, the last release included, belongs on the thread that
 // called Create.
 #include <gtk/gtk.h>
 #include <webkit2/webkit2.h>
@@ -60,6 +61,7 @@ private:
     static gboolean OnLoadFailed(WebKitWebView* view, WebKitLoadEvent event, gchar* uri, GError* error, gpointer self);
     static gboolean OnContextMenu(WebKitWebView* view, WebKitContextMenu* menu, GdkEvent* event,
                                   WebKitHitTestResult* hit, gpointer self);
+    static GtkWidget* OnCreateWindow(WebKitWebView* view, WebKitNavigationAction* action, gpointer self);
     static void OnWebProcessTerminated(WebKitWebView* view, WebKitWebProcessTerminationReason reason, gpointer self);
     static void OnBodyScriptDone(GObject* source, GAsyncResult* result, gpointer request);
 

@@ -49,8 +49,10 @@ public:
     // else (other ids, calls, assignments) does nothing. Always kOk.
     std::int32_t Invoke(std::int32_t id, std::uint16_t flags, std::optional<std::u16string>* result) const;
 
-    // The document-start script that gives pages the same object as window.external: a read of a
-    // matching member gives the value, other members are undefined, calls and assignments do nothing.
+    // The document-start script that gives pages the same object as window.external: a matching
+    // member reads as the value (its string conversion and loose comparison give the text) and can be
+    // called as a method, which does nothing and gives undefined; other members are undefined, calls
+    // and assignments do nothing.
     static std::string ExternalObjectScript();
 
 private:

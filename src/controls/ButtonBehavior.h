@@ -58,4 +58,32 @@ private:
     bool m_inside = false;
 };
 
+// A button pressed from the keyboard: the first press of an activation key holds the button down, a
+// held key's repeated presses and other keys change nothing, and only the release of the key that
+// holds it completes the click, once. Losing the focus lets go without a click.
+class KeyPressTracker {
+public:
+    // True when the press holds the button down (it was not held yet).
+    bool Press(unsigned key)
+    {
+        if (m_key != 0 || key == 0)
+            return false;
+        m_key = key;
+        return true;
+    }
+    // True when the release completes a click.
+    bool Release(unsigned key)
+    {
+        if (m_key == 0 || key != m_key)
+            return false;
+        m_key = 0;
+        return true;
+    }
+    void Cancel() { m_key = 0; }
+    bool Held() const { return m_key != 0; }
+
+private:
+    unsigned m_key = 0;
+};
+
 }  // namespace tessaly

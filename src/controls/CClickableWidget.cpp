@@ -1,5 +1,7 @@
 #include "controls/CClickableWidget.h"
 
+#include <gdk/gdkkeysyms.h>
+
 namespace tessaly {
 
 void CClickableWidget::OnMouseMove(int x, int y)
@@ -34,6 +36,37 @@ void CClickableWidget::OnLButtonUp(int x, int y)
     Invalidate();
     if (clicked && IsEnabled())
         OnClicked();
+}
+
+bool CClickableWidget::IsActivationKey(unsigned keyval) const { return keyval == GDK_KEY_space; }
+
+bool CClickableWidget::OnKeyPress(unsigned keyval)
+{
+    if (!IsActivationKey(keyval))
+        return false;
+    if (IsEnabled() && m_keys.Press(keyval))
+        Invalidate();
+    return true;
+}
+
+bool CClickableWidget::OnKeyRelease(unsigned keyval)
+{
+    if (!IsActivationKey(keyval))
+        return false;
+    if (m_keys.Release(keyval)) {
+        Invalidate();
+        if (IsEnabled())
+            OnClicked();
+    }
+    return true;
+}
+
+void CClickableWidget::OnFocusLost()
+{
+    if (m_keys.Held()) {
+        m_keys.Cancel();
+        Invalidate();
+    }
 }
 
 }  // namespace tessaly

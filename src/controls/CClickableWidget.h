@@ -1,7 +1,8 @@
 #pragma once
-// The pointer behaviour that the skin's push buttons and check/radio buttons share: hover tracking and
-// a press that counts as a click only when released inside the control. The derived control decides
-// what a click does and how each state looks.
+// The pointer and keyboard behaviour that the skin's push buttons and check/radio buttons share: hover
+// tracking, a press that counts as a click only when released inside the control, and an activation
+// key that holds the control down while pressed and clicks once on release. The derived control
+// decides what a click does, which keys activate it and how each state looks.
 #include "controls/ButtonBehavior.h"
 #include "controls/CSkinWidget.h"
 
@@ -13,16 +14,23 @@ public:
     void OnMouseLeave() override;
     void OnLButtonDown(int x, int y, bool doubleClick) override;
     void OnLButtonUp(int x, int y) override;
+    bool OnKeyPress(unsigned keyval) override;
+    bool OnKeyRelease(unsigned keyval) override;
+    void OnFocusLost() override;
 
     bool m_bHover = false;
 
 protected:
     // Runs once for a press and release inside the enabled control.
     virtual void OnClicked() = 0;
-    bool Pressed() const { return m_tracker.Selected(); }
+    // Space by default.
+    virtual bool IsActivationKey(unsigned keyval) const;
+    // Held by the pointer inside the control, or by an activation key.
+    bool Pressed() const { return m_tracker.Selected() || m_keys.Held(); }
 
 private:
     ButtonTracker m_tracker;
+    KeyPressTracker m_keys;
 };
 
 }  // namespace tessaly

@@ -42,6 +42,8 @@ public:
     void OnMouseMove(int x, int y) override;
     void OnMouseLeave() override;
     void OnLButtonDown(int x, int y, bool doubleClick) override;
+    AtkRole AccessibleRole() const override { return ATK_ROLE_LABEL; }
+    std::u16string AccessibleText() const override { return m_strText; }
 
     SurfacePtr m_bmpBack;
     _WindowFont m_lf;

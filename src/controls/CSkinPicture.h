@@ -1,7 +1,7 @@
 #pragma once
 // A skin picture: shows a rendered image at its own size from the top-left corner. The image is
 // owned elsewhere (by the item that made the picture); without one the picture shows nothing and
-// lets the parent's background show through.
+// lets the parent's background show through. It never takes the mouse.
 #include "controls/CSkinWidget.h"
 
 namespace tessaly {
@@ -13,6 +13,13 @@ public:
     cairo_surface_t* Image() const { return m_image; }
 
     void Paint(cairo_t* cr, int width, int height) override;
+    // Pictures are decoration: assistive technology passes over them.
+    AtkRole AccessibleRole() const override { return ATK_ROLE_REDUNDANT_OBJECT; }
+
+protected:
+    // A picture is a static control: a click on it is a click on the dialog (in the caption band, a
+    // press on the logo moves the window).
+    bool TakesMouse() const override { return false; }
 
 private:
     cairo_surface_t* m_image = nullptr;

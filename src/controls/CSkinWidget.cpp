@@ -2,7 +2,25 @@
 
 #include <algorithm>
 
+#include "controls/SkinArea.h"
+
 namespace tessaly {
+namespace {
+
+// GDK reports the second press of a double click as a plain press, directly followed by a
+// double-press event of its own. The pair stands for one double click, as the window system's
+// double-click message replaces the second button-down there.
+bool IsSecondPressOfDoubleClick(const GdkEventButton* press)
+{
+    GdkEvent* next = gdk_event_peek();
+    const bool paired = next && next->type == GDK_2BUTTON_PRESS && next->button.window == press->window &&
+                        next->button.button == press->button;
+    if (next)
+        gdk_event_free(next);
+    return paired;
+}
+
+}  // namespace
 
 CSkinWidget::~CSkinWidget()
 {
@@ -10,6 +28,7 @@ CSkinWidget::~CSkinWidget()
         return;
     // Nothing may call back into a destroyed control, even while GTK still holds the widget.
     g_signal_handlers_disconnect_by_data(m_widget, this);
+    DetachSkinArea(m_widget);
     gtk_widget_destroy(m_widget);
     g_object_unref(m_widget);
 }
@@ -22,9 +41,11 @@ bool CSkinWidget::Create(GtkWidget* parentFixed, const _ZelRect& rect, int id)
     m_rect = rect;
     if (!parentFixed || !GTK_IS_FIXED(parentFixed))
         return false;
-    m_widget = GTK_WIDGET(g_object_ref_sink(gtk_drawing_area_new()));
-    gtk_widget_add_events(m_widget, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK | GDK_POINTER_MOTION_MASK |
-                                        GDK_LEAVE_NOTIFY_MASK | GDK_ENTER_NOTIFY_MASK | GDK_KEY_PRESS_MASK |
+    m_widget = GTK_WIDGET(g_object_ref_sink(NewSkinArea(this)));
+    // A control that does not take the mouse selects no pointer events, so its clicks reach the parent.
+    const int pointer = GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK | GDK_POINTER_MOTION_MASK |
+                        GDK_LEAVE_NOTIFY_MASK | GDK_ENTER_NOTIFY_MASK;
+    gtk_widget_add_events(m_widget, (TakesMouse() ? pointer : 0) | GDK_KEY_PRESS_MASK | GDK_KEY_RELEASE_MASK |
                                         GDK_FOCUS_CHANGE_MASK);
     gtk_widget_set_can_focus(m_widget, AcceptsFocus());
     gtk_widget_set_size_request(m_widget, std::max(rect.Width(), 0), std::max(rect.Height(), 0));
@@ -35,6 +56,7 @@ bool CSkinWidget::Create(GtkWidget* parentFixed, const _ZelRect& rect, int id)
     g_signal_connect(m_widget, "motion-notify-event", G_CALLBACK(MotionThunk), this);
     g_signal_connect(m_widget, "leave-notify-event", G_CALLBACK(LeaveThunk), this);
     g_signal_connect(m_widget, "key-press-event", G_CALLBACK(KeyPressThunk), this);
+    g_signal_connect(m_widget, "key-release-event", G_CALLBACK(KeyReleaseThunk), this);
     g_signal_connect(m_widget, "focus-in-event", G_CALLBACK(FocusThunk), this);
     g_signal_connect(m_widget, "focus-out-event", G_CALLBACK(FocusThunk), this);
     g_signal_connect(m_widget, "realize", G_CALLBACK(RealizeThunk), this);
@@ -93,8 +115,11 @@ gboolean CSkinWidget::DrawThunk(GtkWidget* widget, cairo_t* cr, gpointer self)
 gboolean CSkinWidget::ButtonPressThunk(GtkWidget* widget, GdkEventButton* event, gpointer self)
 {
     auto* control = static_cast<CSkinWidget*>(self);
-    if (event->button != GDK_BUTTON_PRIMARY)
+    if (event->button != GDK_BUTTON_PRIMARY || !control->TakesMouse())
         return FALSE;
+    // A third press already arrived as a plain press; the second belongs to the double click.
+    if (event->type == GDK_3BUTTON_PRESS || (event->type == GDK_BUTTON_PRESS && IsSecondPressOfDoubleClick(event)))
+        return TRUE;
     if (control->AcceptsFocus() && event->type == GDK_BUTTON_PRESS)
         gtk_widget_grab_focus(widget);
     control->OnLButtonDown(static_cast<int>(event->x), static_cast<int>(event->y),
@@ -104,7 +129,7 @@ gboolean CSkinWidget::ButtonPressThunk(GtkWidget* widget, GdkEventButton* event,
 
 gboolean CSkinWidget::ButtonReleaseThunk(GtkWidget*, GdkEventButton* event, gpointer self)
 {
-    if (event->button != GDK_BUTTON_PRIMARY)
+    if (event->button != GDK_BUTTON_PRIMARY || !static_cast<CSkinWidget*>(self)->TakesMouse())
         return FALSE;
     static_cast<CSkinWidget*>(self)->OnLButtonUp(static_cast<int>(event->x), static_cast<int>(event->y));
     return TRUE;
@@ -129,8 +154,15 @@ gboolean CSkinWidget::KeyPressThunk(GtkWidget*, GdkEventKey* event, gpointer sel
     return static_cast<CSkinWidget*>(self)->OnKeyPress(event->keyval) ? TRUE : FALSE;
 }
 
-gboolean CSkinWidget::FocusThunk(GtkWidget* widget, GdkEventFocus*, gpointer)
+gboolean CSkinWidget::KeyReleaseThunk(GtkWidget*, GdkEventKey* event, gpointer self)
 {
+    return static_cast<CSkinWidget*>(self)->OnKeyRelease(event->keyval) ? TRUE : FALSE;
+}
+
+gboolean CSkinWidget::FocusThunk(GtkWidget* widget, GdkEventFocus* event, gpointer self)
+{
+    if (!event->in)
+        static_cast<CSkinWidget*>(self)->OnFocusLost();
     gtk_widget_queue_draw(widget);
     return FALSE;
 }

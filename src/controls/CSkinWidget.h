@@ -7,6 +7,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <string>
 
 #include "config/COwnedObject.h"
 #include "config/ConfigTypes.h"
@@ -55,6 +57,14 @@ public:
     virtual void OnLButtonDown(int /*x*/, int /*y*/, bool /*doubleClick*/) {}
     virtual void OnLButtonUp(int /*x*/, int /*y*/) {}
     virtual bool OnKeyPress(unsigned /*keyval*/) { return false; }
+    virtual bool OnKeyRelease(unsigned /*keyval*/) { return false; }
+    virtual void OnFocusLost() {}
+
+    // How assistive technology sees the control: its role, its name (the control's text; the
+    // tooltip stands in when it is empty) and, for controls that can be checked, whether they are.
+    virtual AtkRole AccessibleRole() const { return ATK_ROLE_UNKNOWN; }
+    virtual std::u16string AccessibleText() const { return {}; }
+    virtual std::optional<bool> AccessibleChecked() const { return std::nullopt; }
 
 protected:
     // The control's size changed (drops size-dependent caches).
@@ -63,6 +73,8 @@ protected:
     virtual void OnRealized() {}
     // Whether the control takes part in keyboard focus.
     virtual bool AcceptsFocus() const { return false; }
+    // Whether the control takes the mouse; a control that does not lets its parent see the clicks.
+    virtual bool TakesMouse() const { return true; }
 
     void Notify(int notification);
     bool Contains(int x, int y) const { return x >= 0 && y >= 0 && x < m_rect.Width() && y < m_rect.Height(); }
@@ -74,6 +86,7 @@ private:
     static gboolean MotionThunk(GtkWidget* widget, GdkEventMotion* event, gpointer self);
     static gboolean LeaveThunk(GtkWidget* widget, GdkEventCrossing* event, gpointer self);
     static gboolean KeyPressThunk(GtkWidget* widget, GdkEventKey* event, gpointer self);
+    static gboolean KeyReleaseThunk(GtkWidget* widget, GdkEventKey* event, gpointer self);
     static gboolean FocusThunk(GtkWidget* widget, GdkEventFocus* event, gpointer self);
     static void RealizeThunk(GtkWidget* widget, gpointer self);
 

@@ -111,7 +111,7 @@ void CZelBmpButton::Paint(cairo_t* cr, int width, int height)
         PaintSurface(off.get(), m_bmpState[face.index].get(), 0, 0);
         DrawContent(off.get(), width, height, face.textColor);
         if (m_bDrawFocus && (HasFocus() || m_bFocusForPaint))
-            DrawDottedRect(off.get(), _ZelRect{3, 3, width - 3, height - 3}, kWindowText);
+            DrawFocusRect(off.get(), _ZelRect{3, 3, width - 3, height - 3});
     }
     cairo_surface_flush(composed.get());
     cairo_save(cr);
@@ -122,13 +122,9 @@ void CZelBmpButton::Paint(cairo_t* cr, int width, int height)
 
 void CZelBmpButton::OnClicked() { Notify(kNotifyClicked); }
 
-bool CZelBmpButton::OnKeyPress(unsigned keyval)
+bool CZelBmpButton::IsActivationKey(unsigned keyval) const
 {
-    if (keyval != GDK_KEY_space && keyval != GDK_KEY_Return && keyval != GDK_KEY_KP_Enter)
-        return false;
-    if (IsEnabled())
-        Notify(kNotifyClicked);
-    return true;
+    return keyval == GDK_KEY_space || keyval == GDK_KEY_Return || keyval == GDK_KEY_KP_Enter;
 }
 
 }  // namespace tessaly

@@ -4,7 +4,8 @@
 // inside the edges. Composed faces are cached per state at the button's size and dropped when the
 // button is resized or its images are reloaded. The state shown is decided by ChooseButtonFace from
 // the enabled state, m_bChecked, the pressed tracker and m_bHover; drawing only reads it.
-// A click (press and release inside, or Space/Return with the focus) sends kNotifyClicked.
+// A click (press and release inside, or Space/Return pressed and released with the focus) sends
+// kNotifyClicked; while the key is held the button shows its pressed face.
 #include <array>
 #include <optional>
 #include <string>
@@ -46,7 +47,8 @@ public:
     cairo_surface_t* CachedFace(int state) const { return m_bmpState[state].get(); }
 
     void Paint(cairo_t* cr, int width, int height) override;
-    bool OnKeyPress(unsigned keyval) override;
+    AtkRole AccessibleRole() const override { return ATK_ROLE_PUSH_BUTTON; }
+    std::u16string AccessibleText() const override { return m_strText; }
 
     std::array<PixbufPtr, 4> m_pImage;
     std::array<SurfacePtr, 4> m_bmpState;
@@ -65,6 +67,7 @@ public:
 
 protected:
     void OnClicked() override;
+    bool IsActivationKey(unsigned keyval) const override;
     void OnSize() override { DropFaces(); }
     bool AcceptsFocus() const override { return true; }
 

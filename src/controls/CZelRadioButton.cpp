@@ -1,7 +1,5 @@
 #include "controls/CZelRadioButton.h"
 
-#include <gdk/gdkkeysyms.h>
-
 #include "controls/ImageHelpers.h"
 #include "controls/LogFont.h"
 #include "controls/TextDrawing.h"
@@ -42,7 +40,23 @@ void CZelRadioButton::SetChecked(bool checked)
     if (checked != m_bChecked) {
         m_bChecked = checked;
         Invalidate();
+        if (Widget())
+            atk_object_notify_state_change(gtk_widget_get_accessible(Widget()), ATK_STATE_CHECKED, checked);
     }
+}
+
+AtkRole CZelRadioButton::AccessibleRole() const
+{
+    return m_nType == kCheckBox      ? ATK_ROLE_CHECK_BOX
+           : m_nType == kRadioButton ? ATK_ROLE_RADIO_BUTTON
+                                     : ATK_ROLE_PUSH_BUTTON;
+}
+
+std::optional<bool> CZelRadioButton::AccessibleChecked() const
+{
+    if (m_nType != kCheckBox && m_nType != kRadioButton)
+        return std::nullopt;
+    return m_bChecked;
 }
 
 int CZelRadioButton::CellIndex(bool checked, bool disabled, bool pressed, bool hover)
@@ -76,21 +90,10 @@ void CZelRadioButton::Paint(cairo_t* cr, int width, int height)
     DrawTextInRect(cr, m_strText, m_font.get(), m_lf.bUnderline, textRect,
                    textformat::kSingleLine | textformat::kVCenter, color);
     if (HasFocus() && !m_strText.empty())
-        DrawDottedRect(cr, _ZelRect{textLeft, 1, width - 1, height - 1}, kWindowText);
+        DrawFocusRect(cr, _ZelRect{textLeft, 1, width - 1, height - 1});
 }
 
-void CZelRadioButton::OnClicked() { Activate(); }
-
-bool CZelRadioButton::OnKeyPress(unsigned keyval)
-{
-    if (keyval != GDK_KEY_space)
-        return false;
-    if (IsEnabled())
-        Activate();
-    return true;
-}
-
-void CZelRadioButton::Activate()
+void CZelRadioButton::OnClicked()
 {
     SetChecked(m_nType == kRadioButton ? true : !m_bChecked);
     Notify(kNotifyClicked);

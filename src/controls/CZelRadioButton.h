@@ -6,7 +6,8 @@
 // The cell is drawn at the left edge, centred vertically; the text follows 4 pixels to its right in
 // m_crText (kNoColor draws black, grey when disabled). Clicking a check box toggles it; clicking a
 // radio button checks it (unchecking the other radio buttons of its group is the owner's business,
-// told by the kNotifyClicked command). With the focus, Space toggles or checks as a click does.
+// told by the kNotifyClicked command). With the focus, Space shows the pressed cell while held and
+// toggles or checks on release, as a click does.
 #include <string>
 #include <string_view>
 
@@ -43,7 +44,9 @@ public:
     int CurrentCell() const;
 
     void Paint(cairo_t* cr, int width, int height) override;
-    bool OnKeyPress(unsigned keyval) override;
+    AtkRole AccessibleRole() const override;
+    std::u16string AccessibleText() const override { return m_strText; }
+    std::optional<bool> AccessibleChecked() const override;
 
     SurfacePtr m_imageList;  // the whole strip, transparent where it was magenta
     int m_nType;
@@ -59,8 +62,6 @@ protected:
     bool AcceptsFocus() const override { return true; }
 
 private:
-    void Activate();
-
     bool m_bChecked = false;
 };
 

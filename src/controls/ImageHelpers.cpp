@@ -123,22 +123,24 @@ void PaintSurface(cairo_t* cr, cairo_surface_t* surface, int x, int y)
     cairo_restore(cr);
 }
 
-void DrawDottedRect(cairo_t* cr, const _ZelRect& rect, ZelColor color)
+void DrawFocusRect(cairo_t* cr, const _ZelRect& rect)
 {
     if (!cr || rect.Width() <= 0 || rect.Height() <= 0)
         return;
     cairo_save(cr);
-    SetSourceZelColor(cr, color);
     const int right = rect.right - 1, bottom = rect.bottom - 1;
-    for (int x = rect.left; x <= right; x += 2) {
-        cairo_rectangle(cr, x, rect.top, 1, 1);
-        cairo_rectangle(cr, x, bottom, 1, 1);
+    for (int phase = 0; phase < 2; ++phase) {
+        for (int x = rect.left + phase; x <= right; x += 2) {
+            cairo_rectangle(cr, x, rect.top, 1, 1);
+            cairo_rectangle(cr, x, bottom, 1, 1);
+        }
+        for (int y = rect.top + phase; y <= bottom; y += 2) {
+            cairo_rectangle(cr, rect.left, y, 1, 1);
+            cairo_rectangle(cr, right, y, 1, 1);
+        }
+        SetSourceZelColor(cr, phase == 0 ? kWindowText : kFocusLight);
+        cairo_fill(cr);
     }
-    for (int y = rect.top; y <= bottom; y += 2) {
-        cairo_rectangle(cr, rect.left, y, 1, 1);
-        cairo_rectangle(cr, right, y, 1, 1);
-    }
-    cairo_fill(cr);
     cairo_restore(cr);
 }
 

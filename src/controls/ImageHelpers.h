@@ -38,8 +38,9 @@ SurfacePtr CopySurfaceRegion(cairo_surface_t* source, int x, int y, int width, i
 // Paints the whole surface with its top-left corner at x, y (a plain source copy).
 void PaintSurface(cairo_t* cr, cairo_surface_t* surface, int x, int y);
 
-// A dotted rectangle outline, one pixel on and one off, on whole pixels (a keyboard-focus mark).
-void DrawDottedRect(cairo_t* cr, const _ZelRect& rect, ZelColor color);
+// The keyboard-focus mark: a rectangle outline on whole pixels, dotted in two tones (black and white
+// pixels in turn) so that it shows on light and dark faces alike.
+void DrawFocusRect(cairo_t* cr, const _ZelRect& rect);
 
 // A new ARGB surface of the given size filled with one colour; null for an empty size.
 SurfacePtr MakeSolidSurface(int width, int height, ZelColor color);

@@ -9,6 +9,7 @@ namespace tessaly {
 
 inline constexpr ZelColor kButtonFace = 0xF0F0F0u;
 inline constexpr ZelColor kWindowText = 0x000000u;
+inline constexpr ZelColor kFocusLight = 0xFFFFFFu;  // the light dots of the focus mark
 inline constexpr ZelColor kGrayText = 0x808080u;
 inline constexpr ZelColor kMagenta = 0xFF00FFu;
 

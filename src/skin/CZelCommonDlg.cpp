@@ -17,6 +17,7 @@
 #include "controls/SkinColor.h"
 #include "controls/TextDrawing.h"
 #include "skin/DialogTemplate.h"
+#include "skin/SheetContainer.h"
 #include "support/WideText.h"
 
 namespace tessaly {
@@ -81,7 +82,13 @@ bool CZelCommonDlg::Create()
     // Escape reaches the dialog only when the focused widget (a web page, say) did not use it.
     g_signal_connect_after(m_window, "key-press-event", G_CALLBACK(UnusedKeyThunk), this);
     g_signal_connect(m_window, "destroy", G_CALLBACK(DestroyThunk), this);
+    SetSheetSize(m_client, m_nClientWidth, m_nClientHeight);
     gtk_widget_realize(m_window);
+    // A fixed-size modal frame: the window manager offers moving and closing, nothing else.
+    gdk_window_set_functions(gtk_widget_get_window(m_window),
+                             static_cast<GdkWMFunction>(GDK_FUNC_MOVE | GDK_FUNC_CLOSE));
+    gdk_window_set_decorations(gtk_widget_get_window(m_window),
+                               static_cast<GdkWMDecoration>(GDK_DECOR_BORDER | GDK_DECOR_TITLE | GDK_DECOR_MENU));
     m_nResult = -1;
     m_bEnded = m_bDestroyed = false;
     OnInitDialog();
@@ -120,6 +127,8 @@ void CZelCommonDlg::DestroyWindow()
 
 void CZelCommonDlg::EndDialog(int code)
 {
+    if (m_bEnded)
+        return;  // the first ending event decides the result
     m_nResult = code;
     m_bEnded = true;
     if (m_window)
@@ -169,11 +178,15 @@ void CZelCommonDlg::ApplyWindowSkin()
     if (m_config.GetSizeInfo(u"SheetSize", configured) && configured.Width() > 0 && configured.Height() > 0)
         sheet = configured;
     CreateSolidBackground(m_pBackBitmap, sheet);
+    // Transparent parts of the image show the button face, once and for all: the window and the
+    // snapshots its controls take then compose alike.
+    m_pBackBitmap = CopySurfaceRegion(m_pBackBitmap.get(), 0, 0, cairo_image_surface_get_width(m_pBackBitmap.get()),
+                                      cairo_image_surface_get_height(m_pBackBitmap.get()), kButtonFace);
 
     m_nClientWidth = sheet.Width();
     m_nClientHeight = sheet.Height();
     if (m_window) {
-        gtk_widget_set_size_request(m_client, m_nClientWidth, m_nClientHeight);
+        SetSheetSize(m_client, m_nClientWidth, m_nClientHeight);
         // A window that cannot be resized keeps its default size when that is larger than what it
         // needs, so the template's default must go too or a smaller sheet would never shrink it.
         gtk_window_set_default_size(GTK_WINDOW(m_window), m_nClientWidth, m_nClientHeight);

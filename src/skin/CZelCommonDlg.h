@@ -15,7 +15,9 @@
 // PlaceControl for each template control that has a placement entry.
 //
 // What a deriving window (for example one hosting a browser) gets:
-//   ClientArea()          the GtkFixed client area; children go at pixel positions with gtk_fixed_put.
+//   ClientArea()          the client area, a GtkFixed exactly the sheet's size; children go at pixel
+//                         positions with gtk_fixed_put and are clipped at its edges. Tab moves the
+//                         focus through its children in the order they were put in.
 //   TemplateControl(1000) the template's browser slot, a vertical GtkBox at 0,0 411x286; pack the
 //                         browser into it. PlaceControl(TemplateControl(1000), u"ITEM1") moves and
 //                         resizes the slot to that placement entry (no entry: it stays put).
@@ -26,7 +28,8 @@
 //                         a message to a dialog that is gone is dropped.
 //   The close box         calls OnCancel(), whose base version ends the dialog with IDCANCEL (2);
 //                         so does Escape when the focused widget leaves the key unused.
-//   EndDialog(code)       sets the end code and quits the nested loop (also before it started).
+//   EndDialog(code)       sets the end code and quits the nested loop (also before it started); the
+//                         first call of a run decides the code, later ones are ignored.
 // Everything else runs on the thread that runs the dialog.
 #include <gtk/gtk.h>
 
@@ -130,7 +133,7 @@ public:
     // Draws the client area as it looks: background, template slots, then every skin control.
     void RenderClient(cairo_t* cr);
 
-    // Explicit Tab order; empty means the toolkit's own.
+    // Explicit Tab order; empty means the dialog's order (see ClientArea()).
     std::vector<GtkWidget*> m_arrTabOrder;
     // A dialog living inside another window never drags it.
     bool m_bChildStyle = false;

@@ -1,6 +1,7 @@
 #include "skin/DialogTemplate.h"
 
 #include "controls/GuiHandles.h"
+#include "skin/SheetContainer.h"
 
 extern "C" GResource* tessaly_get_resource(void);
 
@@ -11,6 +12,7 @@ DialogTemplate LoadDialogTemplate()
     // Referencing the resource keeps its registration in the link; it registers itself on load.
     if (!tessaly_get_resource())
         return {};
+    g_type_ensure(SheetContainerType());  // the template names the client area's own type
     GObjectPtr<GtkBuilder> builder = AdoptObject(gtk_builder_new());
     GError* error = nullptr;
     if (!gtk_builder_add_from_resource(builder.get(), "/org/tessaly/dialog1000.ui", &error)) {

@@ -6,7 +6,7 @@ namespace tessaly {
 
 struct DialogTemplate {
     GtkWidget* window = nullptr;    // a new toplevel; the caller owns this reference
-    GtkWidget* client = nullptr;    // its GtkFixed client area
+    GtkWidget* client = nullptr;    // its client area, a GtkFixed the size of the sheet
     GtkWidget* slot1000 = nullptr;  // control 1000, the browser's slot
 };
 

@@ -120,12 +120,17 @@ TEST_F(ExplorerTest, PageScriptsSeeTheExternalMemberAndNothingElse)
         window.external.xxyyzz = 'changed';
         r.push(window.external.xxyyzz);
         try { window.external(); r.push('call-ok'); } catch (e) { r.push('call-threw'); }
+        var v = window.external.xxyyzz;
+        r.push(String(v), v == 'Wibble');
+        try { r.push(typeof window.external.xxyyzz(1, 'a')); } catch (e) { r.push('method-threw'); }
         document.getElementById('out').textContent = r.join('|');
     </script></body></html>)");
     Load(page);
     const auto body = Body();
     ASSERT_TRUE(body.has_value());
-    EXPECT_NE(body->find(u"Wibble|Wibble|undefined|undefined|Wibble|call-ok"), std::u16string::npos) << "body differs";
+    EXPECT_NE(body->find(u"Wibble|Wibble|undefined|undefined|Wibble|call-ok|Wibble|true|undefined"),
+              std::u16string::npos)
+        << "body differs";
 }
 
 TEST_F(ExplorerTest, BodyMarkupKeepsCommentsAndLeavesTheHeadOut)
@@ -150,6 +155,25 @@ TEST_F(ExplorerTest, AFailedLoadStillCountsAsACompletedDownload)
     Load(page);
     Load(page);
     EXPECT_GE(m_loads, 3);
+}
+
+TEST_F(ExplorerTest, RequestsForANewWindowLoadInTheSameViewAsACompletedNavigation)
+{
+    auto* view = WEBKIT_WEB_VIEW(m_explorer.Widget());
+    // Here scripts stand in for the user's click, which would allow the new window anyway.
+    webkit_settings_set_javascript_can_open_windows_automatically(webkit_web_view_get_settings(view), TRUE);
+    WritePage("second.htm", "<html><body>SECOND</body></html>");
+    WritePage("third.htm", "<html><body>THIRD</body></html>");
+    Load(WritePage("first.htm", R"(<html><body><a id="l" target="_blank" href="second.htm">x</a></body></html>)"));
+    for (const auto& [script, marker] : {std::pair{"document.getElementById('l').click()", u"SECOND"},
+                                         std::pair{"window.open('third.htm')", u"THIRD"}}) {
+        const int before = m_loads;
+        webkit_web_view_evaluate_javascript(view, script, -1, nullptr, nullptr, nullptr, nullptr, nullptr);
+        ASSERT_TRUE(RunUntil([&] { return m_loads > before; })) << script;
+        const auto body = Body();
+        ASSERT_TRUE(body.has_value());
+        EXPECT_NE(body->find(marker), std::u16string::npos) << script;
+    }
 }
 
 TEST_F(ExplorerTest, TheContextMenuIsRefused)

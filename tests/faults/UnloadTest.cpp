@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <thread>
 
 #include "faults/ChildProcess.h"
@@ -34,6 +35,31 @@ TEST(UnloadTest, HostKeepsRunningAfterUnloadingTheLibrary)
         60s);
     EXPECT_FALSE(outcome.timedOut);
     EXPECT_EQ(outcome.signal, 0) << "the host died after dlclose";
+    EXPECT_TRUE(outcome.exited && outcome.exitCode == 0);
+}
+
+// The window's widget types stay registered in GObject after the library is gone; a window made by
+// the next copy of the library must not reach code of the one before.
+TEST(UnloadTest, WindowsOpenAgainAfterTheLibraryWasUnloadedAndLoadedAgain)
+{
+    if (!std::getenv("DISPLAY"))
+        GTEST_SKIP() << "no display (the suite runs under xvfb-run)";
+    LibrarySandbox::pinWebEngine = false;
+    const ChildOutcome outcome = RunInChild(
+        [] {
+            for (int cycle = 0; cycle < 3; ++cycle) {
+                LibrarySandbox sandbox;
+                sandbox.UseShippedConfig();
+                FakeMode fake(sandbox, "upload-reply:about:blank");
+                if (!sandbox.Load() || sandbox.CallRedirect() != 1)
+                    return 1;
+                sandbox.Unload();
+            }
+            return 0;
+        },
+        120s);
+    EXPECT_FALSE(outcome.timedOut);
+    EXPECT_EQ(outcome.signal, 0) << "a window of a reloaded library crashed";
     EXPECT_TRUE(outcome.exited && outcome.exitCode == 0);
 }
 

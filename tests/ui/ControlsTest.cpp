@@ -1,6 +1,7 @@
 // The skin's controls drawn into image surfaces, and their state decisions.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <vector>
 
 #include "controls/ButtonBehavior.h"
@@ -147,6 +148,23 @@ TEST(ButtonFaceChoice, PriorityTable)
     EXPECT_EQ(face(false, true, false, true).textColor, text);
 }
 
+TEST(ButtonFaceChoice, KeyboardPressHoldsUntilItsKeyIsReleasedAndClicksOnce)
+{
+    KeyPressTracker keys;
+    EXPECT_TRUE(keys.Press(' '));
+    EXPECT_TRUE(keys.Held());
+    EXPECT_FALSE(keys.Press(' ')) << "a held key's repeats";
+    EXPECT_FALSE(keys.Press('\r')) << "a second key";
+    EXPECT_FALSE(keys.Release('\r'));
+    EXPECT_TRUE(keys.Held());
+    EXPECT_TRUE(keys.Release(' '));
+    EXPECT_FALSE(keys.Release(' '));
+    EXPECT_FALSE(keys.Held());
+    keys.Press(' ');
+    keys.Cancel();
+    EXPECT_FALSE(keys.Release(' ')) << "letting go on lost focus clicks nothing";
+}
+
 TEST(ButtonFaceChoice, IconAndTextLayout)
 {
     auto both = LayoutButtonContent(100, 30, true, 16, 16, true, 40, 14);
@@ -288,7 +306,20 @@ TEST_F(BmpButton, FocusMarkOnlyWhenAskedFor)
     button.m_bDrawFocus = true;
     SurfacePtr focused = Draw();
     EXPECT_EQ(ColorAt(focused.get(), 3, 3), 0u) << "dotted mark 3 pixels inside the edge";
+    EXPECT_EQ(ColorAt(focused.get(), 4, 3), 0xFFFFFFu) << "in two tones";
     EXPECT_EQ(ColorAt(focused.get(), 2, 2), FromRgb(kNormal));
+
+    // The mark shows on any face: on black and on white faces alike half of its pixels stand out.
+    for (std::uint32_t face : {0x000000u, 0xFFFFFFu, 0x808080u}) {
+        button.LoadStateImages(dir.SolidPng("face.png", 8, 8, face), std::nullopt, std::nullopt, std::nullopt);
+        SurfacePtr out = Draw();
+        int contrasting = 0;
+        for (int x = 3; x < 57; ++x) {
+            const Pixel p = PixelAt(out.get(), x, 3);
+            contrasting += std::abs(static_cast<int>(p.r) - static_cast<int>(face >> 16)) > 100 ? 1 : 0;
+        }
+        EXPECT_GE(contrasting, 26) << std::hex << face;
+    }
 }
 
 TEST_F(BmpButton, ClickReachesTheOwnerOnlyWhenEnabled)
@@ -305,6 +336,8 @@ TEST_F(BmpButton, ClickReachesTheOwnerOnlyWhenEnabled)
     button.OnLButtonDown(5, 5, false);
     button.OnLButtonUp(5, 5);
     EXPECT_FALSE(button.OnKeyPress('a'));
+    EXPECT_TRUE(button.OnKeyPress(' '));
+    EXPECT_TRUE(button.OnKeyRelease(' '));
     EXPECT_EQ(clicks, 1);
 }
 
@@ -365,6 +398,9 @@ TEST_F(RadioStrip, ClickTogglesACheckBoxButOnlyChecksARadioButton)
     radio.OnLButtonUp(1, 1);
     EXPECT_TRUE(radio.IsChecked());
     radio.OnKeyPress(' ');
+    radio.OnKeyPress(' ');
+    EXPECT_TRUE(radio.IsChecked()) << "Space acts on release";
+    radio.OnKeyRelease(' ');
     EXPECT_FALSE(radio.IsChecked());
 
     CZelRadioButton option(CZelRadioButton::kRadioButton);

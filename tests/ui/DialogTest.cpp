@@ -3,6 +3,16 @@
 #include <gdk/gdkkeysyms.h>
 #include <gtest/gtest.h>
 
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdlib>
+#include <memory>
+#include <span>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -14,6 +24,7 @@
 #include "controls/CZelRadioButton.h"
 #include "skin/CZelCommonDlg.h"
 #include "ui/UiTestSupport.h"
+#include "ui/XInput.h"
 
 namespace tessaly {
 namespace {
@@ -31,11 +42,18 @@ public:
 
     std::vector<std::pair<int, int>> created;   // kind, control id (-1 for pictures)
     std::vector<std::pair<int, std::u16string>> commands;  // kind, item text
+    std::vector<int> notifications;                        // of every command, in order
     int oks = 0, cancels = 0, minimizes = 0;
     bool refuseButtons = false;
     std::vector<std::uint32_t> messages;
     bool found = false;
     int endInInit = 0;
+
+    bool OnCommand(int id, int notification) override
+    {
+        notifications.push_back(notification);
+        return CZelCommonDlg::OnCommand(id, notification);
+    }
 
 protected:
     bool OnInitDialog() override
@@ -121,6 +139,35 @@ constexpr const char* kSkin = R"(<?xml version="1.0" encoding="UTF-8"?>
 </Test></CommonWindow></Root>
 )";
 
+// A skin for real input: a 300 x 200 sheet whose label reaches far past it and whose browser slot
+// keeps the template's 411 x 286 (no "ITEM1"), a picture inside the caption band, and push buttons
+// made in the opposite order of their places on screen. The background is half-transparent red.
+constexpr const char* kInputSkin = R"(<?xml version="1.0" encoding="UTF-8"?>
+<Root><CommonWindow><Input>
+  <WindowInfo>
+    <I ItemID="Title" Data="Input"/>
+    <I ItemID="SheetSize" Data="300,200"/>
+    <I ItemID="CaptionHeight" Data="30"/>
+    <I ItemID="BackBmp" Data="half-red.png"/>
+  </WindowInfo>
+  <DynamicInfo>
+    <LabelItem>
+      <L Name="twice" Pos="10,40,60,20"/>
+      <L Name="" Pos="150,100,60,30"/>
+      <L Name="wide" Pos="250,120,400,300"/>
+    </LabelItem>
+    <ButtonItem>
+      <B ID="" Name="first" Pos="200,70,40,20" Out="blue.png" Select="red.png"/>
+      <B ID="" Name="second" Pos="100,70,40,20" Out="blue.png" Select="red.png"/>
+      <B ID="" Name="third" Pos="10,70,40,20" Out="blue.png" Select="red.png"/>
+    </ButtonItem>
+    <PictureItem>
+      <P Pos="250,5,20,20" Out="pic.png"/>
+    </PictureItem>
+  </DynamicInfo>
+</Input></CommonWindow></Root>
+)";
+
 class SkinnedDialog : public ::testing::Test {
 protected:
     void SetUp() override
@@ -151,6 +198,21 @@ protected:
         xml.replace(xml.find("BACK"), 4, backBmp);
         xml.replace(xml.find("</WindowInfo>"), 0, extraInfo);
         return dir.Text("VomoLoginCfg.xml", xml);
+    }
+    std::u16string WriteInput()
+    {
+        dir.Png("half-red.png", 300, 200, [](int, int) { return 0x80FF0000u; });
+        dir.SolidPng("blue.png", 8, 8, 0x0000FF);
+        dir.SolidPng("red.png", 8, 8, 0xFF0000);
+        return dir.Text("input.xml", kInputSkin);
+    }
+    // The dialog of kInputSkin, on screen and holding the keyboard.
+    std::unique_ptr<RecordingDlg> ShowInputDialog()
+    {
+        auto dlg = std::make_unique<RecordingDlg>(WriteInput(), u"Input");
+        if (!dlg->Create() || !test::ShowForInput(dlg->Window()))
+            ADD_FAILURE() << "the dialog did not come up";
+        return dlg;
     }
     test::TempFolder dir;
     CZelCommonDlg* modal = nullptr;
@@ -449,6 +511,308 @@ TEST_F(SkinnedDialog, MessagePostedToADialogThatIsGoneIsDropped)
     while (g_main_context_iteration(nullptr, FALSE)) {
     }
     SUCCEED() << "no call reached the destroyed dialog";
+}
+
+
+// ---- the real window under real input ------------------------------------------------------------
+
+template <typename Control>
+Control* ItemControl(std::span<_DynamicItem> items, std::size_t i)
+{
+    return dynamic_cast<Control*>(items[i].pCtrl.get());
+}
+
+TEST_F(SkinnedDialog, TheWindowIsExactlyTheSheetWhateverItsControlsDo)
+{
+    auto shown = ShowInputDialog();
+    RecordingDlg& dlg = *shown;
+    int w = 0, h = 0;
+    gtk_window_get_size(GTK_WINDOW(dlg.Window()), &w, &h);
+    EXPECT_EQ(std::vector<int>({w, h}), std::vector<int>({300, 200}))
+        << "a label reaching to 650,420 and the 411 x 286 browser slot are clipped";
+    GdkWindow* window = gtk_widget_get_window(dlg.Window());
+    EXPECT_EQ(std::vector<int>({gdk_window_get_width(window), gdk_window_get_height(window)}),
+              std::vector<int>({300, 200}));
+}
+
+TEST_F(SkinnedDialog, APressOnAPictureInTheCaptionBandMovesTheWindow)
+{
+    auto shown = ShowInputDialog();
+    RecordingDlg& dlg = *shown;
+    const GdkPoint start = test::Origin(dlg.Window());
+    test::PointerTo(start.x + 256, start.y + 10);  // the 12 x 12 picture at 250,5
+    test::PrimaryButton(true);
+    for (int step = 1; step <= 4; ++step)
+        test::PointerTo(start.x + 256 + 10 * step, start.y + 10 + 8 * step);
+    test::PrimaryButton(false);
+    EXPECT_TRUE(test::PumpUntil([&] {
+        const GdkPoint now = test::Origin(dlg.Window());
+        return now.x == start.x + 40 && now.y == start.y + 32;
+    }));
+    EXPECT_TRUE(dlg.commands.empty());
+}
+
+TEST_F(SkinnedDialog, SpaceAndReturnShowThePressedFaceWhileHeldAndSendOneCommandOnRelease)
+{
+    auto shown = ShowInputDialog();
+    RecordingDlg& dlg = *shown;
+    auto* first = ItemControl<CZelBmpButton>(dlg.Config().ButtonItems(), 0);
+    gtk_widget_grab_focus(first->Widget());
+    auto face = [&] { return test::ScreenPixel(dlg.Window(), 220, 80); };
+    ASSERT_TRUE(test::PumpUntil([&] { return face() == 0x0000FFu; }));
+    for (KeySym key : {XK_space, XK_Return}) {
+        dlg.commands.clear();
+        test::Key(key, true);
+        EXPECT_TRUE(test::PumpUntil([&] { return face() == 0xFF0000u; })) << "pressed while held " << key;
+        test::Key(key, true);  // what a held key repeats
+        EXPECT_TRUE(dlg.commands.empty()) << key;
+        test::Key(key, false);
+        EXPECT_TRUE(test::PumpUntil([&] { return face() == 0x0000FFu; })) << key;
+        EXPECT_EQ(dlg.commands, (std::vector<std::pair<int, std::u16string>>{{2, u"first"}})) << key;
+    }
+}
+
+TEST_F(SkinnedDialog, TabWithoutAnExplicitListFollowsTheDialogsOrder)
+{
+    auto shown = ShowInputDialog();
+    RecordingDlg& dlg = *shown;
+    GtkWidget* page = gtk_entry_new();  // stands in for the browser in its template slot
+    gtk_box_pack_start(GTK_BOX(dlg.TemplateControl(1000)), page, FALSE, FALSE, 0);
+    gtk_widget_show(page);
+    auto button = [&](std::size_t i) { return ItemControl<CSkinWidget>(dlg.Config().ButtonItems(), i)->Widget(); };
+    auto focus = [&] { return gtk_window_get_focus(GTK_WINDOW(dlg.Window())); };
+    gtk_widget_grab_focus(page);
+    // On screen the buttons run third, second, first from the left; they were made first to third.
+    for (GtkWidget* expected : {button(0), button(1), button(2), page}) {
+        test::Tap(XK_Tab);
+        EXPECT_EQ(focus(), expected);
+    }
+    for (GtkWidget* expected : {button(2), button(1), button(0), page}) {
+        test::Tap(XK_Tab, true);
+        EXPECT_EQ(focus(), expected) << "Shift+Tab goes backwards";
+    }
+}
+
+TEST_F(SkinnedDialog, ALabelDoubleClickSendsOneClickThenOneDoubleClick)
+{
+    auto shown = ShowInputDialog();
+    RecordingDlg& dlg = *shown;
+    const GdkPoint at = test::Origin(dlg.Window());
+    test::PointerTo(at.x + 20, at.y + 50);  // the label "twice"
+    for (int i = 0; i < 2; ++i) {
+        test::PrimaryButton(true);
+        test::PrimaryButton(false);
+    }
+    EXPECT_TRUE(test::PumpUntil([&] { return dlg.notifications.size() >= 2; }));
+    test::Pump();
+    EXPECT_EQ(dlg.notifications, (std::vector<int>{kNotifyClicked, kNotifyDoubleClicked}));
+}
+
+TEST_F(SkinnedDialog, LabelsAreInvisibleAgainstATransparentBackground)
+{
+    auto shown = ShowInputDialog();
+    RecordingDlg& dlg = *shown;
+    // The empty label at 150,100 and the background just left of it look the same on screen.
+    auto inside = [&] { return test::ScreenPixel(dlg.Window(), 160, 115); };
+    auto outside = [&] { return test::ScreenPixel(dlg.Window(), 140, 115); };
+    EXPECT_TRUE(test::PumpUntil([&] { return inside() == outside() && inside() != 0; }))
+        << std::hex << inside() << " against " << outside();
+}
+
+TEST_F(SkinnedDialog, TheFirstEndingEventDecidesTheResult)
+{
+    RecordingDlg dlg(Write());
+    // The close box and a report that ends with OK, handled in one pass of the loop.
+    g_idle_add([](gpointer data) -> gboolean {
+        GdkEvent* close = gdk_event_new(GDK_DELETE);
+        close->any.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(static_cast<RecordingDlg*>(data)->Window())));
+        gtk_main_do_event(close);
+        gdk_event_free(close);
+        return G_SOURCE_REMOVE;
+    }, &dlg);
+    g_idle_add([](gpointer data) -> gboolean {
+        static_cast<RecordingDlg*>(data)->EndDialog(CZelCommonDlg::IDOK);
+        return G_SOURCE_REMOVE;
+    }, &dlg);
+    EXPECT_EQ(RunModal(dlg), CZelCommonDlg::IDCANCEL);
+}
+
+TEST_F(SkinnedDialog, SkinControlsAreDescribedToAssistiveTechnology)
+{
+    RecordingDlg dlg(WriteInput(), u"Input");
+    ASSERT_TRUE(dlg.Create());
+    auto role = [](GtkWidget* w) { return atk_object_get_role(gtk_widget_get_accessible(w)); };
+    auto name = [](GtkWidget* w) {
+        const char* text = atk_object_get_name(gtk_widget_get_accessible(w));
+        return std::string(text ? text : "(none)");
+    };
+    GtkWidget* button = ItemControl<CSkinWidget>(dlg.Config().ButtonItems(), 1)->Widget();
+    EXPECT_EQ(role(button), ATK_ROLE_PUSH_BUTTON);
+    EXPECT_EQ(name(button), "second");
+    auto* label = ItemControl<CLabel>(dlg.Config().LabelItems(), 0);
+    EXPECT_EQ(role(label->Widget()), ATK_ROLE_LABEL);
+    EXPECT_EQ(name(label->Widget()), "twice");
+    auto* untitled = ItemControl<CLabel>(dlg.Config().LabelItems(), 1);
+    untitled->SetToolTip(u"Status");
+    EXPECT_EQ(name(untitled->Widget()), "Status") << "the tooltip names a label without text";
+    EXPECT_EQ(role(ItemControl<CSkinWidget>(dlg.Config().PictureItems(), 0)->Widget()), ATK_ROLE_REDUNDANT_OBJECT)
+        << "pictures are passed over";
+    EXPECT_EQ(name(dlg.Window()), "Input");
+
+    CZelRadioButton check(CZelRadioButton::kCheckBox), option(CZelRadioButton::kRadioButton);
+    check.Create(dlg.ClientArea(), {0, 180, 80, 200}, 600);
+    option.Create(dlg.ClientArea(), {100, 180, 180, 200}, 601);
+    check.m_strText = u"Remember me";
+    check.SetChecked(true);
+    auto states = [](CSkinWidget& control) {
+        AtkStateSet* set = atk_object_ref_state_set(gtk_widget_get_accessible(control.Widget()));
+        const std::pair<bool, bool> got{atk_state_set_contains_state(set, ATK_STATE_CHECKABLE) != FALSE,
+                                        atk_state_set_contains_state(set, ATK_STATE_CHECKED) != FALSE};
+        g_object_unref(set);
+        return got;
+    };
+    EXPECT_EQ(role(check.Widget()), ATK_ROLE_CHECK_BOX);
+    EXPECT_EQ(name(check.Widget()), "Remember me");
+    EXPECT_EQ(states(check), std::make_pair(true, true));
+    EXPECT_EQ(role(option.Widget()), ATK_ROLE_RADIO_BUTTON);
+    EXPECT_EQ(states(option), std::make_pair(true, false));
+    check.SetChecked(false);
+    EXPECT_EQ(states(check), std::make_pair(true, false));
+    dlg.DestroyWindow();
+}
+
+
+// ---- under a window manager ------------------------------------------------------------------------
+
+// With TESSALY_TEST_WINDOW_MANAGER naming one (openbox), the tests run on a display of their own with
+// that window manager; the suite's shared virtual display has none.
+const char* WindowManager()
+{
+    const char* name = std::getenv("TESSALY_TEST_WINDOW_MANAGER");
+    return name && *name ? name : nullptr;
+}
+
+class WindowManagerDisplay : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        if (!WindowManager())
+            return;
+        int pipe[2];
+        ASSERT_EQ(::pipe(pipe), 0);
+        m_server = fork();
+        if (m_server == 0) {
+            prctl(PR_SET_PDEATHSIG, SIGTERM);  // goes with the test, however it ends
+            ::close(pipe[0]);
+            const std::string fd = std::to_string(pipe[1]);
+            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+                   static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        ::close(pipe[1]);
+        std::string number;
+        char c = 0;
+        while (::read(pipe[0], &c, 1) == 1 && c != '\n')
+            number += c;
+        ::close(pipe[0]);
+        ASSERT_FALSE(number.empty()) << "Xvfb did not start";
+        setenv("DISPLAY", (":" + number).c_str(), 1);
+        m_manager = fork();
+        if (m_manager == 0) {
+            prctl(PR_SET_PDEATHSIG, SIGTERM);
+            execlp(WindowManager(), WindowManager(), "--sm-disable", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        ASSERT_TRUE(WaitForManager()) << WindowManager() << " did not take the display";
+    }
+    void TearDown() override
+    {
+        for (pid_t child : {m_manager, m_server})
+            if (child > 0) {
+                kill(child, SIGTERM);
+                waitpid(child, nullptr, 0);
+            }
+    }
+
+private:
+    // A window manager announces itself on the root window.
+    static bool WaitForManager()
+    {
+        Display* display = XOpenDisplay(nullptr);
+        if (!display)
+            return false;
+        const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
+        bool found = false;
+        for (int i = 0; i < 2000 && !found; ++i) {
+            Atom type = 0;
+            int format = 0;
+            unsigned long count = 0, after = 0;
+            unsigned char* data = nullptr;
+            if (XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False, AnyPropertyType, &type,
+                                   &format, &count, &after, &data) == Success)
+                found = count > 0;
+            if (data)
+                XFree(data);
+            if (!found)
+                g_usleep(10000);
+        }
+        XCloseDisplay(display);
+        return found;
+    }
+    pid_t m_server = -1;
+    pid_t m_manager = -1;
+};
+[[maybe_unused]] ::testing::Environment* const kWindowManagerDisplay =
+    ::testing::AddGlobalTestEnvironment(new WindowManagerDisplay);
+
+std::vector<std::string> AtomList(unsigned long window, const char* property)
+{
+    Display* display = test::XDisplay();
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    std::vector<std::string> names;
+    if (XGetWindowProperty(display, window, XInternAtom(display, property, False), 0, 64, False, XA_ATOM, &type,
+                           &format, &count, &after, &data) == Success && data && format == 32)
+        for (unsigned long i = 0; i < count; ++i) {
+            char* name = XGetAtomName(display, reinterpret_cast<Atom*>(data)[i]);
+            names.emplace_back(name ? name : "");
+            XFree(name);
+        }
+    if (data)
+        XFree(data);
+    return names;
+}
+
+bool Has(const std::vector<std::string>& names, const std::string& name)
+{
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+TEST_F(SkinnedDialog, UnderAWindowManagerTheShippedSkinIsAFixedSizeDialog)
+{
+    if (!WindowManager())
+        GTEST_SKIP() << "set TESSALY_TEST_WINDOW_MANAGER=openbox (ctest runs it as ui_dialog_wm_tests)";
+    RecordingDlg dlg(FromUtf8(TESSALY_OUT_DIR "/Config/VomoLoginCfg.xml"), u"PreLoginFromInternetInfo");
+    ASSERT_TRUE(dlg.Create());
+    ASSERT_TRUE(dlg.found);
+    ASSERT_TRUE(test::ShowForInput(dlg.Window()));
+    const unsigned long window = dlg.XWindowId();
+    ASSERT_TRUE(test::PumpUntil([&] { return !AtomList(window, "_NET_WM_ALLOWED_ACTIONS").empty(); }))
+        << "the window manager took the window";
+    EXPECT_EQ(AtomList(window, "_NET_WM_WINDOW_TYPE"), std::vector<std::string>{"_NET_WM_WINDOW_TYPE_DIALOG"});
+    const auto actions = AtomList(window, "_NET_WM_ALLOWED_ACTIONS");
+    EXPECT_TRUE(Has(actions, "_NET_WM_ACTION_MOVE") && Has(actions, "_NET_WM_ACTION_CLOSE"));
+    for (const char* refused : {"_NET_WM_ACTION_RESIZE", "_NET_WM_ACTION_MAXIMIZE_HORZ", "_NET_WM_ACTION_MAXIMIZE_VERT"})
+        EXPECT_FALSE(Has(actions, refused)) << refused;
+    GdkWindow* gdkWindow = gtk_widget_get_window(dlg.Window());
+    EXPECT_EQ(std::vector<int>({gdk_window_get_width(gdkWindow), gdk_window_get_height(gdkWindow)}),
+              std::vector<int>({640, 480})) << "the client area is the sheet; the frame is the manager's";
+    GdkRectangle frame{};
+    gdk_window_get_frame_extents(gdkWindow, &frame);
+    EXPECT_GT(frame.height, 480) << "the manager draws the title bar";
+    dlg.DestroyWindow();
 }
 
 }  // namespace

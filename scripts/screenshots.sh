@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# Takes the README's screenshots as users see the window: on a virtual display of its own with a real
+# window manager (openbox) drawing the frame and its one title bar.
+#   docs/skin.png      the shipped skin with its wait page (the exchange answers slowly)
+#   docs/redirect.png  the window showing the stand-in service's target page
+# Usage: screenshots.sh [output folder]   (default: docs/ of the repository; needs a build)
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+build=${TESSALY_BUILD_DIR:-$here/build}
+docs=${1:-$here/docs}
+title="Tessaly Sign-in Helper"
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  local i
+  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# Waits up to 30 s for a command to succeed.
+wait_for() {
+  for _ in $(seq 300); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done
+  echo "screenshots: gave up waiting for: $*" >&2
+  return 1
+}
+
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+pids+=($!)
+wait_for test -s "$work/display"
+export DISPLAY=":$(head -n1 "$work/display")"
+openbox --sm-disable &
+pids+=($!)
+wait_for sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"'
+
+"$build/out/tessaly-service" --port 0 >"$work/service.out" 2>/dev/null &
+pids+=($!)
+wait_for grep -q listening "$work/service.out"
+port=$(sed -n 's/.*127\.0\.0\.1:\([0-9]*\).*/\1/p' "$work/service.out" | head -n1)
+
+# A private copy of the build output, so the exchange address can point at this service.
+cp -r "$build/out" "$work/run"
+exchange() {
+  sed -i "s|^PreLoginFromInternet=.*|PreLoginFromInternet=http://127.0.0.1:$port$1|" "$work/run/Config/orvane.cfg"
+}
+
+# The window with its frame, cut from the screen.
+shoot() { # file
+  local id extents left right top bottom x y w h
+  id=$(xwininfo -root -tree | grep "\"$title\"" | head -n1 | awk '{print $1}')
+  extents=$(xprop -id "$id" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')
+  read -r left right top bottom <<<"$extents"
+  x=$(xwininfo -id "$id" | awk '/Absolute upper-left X/ {print $4}')
+  y=$(xwininfo -id "$id" | awk '/Absolute upper-left Y/ {print $4}')
+  w=$(xwininfo -id "$id" | awk '/Width:/ {print $2}')
+  h=$(xwininfo -id "$id" | awk '/Height:/ {print $2}')
+  import -window root -crop "$((w + left + right))x$((h + top + bottom))+$((x - left))+$((y - top))" +repage "$1"
+  echo "wrote $1 ($((w + left + right)) x $((h + top + bottom)))"
+}
+
+# Shows the window until the page has been drawn, then shoots it.
+run_and_shoot() { # exchange-path file settle-seconds
+  exchange "$1"
+  "$work/run/tessaly-host" redirect --close-after 30 >/dev/null 2>&1 &
+  local host=$!
+  wait_for sh -c "xwininfo -root -tree | grep -q '\"$title\"'"
+  sleep "$3"
+  shoot "$2"
+  kill "$host" 2>/dev/null || true
+  wait "$host" 2>/dev/null || true
+}
+
+mkdir -p "$docs"
+run_and_shoot "/slow?ms=20000" "$docs/skin.png" 3
+run_and_shoot "/prelogin/exchange" "$docs/redirect.png" 5

@@ -1,0 +1,109 @@
+#include "controls/SkinArea.h"
+
+#include <gtk/gtk-a11y.h>
+
+#include <string>
+
+#include "controls/CSkinWidget.h"
+#include "controls/LibraryGType.h"
+#include "controls/TextDrawing.h"
+
+namespace tessaly {
+namespace {
+
+constexpr const char* kControlKey = "tessaly-skin-control";
+constexpr const char* kNameKey = "tessaly-accessible-name";
+
+AtkObjectClass* Parent(AtkObject* accessible)
+{
+    return ATK_OBJECT_CLASS(g_type_class_peek_parent(G_OBJECT_GET_CLASS(accessible)));
+}
+
+const CSkinWidget* ControlOf(AtkObject* accessible)
+{
+    GtkWidget* widget = gtk_accessible_get_widget(GTK_ACCESSIBLE(accessible));
+    return widget ? static_cast<const CSkinWidget*>(g_object_get_data(G_OBJECT(widget), kControlKey)) : nullptr;
+}
+
+AtkRole GetRole(AtkObject* accessible)
+{
+    const CSkinWidget* control = ControlOf(accessible);
+    return control ? control->AccessibleRole() : Parent(accessible)->get_role(accessible);
+}
+
+// The control's text, or its tooltip when it has none; a name someone set explicitly wins.
+const gchar* GetName(AtkObject* accessible)
+{
+    const gchar* given = Parent(accessible)->get_name(accessible);
+    const CSkinWidget* control = ControlOf(accessible);
+    if (given || !control)
+        return given;
+    std::string name = Utf8FromWide(control->AccessibleText());
+    if (name.empty()) {
+        gchar* tip = gtk_widget_get_tooltip_text(gtk_accessible_get_widget(GTK_ACCESSIBLE(accessible)));
+        name = tip ? tip : "";
+        g_free(tip);
+    }
+    // The answer stays valid until the next question, as ATK expects of a name.
+    g_object_set_data_full(G_OBJECT(accessible), kNameKey, name.empty() ? nullptr : g_strdup(name.c_str()), g_free);
+    return static_cast<const gchar*>(g_object_get_data(G_OBJECT(accessible), kNameKey));
+}
+
+AtkStateSet* RefStateSet(AtkObject* accessible)
+{
+    AtkStateSet* states = Parent(accessible)->ref_state_set(accessible);
+    const CSkinWidget* control = ControlOf(accessible);
+    if (const auto checked = control ? control->AccessibleChecked() : std::nullopt) {
+        atk_state_set_add_state(states, ATK_STATE_CHECKABLE);
+        if (*checked)
+            atk_state_set_add_state(states, ATK_STATE_CHECKED);
+    }
+    return states;
+}
+
+void SetAccessibleFunctions(gpointer klass, bool ours)
+{
+    auto* atk = ATK_OBJECT_CLASS(klass);
+    const auto* parent = ATK_OBJECT_CLASS(g_type_class_peek_parent(klass));
+    atk->get_role = ours ? GetRole : parent->get_role;
+    atk->get_name = ours ? GetName : parent->get_name;
+    atk->ref_state_set = ours ? RefStateSet : parent->ref_state_set;
+}
+
+GType AccessibleType()
+{
+    static const GType type =
+        RegisterLibraryType(GTK_TYPE_WIDGET_ACCESSIBLE, "TessalySkinAccessible", SetAccessibleFunctions);
+    return type;
+}
+
+// The area has no functions of ours; its accessible type stays, and without our functions that is an
+// ordinary widget accessible.
+void SetAreaFunctions(gpointer klass, bool ours)
+{
+    if (ours)
+        gtk_widget_class_set_accessible_type(GTK_WIDGET_CLASS(klass), AccessibleType());
+}
+
+GType AreaType()
+{
+    static const GType type = RegisterLibraryType(GTK_TYPE_DRAWING_AREA, "TessalySkinArea", SetAreaFunctions);
+    return type;
+}
+
+}  // namespace
+
+GtkWidget* NewSkinArea(CSkinWidget* control)
+{
+    GtkWidget* area = GTK_WIDGET(g_object_new(AreaType(), nullptr));
+    g_object_set_data(G_OBJECT(area), kControlKey, control);
+    return area;
+}
+
+void DetachSkinArea(GtkWidget* area)
+{
+    if (area)
+        g_object_set_data(G_OBJECT(area), kControlKey, nullptr);
+}
+
+}  // namespace tessaly
