@@ -19,10 +19,18 @@ struct Overrides {
     std::u16string host;
 };
 
+// Never destroyed: the redirect worker may still ask for the library's folder while the host's exit()
+// tears the library's static objects down.
+union OverridesStorage {
+    OverridesStorage() : value() {}
+    ~OverridesStorage() {}
+    Overrides value;
+};
+
 Overrides& TheOverrides()
 {
-    static Overrides overrides;
-    return overrides;
+    static OverridesStorage overrides;
+    return overrides.value;
 }
 
 std::string RealPath(const char* path)
