@@ -62,7 +62,8 @@ bool CMachineInfo::GetPCID(const std::u16string& cfgPath, std::u16string& value)
     ValueBuffer buffer{};
     if (force) {
         m_pfnGetPCID(buffer.data(), kValueCapacity, 1);
-        platform::WriteProfileString(kSection, kForceKey, u"0", cfgPath);
+        if (!cfgPath.empty())
+            platform::WriteProfileString(kSection, kForceKey, u"0", cfgPath);
     } else if (m_pfnGetPCID(buffer.data(), kValueCapacity, 0) == 0) {
         // One forced retry on the same buffer.
         m_pfnGetPCID(buffer.data(), kValueCapacity, 1);
