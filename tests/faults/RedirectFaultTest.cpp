@@ -109,9 +109,8 @@ TEST_F(RedirectFaultTest, UploadThatNeverReturnsDoesNotHoldTheWindow)
                              "<html><body>waiting<!-- <<<617458A4-8957-4a97-A646-AACC83D5DD38 "
                              "617458A4-8957-4a97-A646-AACC83D5DD38>>> --></body></html>");
     FakeMode fake(sandbox_, "upload-hang");
-    const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(sandbox_.CallRedirect(), 1);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 20s);
+    EXPECT_EQ(fake.Record().find("HttpUpload released"), std::string::npos) << "the window waited for the upload";
     // Let the stuck upload finish now that nobody waits for it, then make sure the process is sound.
     std::ofstream(release.c_str()) << "go";
     EXPECT_TRUE(WaitUntil([] { return ThreadsNamed(kWorkerThread) == 0; }, 60s)) << "the released worker never ended";
