@@ -17,16 +17,17 @@
 #include <filesystem>
 #include <fstream>
 #include <regex>
-#include <thread>
 #include <vector>
 
 #include "faults/FakeMode.h"
 #include "faults/LibrarySandbox.h"
+#include "faults/ProcessCensus.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using tessaly::test::WaitUntil;
 
 // What the exit handler needs; filled in before exit() and never destroyed.
 struct Scenario {
@@ -37,18 +38,6 @@ Scenario& TheScenario()
 {
     static Scenario* scenario = new Scenario;
     return *scenario;
-}
-
-template <typename Predicate>
-bool WaitUntil(Predicate done, std::chrono::seconds limit)
-{
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(10ms);
-    }
-    return true;
 }
 
 [[noreturn]] void Finish(int code, const char* why)
