@@ -1,20 +1,21 @@
-# tessaly_fuzz_ready(<out> REQUIRES <headers...> LIBS <components...>)
-# Sets <out> to TRUE when every required header exists and every component has sources, so a fuzz
-# target (or its replay test) is only made once the code it exercises is in the tree.
-function(tessaly_fuzz_ready out)
+# tessaly_fuzz_require(<name> REQUIRES <files...> LIBS <components...>)
+# Stops the configure step when a fuzz target's header is missing (moved or renamed) or a component
+# it links has no sources, so a target and its replay test never vanish from the build unnoticed.
+# Fix the target's line in fuzz/Targets.cmake instead.
+function(tessaly_fuzz_require name)
   cmake_parse_arguments(ARG "" "" "LIBS;REQUIRES" ${ARGN})
-  set(${out} TRUE PARENT_SCOPE)
   foreach(_file ${ARG_REQUIRES})
     if(NOT EXISTS ${PROJECT_SOURCE_DIR}/${_file})
-      set(${out} FALSE PARENT_SCOPE)
+      message(FATAL_ERROR "fuzz target ${name}: ${_file} is missing; update fuzz/Targets.cmake")
     endif()
   endforeach()
   foreach(_lib ${ARG_LIBS})
-    if(TARGET ${_lib})
-      get_target_property(_type ${_lib} TYPE)
-      if(_type STREQUAL "INTERFACE_LIBRARY")
-        set(${out} FALSE PARENT_SCOPE)
-      endif()
+    if(NOT TARGET ${_lib})
+      message(FATAL_ERROR "fuzz target ${name}: component ${_lib} does not exist; update fuzz/Targets.cmake")
+    endif()
+    get_target_property(_type ${_lib} TYPE)
+    if(_type STREQUAL "INTERFACE_LIBRARY")
+      message(FATAL_ERROR "fuzz target ${name}: component ${_lib} has no sources; update fuzz/Targets.cmake")
     endif()
   endforeach()
 endfunction()

@@ -39,7 +39,7 @@ threaded_tests=(prelogin_tests redirect_flow_test faults_repetition_test support
 # Test programs that load libtessaly.so bring in WebKitGTK, whose JavaScript engine keeps threads and
 # memory that LeakSanitizer's exit-time scan cannot walk (it hangs or its tracer crashes). Those run
 # with the leak check off; their PreLogin repetition is leak-checked by scripts/leakcheck.sh instead.
-web_engine_tests='^(faults_companion_test|faults_file_test|faults_repetition_test|faults_redirect_test|faults_unload_test|login_e2e_test|host_end_to_end_tests|redirect_flow_test|browser_view_test)$'
+web_engine_tests='^(faults_companion_test|faults_file_test|faults_repetition_test|faults_redirect_test|faults_unload_test|faults_exit_during_upload|login_e2e_test|host_end_to_end_tests|redirect_flow_test|browser_view_test)$'
 
 run_asan() {
   local build=${TESSALY_ASAN_BUILD_DIR:-$here/build-asan}

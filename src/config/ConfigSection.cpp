@@ -8,11 +8,13 @@ namespace tessaly {
 
 std::u16string DefaultConfigFilePath()
 {
-    return GetConfigDir(LibraryInstance()) + std::u16string(kConfigFileName);
+    return ConfigFilePath(kConfigFileName);
 }
 
 bool ReadConfigSection(const std::u16string& filePath, std::u16string_view sectionName, const SectionReader& reader)
 {
+    if (filePath.empty())
+        return false;
     std::u16string folder;
     std::u16string fileName;
     SplitPath(filePath, &folder, &fileName);

@@ -97,7 +97,7 @@ std::u16string CVomoLogin::BuildRequestUrl(const PreLoginRequest& request)
     GetLocalIpAddress(&address);
 
     std::u16string url;
-    ReadIniString(u"WebUrl", u"VomoLoginUrl", u"", &url, GetConfigDir(LibraryInstance()) + u"orvane.cfg", 1024);
+    ReadIniString(u"WebUrl", u"VomoLoginUrl", u"", &url, ConfigFilePath(u"orvane.cfg"), 1024);
 
     // The service address goes in as configured; the three values are percent-encoded so that none
     // of them can add or change a parameter of the request.

@@ -87,7 +87,9 @@ void CRedirectDlg::UnregisterFromHost()
 
 void CRedirectDlg::LoadSkin()
 {
-    const std::u16string path = GetConfigDir(LibraryInstance()) + kSkinFile;
+    const std::u16string path = ConfigFilePath(kSkinFile);
+    if (path.empty())
+        return;  // the template's own look
     std::u16string configDir;
     SplitPath(path, &configDir, nullptr);
     CXMLDocument document;
@@ -109,7 +111,13 @@ void CRedirectDlg::ShowWaitPage()
     if (!m_Explorer.Widget())
         return;
     PlaceControl(TemplateControl(kBrowserControlId), kBrowserItem);
-    m_strLastAddress = platform::JoinConfigPath(GetConfigDir(LibraryInstance()), kWaitPage);
+    const std::u16string configDir = GetConfigDir(LibraryInstance());
+    if (configDir.empty()) {
+        // A relative name would be taken for a web address.
+        g_LogTrace.Trace(4, u"--Library folder unknown: no wait page");
+        return;
+    }
+    m_strLastAddress = platform::JoinConfigPath(configDir, kWaitPage);
     m_Explorer.Navigate(m_strLastAddress);
 }
 

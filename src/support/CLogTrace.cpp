@@ -10,8 +10,22 @@
 
 namespace tessaly {
 
-// Built before the application object (201) and the load hook (202), so InitInstance finds it ready.
-CLogTrace g_LogTrace __attribute__((init_priority(200)));
+namespace {
+
+// Holds the library's log without ever destroying it; at the library's shut-down only Close runs.
+union TraceLogStorage {
+    TraceLogStorage() : log() {}
+    ~TraceLogStorage() { log.Close(); }
+    CLogTrace log;
+};
+
+// Built before the application object (201) and the load hook (202), so InitInstance finds it ready,
+// and so closed after every other static object of the library is gone.
+TraceLogStorage s_traceLog __attribute__((init_priority(200)));
+
+}  // namespace
+
+constinit CLogTrace& g_LogTrace = s_traceLog.log;
 
 namespace {
 
@@ -61,8 +75,16 @@ CLogTrace::CLogTrace() : m_nMaxSize(0xA00000), m_nLevelMask(-1), m_bEnabled(0) {
 
 CLogTrace::~CLogTrace() = default;
 
+void CLogTrace::Close() noexcept
+{
+    std::lock_guard lock(m_writeLock);
+    m_bEnabled.store(0);
+    std::u16string().swap(m_strFileName);
+}
+
 void CLogTrace::Init(std::u16string fileName, int levelMask, std::uint32_t maxSize)
 {
+    std::lock_guard lock(m_writeLock);
     m_strFileName = std::move(fileName);
     m_nLevelMask = levelMask;
     m_nMaxSize = maxSize;
@@ -83,11 +105,14 @@ void CLogTrace::TraceArgs(int level, std::u16string_view format, std::span<const
     }
 }
 
-void CLogTrace::WriteLine(std::u16string_view format, std::span<const FormatArg> args) const
+void CLogTrace::WriteLine(std::u16string_view format, std::span<const FormatArg> args)
 {
     std::u16string message = SafeFormat(format, args);
     if (message.size() > kMessageChars - 1)
         message.resize(kMessageChars - 1);
+    std::lock_guard lock(m_writeLock);
+    if (m_bEnabled.load() == 0)
+        return;
     // Only absolute names: a log must never land in whatever folder the host happens to run in.
     if (m_strFileName.empty() || m_strFileName.front() != u'/')
         return;
@@ -115,7 +140,8 @@ void CLogTrace::TraceBinary(std::u16string_view tag, int length, const void* dat
 
 void CLogTrace::WriteDump(std::u16string_view tag, int length, const void* data, int dumpNumber)
 {
-    if (m_strFileName.empty() || m_strFileName.front() != u'/')
+    std::lock_guard lock(m_writeLock);
+    if (m_bEnabled.load() == 0 || m_strFileName.empty() || m_strFileName.front() != u'/')
         return;
     platform::AppendFile dump = OpenWithLimit(ToUtf8(m_strFileName) + ".Dat", m_nMaxSize);
     if (!dump.valid())

@@ -1,7 +1,9 @@
 #pragma once
 // The library's one diagnostic log: time-stamped, thread-tagged text lines in one file and raw data
 // dumps in a companion ".Dat" file. Off unless a settings-store switch turns it on.
+#include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <span>
 #include <string>
 #include <string_view>
@@ -36,23 +38,34 @@ public:
     // to the dump file.
     void TraceBinary(std::u16string_view tag, int length, const void* data) noexcept;
 
-    bool Wants(int level) const { return m_bEnabled != 0 && (level & m_nLevelMask) != 0; }
+    bool Wants(int level) const { return m_bEnabled.load() != 0 && (level & m_nLevelMask) != 0; }
+
+    // Switches the log off for good and lets go of the file name. A line traced afterwards, from any
+    // thread, is dropped; one being written meanwhile is finished first.
+    void Close() noexcept;
 
     // Accessors for tests and the module.
     const std::u16string& FileName() const { return m_strFileName; }
-    bool Enabled() const { return m_bEnabled != 0; }
-    void SetEnabledForTesting(bool on) { m_bEnabled = on ? 1 : 0; }
+    bool Enabled() const { return m_bEnabled.load() != 0; }
+    void SetEnabledForTesting(bool on) { m_bEnabled.store(on ? 1 : 0); }
 
 private:
-    void WriteLine(std::u16string_view format, std::span<const FormatArg> args) const;
+    void WriteLine(std::u16string_view format, std::span<const FormatArg> args);
     void WriteDump(std::u16string_view tag, int length, const void* data, int dumpNumber);
 
     std::u16string m_strFileName;
     std::uint32_t m_nMaxSize;
     int m_nLevelMask;
-    int m_bEnabled;
+    std::atomic<int> m_bEnabled;
+    // Held from opening a file to closing it, so that a thread that finds the file over the limit
+    // and replaces it never deletes a line another thread has just written, and a line is never
+    // written into a file that has just been deleted. Recursive: a dump writes its header line.
+    std::recursive_mutex m_writeLock;
 };
 
-extern CLogTrace g_LogTrace;
+// The library's log. It is never destroyed: a worker thread that outlives the host's exit() may
+// still trace, and then finds a closed log (the library's shut-down calls Close) instead of freed
+// memory.
+extern CLogTrace& g_LogTrace;
 
 }  // namespace tessaly

@@ -6,6 +6,7 @@
 #include "platform/ModulePaths.h"
 #include "platform/SettingsStore.h"
 #include "platform/TempFiles.h"
+#include "support/CLogTrace.h"
 #include "support/WideText.h"
 
 namespace tessaly {
@@ -27,6 +28,16 @@ std::u16string GetConfigDir(ModuleHandle module)
     if (dir.empty())
         return dir;
     return dir + u"Config/";
+}
+
+std::u16string ConfigFilePath(std::u16string_view fileName)
+{
+    const std::u16string dir = GetConfigDir(LibraryInstance());
+    if (dir.empty()) {
+        g_LogTrace.Trace(4, u"--Library folder unknown: %s is neither read nor written", fileName);
+        return {};
+    }
+    return dir + std::u16string(fileName);
 }
 
 std::u16string SplitPath(const std::u16string& path, std::u16string* dir, std::u16string* fileName)
@@ -66,6 +77,10 @@ void ReadIniString(const std::u16string& section, const std::u16string& key, con
 {
     if (!out)
         return;
+    if (path.empty()) {
+        *out = def;
+        return;
+    }
     *out = platform::ReadProfileString(section, key, def, path, bufferChars > 0 ? static_cast<std::size_t>(bufferChars) : 0);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // Finding the library's files, reading single settings and handling temporary files.
 #include <string>
+#include <string_view>
 
 namespace tessaly {
 
@@ -16,6 +17,12 @@ std::u16string GetModuleDir(ModuleHandle module);
 // GetModuleDir(module) + "Config/". Not created or checked.
 std::u16string GetConfigDir(ModuleHandle module);
 
+// GetConfigDir(LibraryInstance()) + fileName: a file of the library's configuration. Empty, with a
+// trace line saying why, when the library's folder cannot be found (its file was removed while
+// loaded, for example): then no configuration is read or written at all, never one relative to the
+// host's current folder.
+std::u16string ConfigFilePath(std::u16string_view fileName);
+
 // Splits at the last '/': directory (with the '/') and file name. Without a separator the directory
 // is the whole path and the file name is empty. Returns the file name.
 std::u16string SplitPath(const std::u16string& path, std::u16string* dir, std::u16string* fileName);
@@ -24,7 +31,8 @@ std::u16string SplitPath(const std::u16string& path, std::u16string* dir, std::u
 // text, a string copied (cut to bufferBytes / 2 - 1 characters), anything else gives empty text.
 void ReadRegString(const std::u16string& key, const std::u16string& name, int bufferBytes, std::u16string* out);
 
-// INI read with the profile rules; the default when the file, section or key is missing.
+// INI read with the profile rules; the default when the file, section or key is missing or the path
+// is empty.
 void ReadIniString(const std::u16string& section, const std::u16string& key, const std::u16string& def,
                    std::u16string* out, const std::u16string& path, int bufferChars);
 

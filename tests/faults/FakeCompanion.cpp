@@ -165,8 +165,10 @@ FAKE_EXPORT std::int32_t HttpUpload(const char16_t* url, const char16_t* params,
     for (const char16_t* p = params; p && *p; p += std::char_traits<char16_t>::length(p) + 1)
         block += Narrow16(p) + "|";
     Record("HttpUpload", Narrow16(url) + " " + block);
-    if (mode == "upload-hang")
+    if (mode == "upload-hang") {
         HangUntilReleased();
+        Record("HttpUpload", "released");
+    }
     if (mode == "upload-fail")
         return 0;
     const std::string text = mode.rfind("upload-reply:", 0) == 0 ? mode.substr(13) : "about:blank";

@@ -1,6 +1,7 @@
 // Files and folders that are missing, of the wrong kind, unwritable or on a full disk. Configuration
 // problems are never errors: they give empty values and the call still runs to its documented end.
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -90,6 +91,49 @@ TEST(FileFaultTest, PipeInPlaceOfAConfigurationFileDoesNotHang)
         EXPECT_TRUE(outcome.exited && outcome.exitCode == 0) << name << " exit " << outcome.exitCode
                                                              << " signal " << outcome.signal;
     }
+}
+
+// The library's file removed while it is loaded: its folder can no longer be found. Then no
+// configuration is read or written anywhere, least of all in the host's current folder (which here
+// holds every file the library might look for), and the trace says why.
+TEST(FileFaultTest, UnknownLibraryFolderReadsAndWritesNoConfiguration)
+{
+    LibrarySandbox sandbox(Companions::Fake, /*tracing=*/true);
+    ASSERT_TRUE(sandbox.Load());
+    fs::remove(sandbox.LibraryFolder() / "libtessaly.so");
+    const fs::path cwd = sandbox.Root() / "cwd";
+    fs::create_directories(cwd / "PreLoginWait");
+    std::ofstream(cwd / "VomoLoginCfg.xml") << kLoginConfigXml;
+    std::ofstream(cwd / "orvane.cfg") << "[WebUrl]\nVomoLoginUrl=http://127.0.0.1:9/login\n"
+                                         "PreLoginFromInternet=http://127.0.0.1:9/prelogin/exchange\n";
+    std::ofstream(cwd / "Parvex.cfg") << "[COMMON]\nForceGetPcid=1\n";
+    std::ofstream(cwd / "PreLoginWait" / "wait.htm") << "<html><body>wait</body></html>";
+    const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(::inotify_add_watch(watch, cwd.c_str(), IN_OPEN | IN_CREATE), 0);
+    const fs::path previous = fs::current_path();
+    fs::current_path(cwd);
+
+    std::int32_t code = 0;
+    EXPECT_EQ(sandbox.CallPreLogin(&code), 0);
+    EXPECT_EQ(code, -1);
+    if (std::getenv("DISPLAY")) {
+        EXPECT_EQ(sandbox.CallRedirect(), 1) << "no exchange address: the window ends as soon as the worker reports";
+    }
+    fs::current_path(previous);
+
+    std::string touched;
+    alignas(inotify_event) char events[4096];
+    for (ssize_t n; (n = ::read(watch, events, sizeof events)) > 0;) {
+        for (char* at = events; at < events + n; at += sizeof(inotify_event) + reinterpret_cast<inotify_event*>(at)->len) {
+            if (const auto* event = reinterpret_cast<inotify_event*>(at); event->len > 0)
+                touched += std::string(event->name) + "\n";
+        }
+    }
+    ::close(watch);
+    EXPECT_EQ(touched, "") << "opened or created in the host's current folder";
+    EXPECT_NE(ReadWholeFile(sandbox.TraceFile()).find("--Library folder unknown: orvane.cfg is neither read nor written"),
+              std::string::npos);
 }
 
 TEST(FileFaultTest, TraceFolderMissingLosesLinesOnly)

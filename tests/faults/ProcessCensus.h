@@ -4,12 +4,14 @@
 #include <malloc.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstddef>
 #include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
 #include <string>
+#include <thread>
 
 namespace tessaly::test {
 
@@ -48,6 +50,33 @@ inline std::string NewMappings(const ProcessCensus& before, const ProcessCensus&
         if (!before.mappedFiles.count(file))
             out << file << '\n';
     return out.str();
+}
+
+// Threads of this process that carry `name` (as /proc/self/task/*/comm shows it).
+inline int ThreadsNamed(const std::string& name)
+{
+    int n = 0;
+    std::error_code ignored;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task", ignored)) {
+        std::ifstream comm(task.path() / "comm");
+        std::string line;
+        if (std::getline(comm, line) && line == name)
+            ++n;
+    }
+    return n;
+}
+
+// Polls `done` until it holds or `limit` has passed; true when it held.
+template <typename Predicate>
+bool WaitUntil(Predicate done, std::chrono::milliseconds limit)
+{
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
 }
 
 }  // namespace tessaly::test

@@ -13,9 +13,11 @@
 #include <unistd.h>
 #include <xcb/xcb.h>
 
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <mutex>
 
 namespace tessaly::host {
 namespace {
@@ -125,17 +127,17 @@ protected:
         m_atom = atom->atom;
     }
 
-    // The close messages that reach our window within the time given.
-    int ReceivedCloseMessages(std::chrono::milliseconds within)
+    // The close messages that have reached our window. Whatever the X server delivered to it before it
+    // answers a request of ours is in our queue by the time that answer is read.
+    int ReceivedCloseMessages()
     {
+        std::free(xcb_get_input_focus_reply(m_conn.get(), xcb_get_input_focus(m_conn.get()), nullptr));
         int received = 0;
-        const auto deadline = std::chrono::steady_clock::now() + within;
-        while (std::chrono::steady_clock::now() < deadline) {
-            std::unique_ptr<xcb_generic_event_t, decltype(&std::free)> event(xcb_poll_for_event(m_conn.get()), &std::free);
-            if (!event) {
-                usleep(10000);
-                continue;
-            }
+        while (true) {
+            std::unique_ptr<xcb_generic_event_t, decltype(&std::free)> event(xcb_poll_for_queued_event(m_conn.get()),
+                                                                             &std::free);
+            if (!event)
+                break;
             if ((event->response_type & 0x7F) != XCB_CLIENT_MESSAGE)
                 continue;
             const auto* message = reinterpret_cast<xcb_client_message_event_t*>(event.get());
@@ -166,10 +168,19 @@ TEST_F(CloseMessageTest, ListedWindowsAreClosedWhenTheTimeIsUp)
     raw->items[1] = {TESSALY_WM_PRELOGIN_CLOSE, 0x7FFFFF};  // a window that does not exist: harmless
     raw->count = 2;
     std::vector<std::string> reports;
+    std::mutex lock;
+    std::condition_variable reported;
     {
-        WindowCloser closer(list, std::chrono::milliseconds(100), [&](const std::string& r) { reports.push_back(r); });
-        EXPECT_EQ(ReceivedCloseMessages(std::chrono::milliseconds(1500)), 1);
+        WindowCloser closer(list, std::chrono::milliseconds(100), [&](const std::string& r) {
+            std::lock_guard guard(lock);
+            reports.push_back(r);
+            reported.notify_all();
+        });
+        // The closer reports after the X server has taken its messages.
+        std::unique_lock guard(lock);
+        ASSERT_TRUE(reported.wait_for(guard, std::chrono::seconds(60), [&] { return !reports.empty(); }));
     }
+    EXPECT_EQ(ReceivedCloseMessages(), 1);
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_NE(reports[0].find("2 window(s)"), std::string::npos) << reports[0];
 }
@@ -185,8 +196,8 @@ TEST_F(CloseMessageTest, ACancelledTimerSendsNothing)
     int reports = 0;
     {
         WindowCloser closer(list, std::chrono::seconds(30), [&](const std::string&) { ++reports; });
-    }  // the window closed on its own before the time was up
-    EXPECT_EQ(ReceivedCloseMessages(std::chrono::milliseconds(300)), 0);
+    }  // the window closed on its own before the time was up; the closer's thread has ended
+    EXPECT_EQ(ReceivedCloseMessages(), 0);
     EXPECT_EQ(reports, 0);
 }
 

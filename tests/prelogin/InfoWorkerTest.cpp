@@ -1,14 +1,40 @@
 // The redirect window's worker and the page markers, without a window.
 #include <gtest/gtest.h>
 
+#include <pthread.h>
+
 #include <atomic>
+#include <cstdlib>
+#include <cstring>
 #include <mutex>
+#include <new>
 
 #include "CompanionSandbox.h"
 #include "fakes/FakeCompanionState.h"
 #include "redirect/worker/InfoWorker.h"
 #include "redirect/worker/ReplyMarkers.h"
 #include "support/WideText.h"
+
+// Memory running out on the worker thread: while armed, the next allocation made by a thread named
+// like the worker fails (once).
+std::atomic<bool> g_failNextWorkerAllocation{false};
+
+void* operator new(std::size_t size)
+{
+    if (g_failNextWorkerAllocation.load()) {
+        char name[16] = {};
+        ::pthread_getname_np(::pthread_self(), name, sizeof name);
+        if (std::strcmp(name, tessaly::kWorkerThreadName) == 0 && g_failNextWorkerAllocation.exchange(false))
+            throw std::bad_alloc();
+    }
+    if (void* p = std::malloc(size ? size : 1))
+        return p;
+    throw std::bad_alloc();
+}
+// The replacement pair allocates with malloc and frees with free, which the compiler cannot see.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace tessaly {
 namespace {
@@ -71,6 +97,18 @@ TEST_F(InfoWorkerTest, ReportReachesTheCallbackOnceEvenWhenTheExchangeFails)
     std::lock_guard lock(mutex);
     EXPECT_EQ(reports, (std::vector<std::u16string>{u"", u"http://t/"}));
     EXPECT_TRUE(sandbox.TempFolderEmpty());
+}
+
+TEST_F(InfoWorkerTest, MemoryRunningOutDuringTheExchangeStillReportsNoAddress)
+{
+    Install();
+    g_failNextWorkerAllocation = true;
+    auto worker = Start();
+    ASSERT_TRUE(worker);
+    EXPECT_TRUE(WaitFor([&] { return worker->Finished(); }));
+    EXPECT_FALSE(g_failNextWorkerAllocation.exchange(false)) << "the worker allocated nothing";
+    std::lock_guard lock(mutex);
+    EXPECT_EQ(reports, (std::vector<std::u16string>{u""}));
 }
 
 TEST_F(InfoWorkerTest, StopDuringTheTransferDropsTheResultAndTheWorkerEndsOnItsOwn)

@@ -17,6 +17,7 @@
 
 #include "browser/BrowserHosting.h"
 #include "platform/SharedMemory.h"
+#include "faults/ProcessCensus.h"
 #include "redirect/RedirectHarness.h"
 
 namespace tessaly::test {
@@ -195,18 +196,22 @@ TEST_F(RedirectFlow, MarkersOnlyInTheHeadKeepTheWindowUntilTheHostClosesIt)
                        "';</script></head><body>no markers here</body></html>");
     std::uint32_t window = 0;
     bool registered = false;
-    std::chrono::milliseconds sentAt{0};
+    bool sent = false;
+    PageReadWatch page("/p/head");
+    int readTicks = 0;
     const int result = RunRedirectWith([&](WindowProbe& p) {
         window = p.XWindowId();
         registered = registered || host.Holds(window);
-        if (sentAt.count() == 0 && s_server->PageCount("head") > 0 && p.Elapsed() > 2500ms) {
-            sentAt = p.Elapsed();
+        page.Follow(p);
+        // One tick after the window has read the page: a close it asked for itself would have come.
+        if (!sent && page.Reads() > 0 && ++readTicks > 1) {
+            sent = true;
             host.CloseAll(p, 7, -3);  // any wParam and lParam
         }
         FailAfter(p, 25s);
     });
     EXPECT_EQ(result, 1);
-    EXPECT_GT(sentAt.count(), 0) << "the window closed before the host asked";
+    EXPECT_TRUE(sent) << "the window closed before the host asked";
     EXPECT_TRUE(registered) << "window " << window << " was not in the host's list";
     EXPECT_EQ(host.Count(), 0) << "the window left its entry behind";
 }
@@ -219,8 +224,11 @@ TEST_F(RedirectFlow, LowerCaseMarkersAndEscapedTextDoNotCloseButTheCloseBoxCance
     Target("lower", "<html><body><!-- " + lower + " --><p>&lt;&lt;&lt;617458A4-8957-4a97-A646-AACC83D5DD38 "
                         "617458A4-8957-4a97-A646-AACC83D5DD38&gt;&gt;&gt;</p></body></html>");
     bool closed = false;
+    PageReadWatch page("/p/lower");
+    int readTicks = 0;
     const int result = RunRedirectWith([&](WindowProbe& p) {
-        if (!closed && s_server->PageCount("lower") > 0 && p.Elapsed() > 2500ms) {
+        page.Follow(p);
+        if (!closed && page.Reads() > 0 && ++readTicks > 1) {
             closed = true;
             p.CloseBox();
         }
@@ -235,15 +243,16 @@ TEST_F(RedirectFlow, WaitPageWithMarkersEndsWhileTheUploadIsStillRunning)
     s_server->HoldExchange(true);
     m_install->WriteWaitPage(CommentPage(std::string(kStart) + kEnd));
     const int before = s_server->ExchangeCount();
-    const auto start = std::chrono::steady_clock::now();
+    // The exchange is held until released, so a window that waited for it would run into FailAfter.
     const int result = RunRedirectWith([](WindowProbe& p) { FailAfter(p, 20s); });
     EXPECT_EQ(result, 1);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 15s);
-    EXPECT_EQ(s_server->ExchangeCount(), before + 1) << "the upload had not started";
+    EXPECT_TRUE(WaitUntil([&] { return s_server->ExchangeCount() == before + 1; }, 30s)) << "the upload never started";
     // The stopped worker's late answer reaches nothing.
     s_server->SetReply(s_server->Url("/p/never"));
     s_server->HoldExchange(false);
-    Pump(1000);
+    EXPECT_TRUE(WaitUntil([] { return ThreadsNamed("tessaly-worker") == 0; }, 60s)) << "the worker never ended";
+    while (g_main_context_pending(nullptr))
+        g_main_context_iteration(nullptr, FALSE);
     EXPECT_EQ(s_server->PageCount("never"), 0);
 }
 
@@ -259,8 +268,8 @@ TEST_F(RedirectFlow, SkinButtonsEndTheWindowWithTheirResults)
                                 ButtonCase{320, 2}}) {
         bool clicked = false;
         const int result = RunRedirectWith([&](WindowProbe& p) {
-            if (!clicked && p.Elapsed() > 800ms)
-                clicked = p.ClickAt(c.x, 272);
+            if (!clicked)
+                clicked = p.ClickAt(c.x, 272);  // as soon as the button is on screen
             FailAfter(p, 20s);
         });
         EXPECT_TRUE(clicked) << "no control at x " << c.x;
@@ -276,8 +285,13 @@ TEST_F(RedirectFlow, TheSkinSizesTheWindowAndPlacesTheBrowserAtItem1OrTheTemplat
         GtkAllocation browser{}, client{};
         std::string title;
         gboolean menuRefused = FALSE;
+        bool measured = false;
         const int result = RunRedirectWith([&](WindowProbe& p) {
-            if (p.Elapsed() > 800ms) {
+            // The window is mapped (or the probe would not run); the browser's first real size
+            // allocation is its final one (a widget not yet allocated has 1 x 1).
+            if (!measured && p.Browser() && gtk_widget_get_allocated_width(p.Browser()) > 1 &&
+                gtk_widget_get_allocated_height(p.Browser()) > 1) {
+                measured = true;
                 // What a right click asks the view: the window's browser answers "handled", no menu.
                 WebKitContextMenu* menu = webkit_context_menu_new();
                 g_signal_emit_by_name(p.Browser(), "context-menu", menu, nullptr, nullptr, &menuRefused);
@@ -287,6 +301,7 @@ TEST_F(RedirectFlow, TheSkinSizesTheWindowAndPlacesTheBrowserAtItem1OrTheTemplat
                 title = p.Title();
                 p.SendHostMessage(TESSALY_WM_PRELOGIN_CLOSE, withItem1 ? 0 : 1, 0);
             }
+            FailAfter(p, 20s);
         });
         EXPECT_EQ(result, 1);
         EXPECT_EQ(title, "Redirect test");
@@ -325,8 +340,10 @@ TEST_F(RedirectFlow, ACrashedPageProcessIsStartedAgainOnTheSamePage)
 {
     Target("crash", "<html><body>first load, no markers</body></html>");
     bool crashed = false;
+    PageReadWatch page("/p/crash");
     const int result = RunRedirectWith([&](WindowProbe& p) {
-        if (!crashed && s_server->PageCount("crash") > 0 && p.Elapsed() > 1500ms && p.Browser()) {
+        page.Follow(p);
+        if (!crashed && page.Reads() > 0) {
             crashed = true;
             s_server->SetPage("crash", CommentPage(std::string(kStart) + kEnd));
             webkit_web_view_terminate_web_process(WEBKIT_WEB_VIEW(p.Browser()));

@@ -10,6 +10,7 @@
 #include <spawn.h>
 #include <sys/wait.h>
 #include <gdk/gdkx.h>
+#include <webkit2/webkit2.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -303,6 +304,80 @@ bool WindowProbe::ClickAt(int x, int y) const
     }
     return true;
 }
+
+struct PageReadWatch::State {
+    std::weak_ptr<State> self;
+    std::string part;
+    GtkWidget* browser = nullptr;
+    gulong handler = 0;
+    int reads = 0;
+};
+
+namespace {
+
+struct PendingRead {
+    std::weak_ptr<PageReadWatch::State> state;
+};
+
+void ReadBodyAfterTheWindow(WebKitWebView* view, const std::shared_ptr<PageReadWatch::State>& state)
+{
+    auto* pending = new PendingRead{state};
+    webkit_web_view_evaluate_javascript(
+        view, "document.body ? document.body.outerHTML : null", -1, "tessaly-host", nullptr, nullptr,
+        [](GObject* source, GAsyncResult* result, gpointer data) {
+            std::unique_ptr<PendingRead> read(static_cast<PendingRead*>(data));
+            if (JSCValue* value = webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), result, nullptr))
+                g_object_unref(value);
+            if (auto alive = read->state.lock())
+                ++alive->reads;
+        },
+        pending);
+}
+
+bool ShowsPart(WebKitWebView* view, const std::string& part)
+{
+    const char* uri = webkit_web_view_get_uri(view);
+    return uri && std::string_view(uri).find(part) != std::string_view::npos;
+}
+
+}  // namespace
+
+PageReadWatch::PageReadWatch(std::string part) : m_state(std::make_shared<State>())
+{
+    m_state->self = m_state;
+    m_state->part = std::move(part);
+}
+
+PageReadWatch::~PageReadWatch()
+{
+    if (m_state->browser && m_state->handler)
+        g_signal_handler_disconnect(m_state->browser, m_state->handler);
+    if (m_state->browser)
+        g_object_remove_weak_pointer(G_OBJECT(m_state->browser), reinterpret_cast<gpointer*>(&m_state->browser));
+}
+
+void PageReadWatch::Follow(const WindowProbe& probe)
+{
+    GtkWidget* browser = probe.Browser();
+    if (!browser || browser == m_state->browser)
+        return;
+    m_state->browser = browser;
+    g_object_add_weak_pointer(G_OBJECT(browser), reinterpret_cast<gpointer*>(&m_state->browser));
+    // Connected after the window's own handler, so this read is asked for after the window's.
+    m_state->handler = g_signal_connect(
+        browser, "load-changed", G_CALLBACK(+[](WebKitWebView* view, WebKitLoadEvent event, gpointer data) {
+            auto* state = static_cast<State*>(data);
+            if (event == WEBKIT_LOAD_FINISHED && ShowsPart(view, state->part))
+                ReadBodyAfterTheWindow(view, state->self.lock());
+        }),
+        m_state.get());
+    // A matching page that finished loading before this tick has already been read by the window.
+    auto* view = WEBKIT_WEB_VIEW(browser);
+    if (!webkit_web_view_is_loading(view) && ShowsPart(view, m_state->part))
+        ReadBodyAfterTheWindow(view, m_state);
+}
+
+int PageReadWatch::Reads() const { return m_state->reads; }
 
 int RunRedirectWith(const std::function<void(WindowProbe&)>& onTick)
 {

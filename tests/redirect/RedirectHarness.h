@@ -104,6 +104,28 @@ public:
     std::chrono::steady_clock::time_point m_start;
 };
 
+// Tells when the window has read the body of a page whose address contains `part` (and so has looked
+// for the markers in it). After each finished load of such a page it reads the body itself, the way
+// the window does and in the same script world; the web process answers in order, so the window's own
+// answer has arrived when this one does.
+class PageReadWatch {
+public:
+    explicit PageReadWatch(std::string part);
+    ~PageReadWatch();
+    PageReadWatch(const PageReadWatch&) = delete;
+    PageReadWatch& operator=(const PageReadWatch&) = delete;
+
+    // Call on each tick: follows the window's browser once there is one.
+    void Follow(const WindowProbe& probe);
+    // Bodies of matching pages read so far.
+    int Reads() const;
+
+    struct State;
+
+private:
+    std::shared_ptr<State> m_state;
+};
+
 // Calls Redirect; `onTick` runs about every 25 ms while a redirect window is shown (not before).
 // Returns the end code. The call is abandoned (test failure) only by the caller's own time-outs.
 int RunRedirectWith(const std::function<void(WindowProbe&)>& onTick);

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "platform/LocalTime.h"
+#include "platform/Threads.h"
 #include "support/TraceTestSupport.h"
 
 namespace tessaly {
@@ -177,6 +178,32 @@ TEST(TraceLog, LinesOfConcurrentThreadsStayWhole)
         const std::string message = MessageOf(line);
         ASSERT_TRUE(message == std::string(300, 'a') || message == std::string(300, 'b')) << line;
     }
+}
+
+// Lines of one length and a limit of three lines: every fourth line finds the file over the limit and
+// starts a new one, so after n lines, in whatever order the threads wrote them, the file holds the
+// last ((n - 1) mod 4) + 1 of them. A line written into a file that another thread deletes, or a new
+// file deleted under a line just written, shows as a shorter file.
+TEST(TraceLog, ConcurrentRotationsLoseNoLine)
+{
+    constexpr int kPerThread = 1500;
+    TempDir dir;
+    CLogTrace log;
+    auto writer = [&log](char16_t fill) {
+        // The thread id has six or more digits; the message makes up the difference.
+        const std::size_t idDigits = std::to_string(platform::CurrentThreadId()).size();
+        const std::u16string message(24 - std::max<std::size_t>(idDigits, 6), fill);
+        for (int i = 0; i < kPerThread; ++i)
+            log.Trace(4, u"%s", message);
+    };
+    // "TID:", id and message, " [2000-01-01 00:00:00.000]     ", line feed.
+    const std::size_t lineBytes = 4 + 24 + 31 + 1;
+    EnableTracing(log, dir, static_cast<std::uint32_t>(3 * lineBytes));
+    std::thread a(writer, u'a'), b(writer, u'b');
+    a.join();
+    b.join();
+    const std::string text = test::ReadFile(dir.file("UILogTrace.txt"));
+    EXPECT_EQ(text.size(), ((2 * kPerThread - 1) % 4 + 1) * lineBytes) << text;
 }
 
 TEST(TraceBinary, HeaderLineAndRecordShareTheirNumber)

@@ -19,10 +19,23 @@ struct Overrides {
     std::u16string host;
 };
 
+// Never destroyed, only emptied: the redirect worker may still ask for the library's folder while the
+// host's exit() tears the library's static objects down.
+union OverridesStorage {
+    OverridesStorage() : value() {}
+    ~OverridesStorage()
+    {
+        std::lock_guard guard(value.lock);
+        std::u16string().swap(value.library);
+        std::u16string().swap(value.host);
+    }
+    Overrides value;
+};
+
 Overrides& TheOverrides()
 {
-    static Overrides overrides;
-    return overrides;
+    static OverridesStorage overrides;
+    return overrides.value;
 }
 
 std::string RealPath(const char* path)

@@ -1,5 +1,6 @@
 #include "platform/Threads.h"
 
+#include <pthread.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -10,6 +11,14 @@ namespace tessaly::platform {
 long CurrentThreadId()
 {
     return static_cast<long>(::syscall(SYS_gettid));
+}
+
+void NameCurrentThread(const char* name)
+{
+    char cut[16] = {};
+    for (std::size_t i = 0; name && name[i] && i + 1 < sizeof cut; ++i)
+        cut[i] = name[i];
+    ::pthread_setname_np(::pthread_self(), cut);
 }
 
 std::uint32_t TickCount()

@@ -24,6 +24,7 @@ std::shared_ptr<InfoWorker> InfoWorker::Start(InternetInfoRequest request, DoneC
     try {
         std::thread([worker, started = std::move(started)]() mutable {
             LibraryPin::HoldForCurrentThread();
+            platform::NameCurrentThread(kWorkerThreadName);
             worker->m_nThreadId = platform::CurrentThreadId();
             started.set_value();
             worker->Run();
@@ -38,29 +39,41 @@ std::shared_ptr<InfoWorker> InfoWorker::Start(InternetInfoRequest request, DoneC
 
 void InfoWorker::Run()
 {
+    std::u16string redirectUrl;
     try {
         CGetPreloginInfo exchange;
         exchange.SetStopFlag(&m_bStop);
-        if (!StopRequested()) {
-            std::u16string redirectUrl;
+        if (!StopRequested())
             exchange.GetAdInfo(m_request.m_strWebUrl, m_request.m_strPCID, m_request.m_strOEMCode,
                                m_request.m_strChanCode, redirectUrl);
-            std::lock_guard lock(m_mutex);
-            m_strRedirectUrl = std::move(redirectUrl);
-        }
-        Report();
     } catch (...) {
-        // Nothing may escape a thread procedure; the window simply hears nothing.
+        // Nothing may escape a thread procedure. A failed exchange gives no address, and the window
+        // still hears that the worker is done.
+        redirectUrl.clear();
+        g_LogTrace.Trace(4, u"--GetInfoFromInternetThread: the exchange failed with an exception");
     }
+    {
+        std::lock_guard lock(m_mutex);
+        m_strRedirectUrl = std::move(redirectUrl);
+    }
+    Report();
     m_bFinished.store(true);
 }
 
-void InfoWorker::Report()
+void InfoWorker::Report() noexcept
 {
     std::lock_guard lock(m_mutex);
     if (m_bStop.load() || !m_onDone)
         return;
-    m_onDone(m_strRedirectUrl);
+    try {
+        m_onDone(m_strRedirectUrl);
+    } catch (...) {
+        // No memory left to hand the address over: report none, which needs no memory for the text.
+        try {
+            m_onDone(std::u16string());
+        } catch (...) {
+        }
+    }
     m_onDone = nullptr;
 }
 

@@ -13,6 +13,9 @@
 
 namespace tessaly {
 
+// The name the worker thread carries (in /proc/self/task/*/comm, top and debuggers).
+inline constexpr const char* kWorkerThreadName = "tessaly-worker";
+
 class InfoWorker : public std::enable_shared_from_this<InfoWorker> {
 public:
     // Called once on the worker thread with the accepted target address (empty when the exchange
@@ -45,7 +48,7 @@ public:
 
 private:
     void Run();
-    void Report();
+    void Report() noexcept;
 
     const InternetInfoRequest m_request;
     mutable std::mutex m_mutex;  // guards m_onDone, m_strRedirectUrl and the stop/report hand-over

@@ -8,13 +8,12 @@ namespace tessaly {
 InternetInfoRequest ReadInternetInfoRequest()
 {
     InternetInfoRequest request;
-    const std::u16string configDir = GetConfigDir(LibraryInstance());
     CMachineInfo machine;
     machine.LoadExports(u"", u"Parvex.so");
-    machine.GetPCID(configDir + u"Parvex.cfg", request.m_strPCID);
+    machine.GetPCID(ConfigFilePath(u"Parvex.cfg"), request.m_strPCID);
     machine.GetOEMCode(request.m_strOEMCode);
     machine.GetChanCode(request.m_strChanCode);
-    ReadIniString(u"WebUrl", u"PreLoginFromInternet", u"", &request.m_strWebUrl, configDir + u"orvane.cfg", 1024);
+    ReadIniString(u"WebUrl", u"PreLoginFromInternet", u"", &request.m_strWebUrl, ConfigFilePath(u"orvane.cfg"), 1024);
     return request;
 }
 
