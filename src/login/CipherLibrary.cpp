@@ -90,8 +90,13 @@ void DecipherPassword(std::u16string* clearText, const std::u16string& hexText)
 {
     CipherLibrary library{};
     CipherLibraryRelease release(library);
-    const std::u16string dir = GetModuleDir(nullptr);
-    LoadCipherLibrary(library, dir, kCipherLibraryName);
+    const std::u16string hostDir = GetModuleDir(nullptr);
+    LoadCipherLibrary(library, hostDir, kCipherLibraryName);
+    // A host whose executable lives elsewhere (an interpreter in /usr/bin, say) has no copy beside it;
+    // the one installed beside this library serves then.
+    const std::u16string libraryDir = GetModuleDir(LibraryInstance());
+    if (!library.loader.m_hModule && libraryDir != hostDir)
+        LoadCipherLibrary(library, libraryDir, kCipherLibraryName);
     DecipherHexText(hexText, library, clearText, kCipherKey);
 }
 

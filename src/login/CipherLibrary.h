@@ -12,7 +12,7 @@ namespace tessaly {
 using ZelCryptFn = std::int32_t (*)(const char* key, std::int32_t keyLength, const unsigned char* input,
                                     std::int32_t inputLength, unsigned char* output, std::int32_t* outputLength);
 
-// File name of the cipher library in the host executable's folder.
+// File name of the cipher library: in the host executable's folder, else in the library's own.
 inline constexpr char16_t kCipherLibraryName[] = u"Cyvelle.so";
 // The key built into the library: eight ASCII digits, passed with its length 8.
 inline constexpr char16_t kCipherKey[] = u"58074319";
@@ -32,7 +32,8 @@ int LoadCipherLibrary(CipherLibrary& library, const std::u16string& dir, const s
 int DecipherHexText(const std::u16string& hexText, CipherLibrary& library, std::u16string* clearText,
                     const std::u16string& key);
 
-// Loads the cipher library from the host executable's folder, deciphers, frees the library again.
+// Loads the cipher library from the host executable's folder (when it is not there, from the
+// library's own folder), deciphers, frees the library again.
 // `clearText` stays as it was when nothing could be deciphered.
 void DecipherPassword(std::u16string* clearText, const std::u16string& hexText);
 
