@@ -3,7 +3,8 @@
  *
  * libtessaly.so exports exactly two C functions, PreLogin and Redirect. This header declares them and
  * the records that cross the boundary. It is plain C (usable from C and C++) and depends on nothing
- * but the C library.
+ * but the C library and its POSIX functions (in a strict ISO C mode, define _POSIX_C_SOURCE 200809L
+ * before the first #include).
  *
  * Calling order
  *   1. dlopen("…/libtessaly.so") — loading runs the library's start-up (trace log set up from
