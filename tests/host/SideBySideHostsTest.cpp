@@ -3,48 +3,15 @@
 
 #include "PrivateInstall.h"
 #include "companions/CompanionTestSupport.h"
+#include "host/CommandRun.h"
 
 #include <pwd.h>
-#include <sys/wait.h>
 #include <unistd.h>
-
-#include <cstdio>
 
 namespace tessaly::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct HostRun {
-    int exitCode = -1;
-    std::string output;
-};
-
-// A host started with popen; its output is read when it is awaited.
-class RunningHost {
-public:
-    explicit RunningHost(const std::string& command) : m_pipe(popen((command + " 2>&1").c_str(), "r")) {}
-    RunningHost(const RunningHost&) = delete;
-    RunningHost& operator=(const RunningHost&) = delete;
-    ~RunningHost() { Await(); }
-
-    HostRun Await()
-    {
-        if (!m_pipe)
-            return m_run;
-        char buffer[4096];
-        while (const std::size_t n = fread(buffer, 1, sizeof buffer, m_pipe))
-            m_run.output.append(buffer, n);
-        const int status = pclose(m_pipe);
-        m_pipe = nullptr;
-        m_run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return m_run;
-    }
-
-private:
-    FILE* m_pipe;
-    HostRun m_run;
-};
 
 class SideBySideHostsTest : public ::testing::Test {
 protected:
@@ -67,11 +34,11 @@ protected:
     std::string HostCommand(const std::string& prefix = "") const
     {
         const fs::path root = m_install->Root();
-        return prefix + " '" + (root / "tessaly-host").string() + "' --library '" + (root / "libtessaly.so").string() +
-               "' redirect --close-after 4";
+        return prefix + " " + ShellQuote((root / "tessaly-host").string()) + " --library " +
+               ShellQuote((root / "libtessaly.so").string()) + " redirect --close-after 4";
     }
 
-    static void ExpectClosedItsOwnWindow(const HostRun& run, const char* who)
+    static void ExpectClosedItsOwnWindow(const CommandRun& run, const char* who)
     {
         EXPECT_EQ(run.exitCode, 0) << who << "\n" << run.output;
         EXPECT_NE(run.output.find("close-after: time is up: sent the close message to 1 window(s)"), std::string::npos)
@@ -85,8 +52,8 @@ protected:
 
 TEST_F(SideBySideHostsTest, TwoHostsOfOneUserEachCloseTheirOwnWindow)
 {
-    RunningHost first(HostCommand());
-    RunningHost second(HostCommand());
+    RunningCommand first(HostCommand());
+    RunningCommand second(HostCommand());
     ExpectClosedItsOwnWindow(first.Await(), "first host");
     ExpectClosedItsOwnWindow(second.Await(), "second host");
 }
@@ -109,17 +76,17 @@ TEST_F(SideBySideHostsTest, HostsOfTwoUsersEachCloseTheirOwnWindow)
     std::string xauthority;
     if (const char* file = std::getenv("XAUTHORITY"); file && fs::exists(file)) {
         fs::copy_file(file, runtime / "Xauthority");
-        xauthority = " XAUTHORITY='" + (runtime / "Xauthority").string() + "'";
+        xauthority = " XAUTHORITY=" + ShellQuote((runtime / "Xauthority").string());
     }
     for (const fs::path& path : fs::recursive_directory_iterator(home.path()))
         ASSERT_EQ(::chown(path.c_str(), nobody->pw_uid, nobody->pw_gid), 0) << path;
     const std::string asNobody = "setpriv --reuid=" + std::to_string(nobody->pw_uid) +
-                                 " --regid=" + std::to_string(nobody->pw_gid) + " --clear-groups env -u "
-                                 "DBUS_SESSION_BUS_ADDRESS HOME='" + runtime.string() + "' XDG_RUNTIME_DIR='" +
-                                 runtime.string() + "'" + xauthority;
+                                 " --regid=" + std::to_string(nobody->pw_gid) +
+                                 " --clear-groups env -u DBUS_SESSION_BUS_ADDRESS HOME=" + ShellQuote(runtime.string()) +
+                                 " XDG_RUNTIME_DIR=" + ShellQuote(runtime.string()) + xauthority;
 
-    RunningHost ours(HostCommand());
-    RunningHost theirs(HostCommand(asNobody));
+    RunningCommand ours(HostCommand());
+    RunningCommand theirs(HostCommand(asNobody));
     ExpectClosedItsOwnWindow(ours.Await(), "this user's host");
     ExpectClosedItsOwnWindow(theirs.Await(), "nobody's host");
 }
