@@ -1,7 +1,5 @@
 #include "HostSession.h"
 
-#include <iostream>
-
 namespace tessaly::host {
 namespace {
 
@@ -19,10 +17,7 @@ std::string ToUtf8(const TessalyChar* text)
 std::unique_ptr<HostSession> HostSession::Open(const std::string& libraryPath, std::string& error)
 {
     auto session = std::make_unique<HostSession>(Key{});
-    std::string note;
-    session->m_block = SharedBlock::Publish(session->m_windows.Address(), error, note);
-    if (!note.empty())
-        std::cerr << "tessaly-host: " << note << '\n';
+    session->m_block = SharedBlock::Publish(session->m_windows.Address(), error);
     if (!session->m_block)
         return nullptr;
     session->m_library = TessalyLibrary::Open(libraryPath, error);

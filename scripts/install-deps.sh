@@ -7,7 +7,7 @@ packages=(
   build-essential cmake pkg-config git
   libgtest-dev libgmock-dev libbenchmark-dev
   libgtk-3-dev libwebkit2gtk-4.1-dev libxerces-c-dev libcurl4-openssl-dev libssl-dev libx11-dev libxcb1-dev libxtst-dev
-  libcpp-httplib-dev
+  libcpp-httplib-dev qtbase5-dev python3
   xvfb xauth x11-utils imagemagick fonts-dejavu-core binutils openbox
   libxml2-utils libfontconfig-dev
   help2man dpkg-dev file

@@ -3,16 +3,23 @@
  *
  * libtessaly.so exports exactly two C functions, PreLogin and Redirect. This header declares them and
  * the records that cross the boundary. It is plain C (usable from C and C++) and depends on nothing
- * but the C library.
+ * but the C library and its POSIX functions (in a strict ISO C mode, define _POSIX_C_SOURCE 200809L
+ * before the first #include).
  *
  * Calling order
  *   1. dlopen("…/libtessaly.so") — loading runs the library's start-up (trace log set up from
  *      Config/UILogTrace.txt beside the library, tracing switches read from the settings store).
- *   2. Call PreLogin and Redirect in any order and as often as needed, from the thread that owns the
- *      user interface (Redirect runs a modal GTK window on the calling thread).
+ *   2. Call PreLogin and Redirect in any order and as often as needed (Redirect runs a modal GTK
+ *      window; see the README, "Using the library from your program", for calling threads).
  *   3. dlclose() last; this runs the library's shut-down. The GUI toolkit and browser engine libraries
  *      that the library brought in stay loaded for the rest of the process (their own threads outlive
  *      any unload), so the library may be loaded and unloaded again any number of times.
+ *
+ * Companion libraries
+ *   Trelvin.so, Parvex.so and Dunmore.so are loaded from the library's own folder. Cyvelle.so (the
+ *   password cipher) is loaded from the host executable's folder first and, when it is not there,
+ *   from the library's own folder; so a host whose executable lives elsewhere (a Python program runs
+ *   /usr/bin/python3) uses the copy installed beside the library.
  *
  * Strings
  *   A TessalyString is one pointer: NULL (the empty string) or a NUL-terminated UTF-16 buffer that was
@@ -20,11 +27,16 @@
  *   share the C heap. Use the inline helpers below to set, read and free them.
  *
  * Shared data block and the window message list
- *   A host that wants to close open redirect windows creates the POSIX shared memory object
- *   TESSALY_SHARED_BLOCK_NAME (1024 bytes, mode 0600) and stores at byte offset 32 the address (8 bytes)
- *   of its window message list, a TessalyWndMsgList living in the host process. Each redirect window
- *   adds one TessalyWndMsgItem {TESSALY_WM_PRELOGIN_CLOSE, X11 window id} while it runs and removes it
- *   again when it is destroyed. Storage of the list comes from malloc/realloc/free.
+ *   A host that wants to close open redirect windows publishes the address of its window message list,
+ *   a TessalyWndMsgList living in the host process, with TessalyPublishWndMsgList below. That helper
+ *   keeps the POSIX shared memory object TESSALY_SHARED_BLOCK_PREFIX "." <pid of the host process, in
+ *   decimal> (1024 bytes, mode 0600): the list address (8 bytes) at byte offset 32, the publishing
+ *   process's pid at offset 40 and its start time at offset 48 (clock ticks since boot, field 22 of
+ *   /proc/<pid>/stat; both 8 bytes, little-endian). The library uses the address only when both
+ *   identity fields are its own process's, so a block left behind by a crashed process never counts.
+ *   Each redirect window adds one TessalyWndMsgItem {TESSALY_WM_PRELOGIN_CLOSE, X11 window id} while
+ *   it runs and removes it again when it is destroyed. Storage of the list comes from
+ *   malloc/realloc/free.
  *
  * Closing redirect windows from the host
  *   Send each listed window an X11 ClientMessage (format 32) whose message_type is the atom
@@ -35,9 +47,15 @@
 #ifndef TESSALY_TESSALY_H
 #define TESSALY_TESSALY_H
 
+#include <errno.h>
+#include <fcntl.h>
 #include <stdint.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #if defined(__GNUC__)
 #define TESSALY_EXPORT __attribute__((visibility("default")))
@@ -76,9 +94,12 @@ TESSALY_EXPORT int PreLogin(PreLoginRequest *request, PreLoginResult *result);
  * window could be created (for example when there is no display). */
 TESSALY_EXPORT int Redirect(void);
 
-#define TESSALY_SHARED_BLOCK_NAME "/095DE3F0-3D4C-4b8c-A55B-AFD0060C093B"
+/* The block's name is this prefix, ".", and the host process's pid in decimal. */
+#define TESSALY_SHARED_BLOCK_PREFIX "/095DE3F0-3D4C-4b8c-A55B-AFD0060C093B"
 #define TESSALY_SHARED_BLOCK_SIZE 1024
 #define TESSALY_SHARED_LIST_OFFSET 32
+#define TESSALY_SHARED_PID_OFFSET 40
+#define TESSALY_SHARED_START_TIME_OFFSET 48
 #define TESSALY_WINDOW_MESSAGE_ATOM "_TESSALY_WINDOW_MESSAGE"
 #define TESSALY_WM_PRELOGIN_INFO_DONE 0x2401u
 #define TESSALY_WM_PRELOGIN_CLOSE 0x2402u
@@ -96,6 +117,73 @@ typedef struct TessalyWndMsgList {
     intptr_t capacity;         /* number of entries allocated */
     intptr_t growBy;           /* growth step; 0 = automatic */
 } TessalyWndMsgList;
+
+/* ---- Publishing the window message list ------------------------------------------------------ */
+
+/* Publishes `list` for the library in this process: creates or opens this process's shared block
+ * (TESSALY_SHARED_BLOCK_PREFIX "." pid, 1024 bytes, mode 0600) and writes the list address with this
+ * process's identity. A block left behind by an earlier process of the same pid is cleared first.
+ * NULL withdraws: the address becomes 0 and the block is removed. Call it from the process that owns
+ * the list (after a fork, the child publishes its own). Returns 0, or -1 with errno set. */
+static inline int TessalyPublishWndMsgList(TessalyWndMsgList *list)
+{
+    char name[64], stat_text[1024];
+    unsigned char *block;
+    uint64_t fields[3] = {0, (uint64_t)getpid(), 0}; /* address, pid, start time */
+    uint64_t held[2] = {0, 0};
+    const char *p;
+    struct stat info;
+    ssize_t got = 0;
+    int fd, i, k, field;
+    snprintf(name, sizeof name, "%s.%ld", TESSALY_SHARED_BLOCK_PREFIX, (long)getpid());
+    fd = open("/proc/self/stat", O_RDONLY | O_CLOEXEC);
+    if (fd >= 0) {
+        got = read(fd, stat_text, sizeof stat_text - 1);
+        close(fd);
+    }
+    stat_text[got > 0 ? got : 0] = 0;
+    /* Field 22 is the 20th after the command name, which ends at the last ')'. */
+    p = strrchr(stat_text, ')');
+    for (field = 2; p && *p && field < 22; ++p)
+        if (*p == ' ')
+            ++field;
+    while (p && *p >= '0' && *p <= '9')
+        fields[2] = fields[2] * 10 + (uint64_t)(*p++ - '0');
+    if (fields[2] == 0) {
+        errno = ENOENT;
+        return -1;
+    }
+    fd = shm_open(name, O_RDWR | O_CLOEXEC | (list ? O_CREAT : 0), 0600);
+    if (fd < 0)
+        return list || errno != ENOENT ? -1 : 0;
+    /* Only a block of this user that nobody else may touch; a foreign one is refused. */
+    if (fstat(fd, &info) != 0 || info.st_uid != geteuid() || (info.st_mode & 077) != 0) {
+        close(fd);
+        errno = EPERM;
+        return -1;
+    }
+    if (info.st_size < TESSALY_SHARED_BLOCK_SIZE && ftruncate(fd, TESSALY_SHARED_BLOCK_SIZE) != 0) {
+        close(fd);
+        return -1;
+    }
+    block = (unsigned char *)mmap(NULL, TESSALY_SHARED_BLOCK_SIZE, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    close(fd);
+    if (block == MAP_FAILED)
+        return -1;
+    for (k = 0; k < 2; ++k)
+        for (i = 7; i >= 0; --i)
+            held[k] = (held[k] << 8) | block[TESSALY_SHARED_PID_OFFSET + 8 * k + i];
+    if (held[0] != fields[1] || held[1] != fields[2])
+        memset(block, 0, TESSALY_SHARED_BLOCK_SIZE);
+    fields[0] = (uint64_t)(uintptr_t)list;
+    for (k = 2; k >= 0; --k) /* identity before the address */
+        for (i = 0; i < 8; ++i)
+            block[TESSALY_SHARED_LIST_OFFSET + 8 * k + i] = (unsigned char)(fields[k] >> (8 * i));
+    munmap(block, TESSALY_SHARED_BLOCK_SIZE);
+    if (!list)
+        shm_unlink(name);
+    return 0;
+}
 
 /* ---- String helpers ------------------------------------------------------------------------ */
 

@@ -25,6 +25,8 @@ public:
 
     bool valid() const { return data_ != nullptr; }
     bool created() const { return created_; }
+    // True when the object belongs to this process's user and no one else may read or write it.
+    bool privateToUser() const { return private_; }
     unsigned char* data() const { return static_cast<unsigned char*>(data_); }
     std::size_t size() const { return size_; }
 
@@ -35,6 +37,7 @@ private:
     std::string name_;
     bool created_ = false;
     bool unlink_ = false;
+    bool private_ = false;
 };
 
 }  // namespace tessaly::platform

@@ -55,15 +55,17 @@ bool GrowByOne(TessalyWndMsgList& list)
     return true;
 }
 
-// The address at offset 32 of the block, read through a second, short-lived view by name while the
-// library's own handle keeps the block alive.
+// The address at offset 32 of this process's block, read through a second, short-lived view by name
+// while the library's own handle keeps the block alive. It counts only when the block carries this
+// process's identity: a block left by an earlier process of the same pid holds an address into
+// memory that is no longer that process's.
 TessalyWndMsgList* ReadPublishedList()
 {
     CZelShareData share;
     share.OpenOrCreate();
     const platform::SharedMemoryBlock view =
-        platform::SharedMemoryBlock::OpenExisting(TESSALY_SHARED_BLOCK_NAME, TESSALY_SHARED_BLOCK_SIZE);
-    if (!view.valid())
+        platform::SharedMemoryBlock::OpenExisting(CZelShareData::BlockName(), TESSALY_SHARED_BLOCK_SIZE);
+    if (!CZelShareData::CarriesOwnIdentity(view))
         return nullptr;
     std::uintptr_t address = 0;
     std::memcpy(&address, view.data() + TESSALY_SHARED_LIST_OFFSET, sizeof address);

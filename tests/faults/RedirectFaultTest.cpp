@@ -120,20 +120,13 @@ TEST_F(RedirectFaultTest, UploadThatNeverReturnsDoesNotHoldTheWindow)
     ::unsetenv("TESSALY_FAKE_RELEASE");
 }
 
-// Replaces the host's shared block for one test and restores what was there.
+// Replaces this process's shared block for one test and removes it afterwards.
 class SharedBlockOverride {
 public:
-    explicit SharedBlockOverride(std::size_t size)
+    explicit SharedBlockOverride(std::size_t size) : name_(TESSALY_SHARED_BLOCK_PREFIX "." + std::to_string(::getpid()))
     {
-        const int old = ::shm_open(TESSALY_SHARED_BLOCK_NAME, O_RDONLY, 0);
-        if (old >= 0) {
-            hadBlock_ = true;
-            saved_.resize(TESSALY_SHARED_BLOCK_SIZE);
-            (void)!::read(old, saved_.data(), saved_.size());
-            ::close(old);
-            ::shm_unlink(TESSALY_SHARED_BLOCK_NAME);
-        }
-        fd_ = ::shm_open(TESSALY_SHARED_BLOCK_NAME, O_RDWR | O_CREAT | O_EXCL, 0600);
+        ::shm_unlink(name_.c_str());
+        fd_ = ::shm_open(name_.c_str(), O_RDWR | O_CREAT | O_EXCL, 0600);
         if (fd_ >= 0 && ::ftruncate(fd_, static_cast<off_t>(size)) != 0) {
             ::close(fd_);
             fd_ = -1;
@@ -143,14 +136,7 @@ public:
     {
         if (fd_ >= 0)
             ::close(fd_);
-        ::shm_unlink(TESSALY_SHARED_BLOCK_NAME);
-        if (hadBlock_) {
-            const int fd = ::shm_open(TESSALY_SHARED_BLOCK_NAME, O_RDWR | O_CREAT | O_EXCL, 0600);
-            if (fd >= 0) {
-                (void)!::write(fd, saved_.data(), saved_.size());
-                ::close(fd);
-            }
-        }
+        ::shm_unlink(name_.c_str());
     }
     SharedBlockOverride(const SharedBlockOverride&) = delete;
     SharedBlockOverride& operator=(const SharedBlockOverride&) = delete;
@@ -162,9 +148,8 @@ public:
     }
 
 private:
+    std::string name_;
     int fd_ = -1;
-    bool hadBlock_ = false;
-    std::string saved_;
 };
 
 TEST_F(RedirectFaultTest, SharedBlockHoldingNonsenseIsNoList)
@@ -180,8 +165,12 @@ TEST_F(RedirectFaultTest, SharedBlockHoldingNonsenseIsNoList)
     for (const std::uintptr_t address : addresses) {
         SharedBlockOverride block(TESSALY_SHARED_BLOCK_SIZE);
         ASSERT_TRUE(block.valid());
+        // This process's own identity, so only the address itself can make it "no list".
+        static TessalyWndMsgList placeholder{};
+        ASSERT_EQ(TessalyPublishWndMsgList(&placeholder), 0);
         std::vector<unsigned char> noise(TESSALY_SHARED_BLOCK_SIZE, 0xA5);
-        block.WriteAt(0, noise.data(), noise.size());
+        block.WriteAt(0, noise.data(), TESSALY_SHARED_PID_OFFSET);
+        block.WriteAt(TESSALY_SHARED_START_TIME_OFFSET + 8, noise.data(), TESSALY_SHARED_BLOCK_SIZE - 56);
         block.WriteAt(TESSALY_SHARED_LIST_OFFSET, &address, sizeof address);
         EXPECT_EQ(sandbox_.CallRedirect(), 1) << std::hex << address;
         EXPECT_EQ(broken.count, 1000) << "the library wrote into a list it should not trust";

@@ -58,16 +58,16 @@ TEST(HostWindowListTest, OffersOnlyCloseEntriesOfAConsistentList)
     raw->count = 3;
 }  // the list frees the storage the library side allocated
 
-// The name of the block is fixed, so this test shares it with anything else on the machine; CTest
-// runs it under a resource lock.
+std::string OwnBlockName() { return TESSALY_SHARED_BLOCK_PREFIX "." + std::to_string(getpid()); }
+
 TEST(SharedBlockTest, PublishesTheListAddressAndWithdrawsIt)
 {
     TessalyWndMsgList list{};
-    std::string error, note;
+    std::string error;
     {
-        const auto block = SharedBlock::Publish(&list, error, note);
+        const auto block = SharedBlock::Publish(&list, error);
         ASSERT_TRUE(block) << error;
-        const int fd = shm_open(TESSALY_SHARED_BLOCK_NAME, O_RDONLY, 0);
+        const int fd = shm_open(OwnBlockName().c_str(), O_RDONLY, 0);
         ASSERT_GE(fd, 0);
         struct stat info {};
         ASSERT_EQ(fstat(fd, &info), 0);
@@ -76,28 +76,38 @@ TEST(SharedBlockTest, PublishesTheListAddressAndWithdrawsIt)
         void* view = mmap(nullptr, TESSALY_SHARED_BLOCK_SIZE, PROT_READ, MAP_SHARED, fd, 0);
         close(fd);
         ASSERT_NE(view, MAP_FAILED);
-        std::uint64_t published = 0;
-        std::memcpy(&published, static_cast<char*>(view) + TESSALY_SHARED_LIST_OFFSET, sizeof published);
-        EXPECT_EQ(published, reinterpret_cast<std::uintptr_t>(&list));
+        std::uint64_t published[2] = {};
+        std::memcpy(published, static_cast<char*>(view) + TESSALY_SHARED_LIST_OFFSET, sizeof published);
+        EXPECT_EQ(published[0], reinterpret_cast<std::uintptr_t>(&list));
+        EXPECT_EQ(published[1], static_cast<std::uint64_t>(getpid()));
         munmap(view, TESSALY_SHARED_BLOCK_SIZE);
     }
-    EXPECT_LT(shm_open(TESSALY_SHARED_BLOCK_NAME, O_RDONLY, 0), 0) << "the block is gone with its host";
+    EXPECT_LT(shm_open(OwnBlockName().c_str(), O_RDONLY, 0), 0) << "the block is gone with its host";
 }
 
-TEST(SharedBlockTest, TakesOverABlockLeftBehind)
+TEST(SharedBlockTest, ClaimsABlockLeftBehindAndRefusesAForeignOne)
 {
-    const int stale = shm_open(TESSALY_SHARED_BLOCK_NAME, O_RDWR | O_CREAT, 0600);
+    const int stale = shm_open(OwnBlockName().c_str(), O_RDWR | O_CREAT, 0600);
     ASSERT_GE(stale, 0);
     ASSERT_EQ(ftruncate(stale, 16), 0) << "even a block of the wrong size";
-    close(stale);
     TessalyWndMsgList list{};
-    std::string error, note;
+    std::string error;
     {
-        const auto block = SharedBlock::Publish(&list, error, note);
+        const auto block = SharedBlock::Publish(&list, error);
         ASSERT_TRUE(block) << error;
-        EXPECT_FALSE(note.empty());
+        struct stat info {};
+        ASSERT_EQ(fstat(stale, &info), 0);
+        EXPECT_EQ(info.st_size, TESSALY_SHARED_BLOCK_SIZE);
     }
-    EXPECT_LT(shm_open(TESSALY_SHARED_BLOCK_NAME, O_RDONLY, 0), 0);
+    close(stale);
+    EXPECT_LT(shm_open(OwnBlockName().c_str(), O_RDONLY, 0), 0);
+
+    const int loose = shm_open(OwnBlockName().c_str(), O_RDWR | O_CREAT, 0600);
+    ASSERT_EQ(fchmod(loose, 0622), 0);
+    close(loose);
+    EXPECT_FALSE(SharedBlock::Publish(&list, error)) << "others could write into it";
+    EXPECT_NE(error.find("cannot publish"), std::string::npos) << error;
+    shm_unlink(OwnBlockName().c_str());
 }
 
 // A window of our own on the X display, and the close messages it receives.

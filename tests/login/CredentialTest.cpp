@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "login/AdapterIdentity.h"
 #include "login/AdapterSource.h"
@@ -89,6 +90,22 @@ TEST_F(CipherTest, DecipherPasswordUsesTheHostFolderAndFreesTheLibrary)
     std::filesystem::remove(box.hostDir / "Cyvelle.so");
     tessaly::DecipherPassword(&clear, u"7077");
     EXPECT_EQ(clear, u"pw") << "without the library the output stays as it was";
+}
+
+TEST_F(CipherTest, WithoutACopyBesideTheHostTheLibrarysOwnFolderServes)
+{
+    // The host's copy comes first: a broken file beside the library is never looked at.
+    std::ofstream(box.libDir / "Cyvelle.so") << "not a library";
+    std::u16string clear;
+    tessaly::DecipherPassword(&clear, u"7077");
+    EXPECT_EQ(clear, u"pw");
+
+    std::filesystem::rename(box.hostDir / "Cyvelle.so", box.libDir / "Cyvelle.so");
+    box.ClearRecords();
+    clear.clear();
+    tessaly::DecipherPassword(&clear, u"7077");
+    EXPECT_EQ(clear, u"pw") << "a host outside the library's folder (an interpreter in /usr/bin)";
+    EXPECT_EQ(box.Records().back(), "cyvelle unload");
 }
 
 class AdapterTest : public ::testing::Test {

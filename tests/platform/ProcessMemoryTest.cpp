@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 #include <sys/mman.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
+#include "platform/ProcessIdentity.h"
 #include "platform/ProcessMemory.h"
 
 namespace tessaly::platform {
@@ -52,6 +55,25 @@ TEST(ProcessMemory, ChecksThisProcess)
     EXPECT_FALSE(IsWritableRange(page, 8));
     ::munmap(page, 4096);
     EXPECT_FALSE(IsWritableRange(page, 8));
+}
+
+}  // namespace
+}  // namespace tessaly::platform
+
+namespace tessaly::platform {
+namespace {
+
+TEST(ProcessIdentityTest, StartTimeIsFieldTwentyTwoCountedFromTheLastParenthesis)
+{
+    // A command name may hold spaces and parentheses of its own.
+    const std::string tail = " S 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 987654 19 20\n";
+    EXPECT_EQ(StartTimeFromStat("4242 (host) x) (y)" + tail), 987654u);
+    EXPECT_EQ(StartTimeFromStat("4242 (host)" + tail), 987654u);
+    EXPECT_EQ(StartTimeFromStat("4242 (host) S 1 2 3"), 0u);
+    EXPECT_EQ(StartTimeFromStat("no parenthesis" + tail), 0u);
+    const ProcessIdentity own = OwnProcessIdentity();
+    EXPECT_EQ(own.pid, static_cast<std::uint64_t>(::getpid()));
+    EXPECT_NE(own.startTime, 0u);
 }
 
 }  // namespace

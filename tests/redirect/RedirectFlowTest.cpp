@@ -62,23 +62,14 @@ std::string CommentPage(const std::string& inner)
 // The host's side of the close list, published in the shared data block while the object lives.
 class HostList {
 public:
-    HostList()
-    {
-        m_block = platform::SharedMemoryBlock::OpenOrCreate(TESSALY_SHARED_BLOCK_NAME, TESSALY_SHARED_BLOCK_SIZE,
-                                                            true);
-        if (!m_block.valid())
-            return;
-        std::memcpy(&m_previous, m_block.data() + TESSALY_SHARED_LIST_OFFSET, sizeof m_previous);
-        const auto address = reinterpret_cast<std::uintptr_t>(&m_list);
-        std::memcpy(m_block.data() + TESSALY_SHARED_LIST_OFFSET, &address, sizeof address);
-    }
+    HostList() : m_valid(TessalyPublishWndMsgList(&m_list) == 0) {}
     ~HostList()
     {
-        if (m_block.valid())
-            std::memcpy(m_block.data() + TESSALY_SHARED_LIST_OFFSET, &m_previous, sizeof m_previous);
+        if (m_valid)
+            TessalyPublishWndMsgList(nullptr);
         std::free(m_list.items);
     }
-    bool Valid() const { return m_block.valid(); }
+    bool Valid() const { return m_valid; }
     int Count() const { return static_cast<int>(m_list.count); }
     bool Holds(std::uint32_t window) const
     {
@@ -95,9 +86,8 @@ public:
     }
 
 private:
-    platform::SharedMemoryBlock m_block;
-    std::uintptr_t m_previous = 0;
     TessalyWndMsgList m_list{};
+    bool m_valid;
 };
 
 class RedirectFlow : public ::testing::Test {

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -40,7 +41,8 @@ SharedMemoryBlock::SharedMemoryBlock(SharedMemoryBlock&& other) noexcept
       size_(std::exchange(other.size_, 0)),
       name_(std::move(other.name_)),
       created_(std::exchange(other.created_, false)),
-      unlink_(std::exchange(other.unlink_, false))
+      unlink_(std::exchange(other.unlink_, false)),
+      private_(std::exchange(other.private_, false))
 {
 }
 
@@ -53,6 +55,7 @@ SharedMemoryBlock& SharedMemoryBlock::operator=(SharedMemoryBlock&& other) noexc
         name_ = std::move(other.name_);
         created_ = std::exchange(other.created_, false);
         unlink_ = std::exchange(other.unlink_, false);
+        private_ = std::exchange(other.private_, false);
     }
     return *this;
 }
@@ -68,6 +71,7 @@ void SharedMemoryBlock::reset() noexcept
     name_.clear();
     created_ = false;
     unlink_ = false;
+    private_ = false;
 }
 
 SharedMemoryBlock SharedMemoryBlock::OpenExisting(const std::string& name, std::size_t size)
@@ -82,6 +86,8 @@ SharedMemoryBlock SharedMemoryBlock::OpenExisting(const std::string& name, std::
     if (block.data_) {
         block.size_ = size;
         block.name_ = name;
+        struct stat st {};
+        block.private_ = ::fstat(fd.get(), &st) == 0 && st.st_uid == ::geteuid() && (st.st_mode & 077) == 0;
     }
     return block;
 }
@@ -105,6 +111,7 @@ SharedMemoryBlock SharedMemoryBlock::OpenOrCreate(const std::string& name, std::
         SharedMemoryBlock block;
         block.name_ = name;
         block.created_ = true;
+        block.private_ = true;
         block.unlink_ = true;  // until it is fully set up, a failure removes it again
         if (::ftruncate(fd.get(), static_cast<off_t>(size)) == 0)
             block.data_ = MapObject(fd.get(), size);

@@ -1,0 +1,52 @@
+#pragma once
+// A shell command run for a test, its standard output and error read together.
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <string>
+
+namespace tessaly::testing {
+
+struct CommandRun {
+    int exitCode = -1;  // -1 when it ended by a signal or could not start
+    std::string output;
+};
+
+// Starts at construction, so several commands run side by side; Await() reads the output to the end
+// and reaps the command.
+class RunningCommand {
+public:
+    explicit RunningCommand(const std::string& command) : m_pipe(popen((command + " 2>&1").c_str(), "r")) {}
+    RunningCommand(const RunningCommand&) = delete;
+    RunningCommand& operator=(const RunningCommand&) = delete;
+    ~RunningCommand() { Await(); }
+
+    CommandRun Await()
+    {
+        if (!m_pipe)
+            return m_run;
+        char buffer[4096];
+        while (const std::size_t n = fread(buffer, 1, sizeof buffer, m_pipe))
+            m_run.output.append(buffer, n);
+        const int status = pclose(m_pipe);
+        m_pipe = nullptr;
+        m_run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return m_run;
+    }
+
+private:
+    FILE* m_pipe;
+    CommandRun m_run;
+};
+
+// The word in single quotes for the shell.
+inline std::string ShellQuote(const std::string& word)
+{
+    std::string quoted = "'";
+    for (const char c : word)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+}  // namespace tessaly::testing
