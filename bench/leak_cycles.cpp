@@ -1,0 +1,128 @@
+// Load, call, unload, over and over, as a host that keeps the library only while it needs it: the
+// growth of this process's resident memory over the cycles is what each cycle leaves behind.
+//
+// usage: leak_cycles prelogin|redirect [--cycles N] [--warm W] [--limit-kib K] [--out DIR]
+//   N measured cycles (default 100) after W untimed ones (default 5) that let the libraries the
+//   library keeps for the process's life (the toolkit, the web engine, libcurl) settle. Prints the
+//   resident size before and after and exits 1 when it grew by more than K KiB (default 1024).
+//   `redirect` needs a display (run it under xvfb-run); its exchange is answered with an error, so
+//   each window ends on its own as soon as the upload has failed.
+#include <dlfcn.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include <tessaly/tessaly.h>
+
+#include "CipherTool.h"
+#include "IniEdit.h"
+#include "PrivateInstall.h"
+#include "ServiceProcess.h"
+
+namespace {
+
+struct LibraryCloser {
+    void operator()(void* handle) const { dlclose(handle); }
+};
+
+long ResidentKiB()
+{
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0, resident = 0;
+    statm >> pages >> resident;
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+int Fail(const std::string& what)
+{
+    std::fprintf(stderr, "leak_cycles: %s\n", what.c_str());
+    return 2;
+}
+
+// One cycle: load, one call, unload. False when the call did not behave as expected.
+bool Cycle(const std::string& libraryPath, bool redirect, const std::string& passwordHex)
+{
+    std::unique_ptr<void, LibraryCloser> library(dlopen(libraryPath.c_str(), RTLD_NOW | RTLD_LOCAL));
+    if (!library)
+        return false;
+    if (redirect) {
+        const auto run = reinterpret_cast<int (*)()>(dlsym(library.get(), "Redirect"));
+        return run && run() == 1;
+    }
+    const auto preLogin = reinterpret_cast<int (*)(PreLoginRequest*, PreLoginResult*)>(dlsym(library.get(), "PreLogin"));
+    if (!preLogin)
+        return false;
+    PreLoginRequest request{};
+    PreLoginResult result{};
+    TessalyStringSetUtf8(&request.m_strUserName, "alice");
+    TessalyStringSetUtf8(&request.m_strPassword, passwordHex.c_str());
+    const int accepted = preLogin(&request, &result);
+    TessalyStringFree(&request.m_strUserName);
+    TessalyStringFree(&request.m_strPassword);
+    TessalyStringFree(&result.m_strMessage);
+    return accepted == 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2)
+        return Fail("usage: leak_cycles prelogin|redirect [--cycles N] [--warm W] [--limit-kib K] [--out DIR]");
+    const std::string mode = argv[1];
+    int cycles = 100, warm = 5;
+    long limitKiB = 1024;
+    std::string out = TESSALY_OUT_DIR;
+    for (int i = 2; i + 1 < argc; i += 2) {
+        const std::string option = argv[i];
+        if (option == "--cycles")
+            cycles = std::max(1, std::atoi(argv[i + 1]));
+        else if (option == "--warm")
+            warm = std::max(1, std::atoi(argv[i + 1]));
+        else if (option == "--limit-kib")
+            limitKiB = std::atol(argv[i + 1]);
+        else if (option == "--out")
+            out = argv[i + 1];
+        else
+            return Fail("unknown option " + option);
+    }
+    if (mode != "prelogin" && mode != "redirect")
+        return Fail("the mode is prelogin or redirect");
+    const bool redirect = mode == "redirect";
+
+    std::string error;
+    const auto install = tessaly::host::PrivateInstall::Make(out, error);
+    if (!install)
+        return Fail(error);
+    const auto service = tessaly::host::ServiceProcess::Start(out + "/tessaly-service", {"--port", "0"}, error);
+    if (!service || !install->PointAt(service->BaseUrl(), error))
+        return Fail(error);
+    if (redirect) {
+        // An error status: the upload fails, the target is empty and the window ends with 1 at once.
+        const auto cfg = install->Root() / "Config" / "orvane.cfg";
+        std::ifstream in(cfg);
+        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::ofstream(cfg, std::ios::trunc)
+            << tessaly::host::SetIniValue(text, "WebUrl", "PreLoginFromInternet", service->BaseUrl() + "/status/500");
+    }
+    const auto passwordHex = tessaly::host::EncryptToHex(out + "/Cyvelle.so", "wonderland", error);
+    if (!passwordHex)
+        return Fail(error);
+    const std::string libraryPath = install->LibraryPath().string();
+
+    for (int i = 0; i < warm; ++i)
+        if (!Cycle(libraryPath, redirect, *passwordHex))
+            return Fail("warm-up cycle " + std::to_string(i) + " failed (is Cyvelle.so beside this program?)");
+    const long before = ResidentKiB();
+    for (int i = 0; i < cycles; ++i)
+        if (!Cycle(libraryPath, redirect, *passwordHex))
+            return Fail("cycle " + std::to_string(i) + " failed");
+    const long after = ResidentKiB();
+    std::printf("%s: resident %ld KiB after %d warm-up cycles, %ld KiB after %d more: growth %ld KiB (limit %ld)\n",
+                mode.c_str(), before, warm, after, cycles, after - before, limitKiB);
+    std::printf("RESULT leak-%s %ld\n", mode.c_str(), after - before);
+    return after - before > limitKiB ? 1 : 0;
+}
