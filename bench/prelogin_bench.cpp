@@ -60,6 +60,18 @@ bool Time(int count, const std::function<bool()>& call, std::vector<double>& mic
     return true;
 }
 
+// What every call has to do by design, timed alone: load and free the two companions it uses.
+bool LoadAndFreeCompanions(const std::string& agent, const std::string& cipher)
+{
+    for (const std::string& path : {agent, cipher}) {
+        void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (!handle)
+            return false;
+        dlclose(handle);
+    }
+    return true;
+}
+
 bool CallPreLogin(PreLoginFn preLogin, const std::string& passwordHex)
 {
     PreLoginRequest request{};
@@ -143,7 +155,9 @@ int main(int argc, char** argv)
 
     // The first call of a fresh process is timed on its own (cold); then a few untimed rounds, so
     // both sides start with warm caches.
-    std::vector<double> cold, warmUp, preLoginMicros, curlMicros;
+    std::vector<double> cold, warmUp, preLoginMicros, curlMicros, loaderMicros;
+    const std::string agent = (install->Root() / "Trelvin.so").string();
+    const std::string cipher = out + "/Cyvelle.so";
     if (!Time(1, [&] { return CallPreLogin(preLogin, *passwordHex); }, cold) ||
         !Time(5, [&] { return CallPreLogin(preLogin, *passwordHex); }, warmUp) ||
         !Time(5, [&] { return BareGet(url); }, warmUp))
@@ -154,6 +168,8 @@ int main(int argc, char** argv)
             return Fail("PreLogin refused call " + std::to_string(i));
         if (!Time(1, [&] { return BareGet(url); }, curlMicros))
             return Fail("bare GET failed on call " + std::to_string(i));
+        if (!Time(1, [&] { return LoadAndFreeCompanions(agent, cipher); }, loaderMicros))
+            return Fail("the companions could not be loaded");
     }
     curl_global_cleanup();
 
@@ -164,6 +180,7 @@ int main(int argc, char** argv)
     std::printf("ratio PreLogin / GET:    %9.2f\n", a / b);
     std::printf("first PreLogin of the process: %9.1f us\n", cold.front());
     std::printf("RESULT prelogin %.1f bare-libcurl-GET %.1f\n", a, b);
+    std::printf("RESULT companions-load-and-free %.1f bare-libcurl-GET %.1f\n", MedianMicros(loaderMicros), b);
     std::printf("RESULT prelogin-cold-first-call %.1f prelogin-warm-median %.1f\n", cold.front(), a);
     return 0;
 }

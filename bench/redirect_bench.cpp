@@ -126,6 +126,10 @@ void MakeCrowdedSkin(const std::string& configDir)
              R"(Select="skin\button_pressed.png" Disable="skin\button_disabled.png"/>)");
     AddItems(xml, "PictureItem", 60, R"(<Item Pos="$POS" Out="skin\logo.png"/>)");
     std::ofstream(file, std::ios::trunc) << xml;
+    std::size_t items = 0;
+    for (std::size_t p = xml.find("<Item "); p != std::string::npos; p = xml.find("<Item ", p + 1))
+        ++items;
+    std::fprintf(stderr, "redirect_bench: the crowded skin file has %zu items\n", items);
 }
 
 std::string MakeInstall(int port)
