@@ -4,7 +4,9 @@
 // of 1 KiB, 64 KiB, 1 MiB and 4 MiB (the largest file read at all), each next to reading its bytes:
 // the time per KiB must stay the same as the file grows.
 //
-// usage: config_bench [--calls N]   (default 500; the larger files get fewer rounds)
+// usage: config_bench [--calls N] [--size KiB]   (default 500 calls, the larger files get fewer rounds;
+//        --size times only the file of that size, N rounds, for a profiler)
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -20,6 +22,13 @@
 namespace {
 
 using namespace tessaly;
+
+long MinorFaults()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_minflt;
+}
 
 bool ReadLogin(const std::u16string& path)
 {
@@ -58,6 +67,10 @@ std::string WriteSizedConfig(const std::filesystem::path& folder, std::size_t by
 int main(int argc, char** argv)
 {
     const int calls = bench::CallsFromArgs(argc, argv, 500);
+    std::size_t onlySize = 0;
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::string(argv[i]) == "--size")
+            onlySize = static_cast<std::size_t>(std::max(1, std::atoi(argv[i + 1])));
     const std::string path = std::string(TESSALY_OUT_DIR) + "/Config/VomoLoginCfg.xml";
     const std::u16string widePath = FromUtf8(path);
 
@@ -73,33 +86,42 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "config_bench: cannot read %s (build the tessaly_config_folder target)\n", path.c_str());
             return 1;
         }
-    for (int i = 0; i < calls; ++i) {
+    for (int i = 0; i < (onlySize ? 0 : calls); ++i) {
         if (!bench::TimeOnce(readLogin, login) || !bench::TimeOnce(readSkin, skin) || !bench::TimeOnce(readBytes, raw)) {
             std::fprintf(stderr, "config_bench: read %d failed\n", i);
             return 1;
         }
     }
-    bench::PrintResult("config-read-login-section", login, "read-file-bytes", raw);
-    bench::PrintResult("config-read-skin-section", skin, "read-file-bytes", raw);
+    if (!onlySize) {
+        bench::PrintResult("config-read-login-section", login, "read-file-bytes", raw);
+        bench::PrintResult("config-read-skin-section", skin, "read-file-bytes", raw);
+    }
 
     char pattern[] = "/tmp/tessaly-config-bench-XXXXXX";
     if (!mkdtemp(pattern))
         return 1;
     const std::filesystem::path folder(pattern);
-    for (const std::size_t kib : {1, 64, 1024, 4096}) {
+    const std::vector<std::size_t> sizes = onlySize ? std::vector<std::size_t>{onlySize}
+                                                    : std::vector<std::size_t>{1, 64, 1024, 4096};
+    for (const std::size_t kib : sizes) {
         const std::string file = WriteSizedConfig(folder, kib * 1024);
         const std::u16string wideFile = FromUtf8(file);
-        const int rounds = std::max(5, static_cast<int>(calls / std::max<std::size_t>(1, kib / 16)));
+        const int rounds = onlySize ? calls : std::max(5, static_cast<int>(calls / std::max<std::size_t>(1, kib / 16)));
         std::vector<double> sizedLogin, sizedRaw;
-        for (int i = 0; i < rounds; ++i)
-            if (!bench::TimeOnce([&] { return ReadLogin(wideFile); }, sizedLogin) ||
-                !bench::TimeOnce([&] { return ReadBytes(file); }, sizedRaw)) {
+        long faults = 0;
+        for (int i = 0; i < rounds; ++i) {
+            const long before = MinorFaults();
+            const bool read = bench::TimeOnce([&] { return ReadLogin(wideFile); }, sizedLogin);
+            faults += MinorFaults() - before;
+            if (!read || !bench::TimeOnce([&] { return ReadBytes(file); }, sizedRaw)) {
                 std::fprintf(stderr, "config_bench: the %zu KiB file was not read\n", kib);
                 return 1;
             }
+        }
         bench::PrintResult("config-read-" + std::to_string(kib) + "KiB", sizedLogin,
                            "read-file-bytes-" + std::to_string(kib) + "KiB", sizedRaw);
-        std::printf("per KiB: %.2f us\n", bench::MedianMicros(sizedLogin) / static_cast<double>(kib));
+        std::printf("per KiB: %.2f us; page faults per read: %ld\n", bench::MedianMicros(sizedLogin) / static_cast<double>(kib),
+                    faults / rounds);
     }
     std::filesystem::remove_all(folder);
     return 0;
