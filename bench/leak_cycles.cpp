@@ -9,6 +9,7 @@
 //   each window ends on its own as soon as the upload has failed.
 #include <dlfcn.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -17,10 +18,8 @@
 
 #include <tessaly/tessaly.h>
 
-#include "CipherTool.h"
 #include "IniEdit.h"
-#include "PrivateInstall.h"
-#include "ServiceProcess.h"
+#include "PreLoginCall.h"
 
 namespace {
 
@@ -52,18 +51,9 @@ bool Cycle(const std::string& libraryPath, bool redirect, const std::string& pas
         const auto run = reinterpret_cast<int (*)()>(dlsym(library.get(), "Redirect"));
         return run && run() == 1;
     }
-    const auto preLogin = reinterpret_cast<int (*)(PreLoginRequest*, PreLoginResult*)>(dlsym(library.get(), "PreLogin"));
-    if (!preLogin)
-        return false;
-    PreLoginRequest request{};
-    PreLoginResult result{};
-    TessalyStringSetUtf8(&request.m_strUserName, "alice");
-    TessalyStringSetUtf8(&request.m_strPassword, passwordHex.c_str());
-    const int accepted = preLogin(&request, &result);
-    TessalyStringFree(&request.m_strUserName);
-    TessalyStringFree(&request.m_strPassword);
-    TessalyStringFree(&result.m_strMessage);
-    return accepted == 1;
+    const auto preLogin = reinterpret_cast<tessaly::bench::PreLoginFn>(dlsym(library.get(), "PreLogin"));
+    std::int32_t code = -1;
+    return preLogin && tessaly::bench::CallPreLogin(preLogin, "alice", passwordHex.c_str(), code) == 1;
 }
 
 }  // namespace
@@ -94,31 +84,27 @@ int main(int argc, char** argv)
     const bool redirect = mode == "redirect";
 
     std::string error;
-    const auto install = tessaly::host::PrivateInstall::Make(out, error);
-    if (!install)
+    const auto setup = tessaly::bench::LoginSetup::Make(out, "wonderland", error);
+    if (!setup)
         return Fail(error);
-    const auto service = tessaly::host::ServiceProcess::Start(out + "/tessaly-service", {"--port", "0"}, error);
-    if (!service || !install->PointAt(service->BaseUrl(), error))
-        return Fail(error);
+    const auto& install = setup->install;
     if (redirect) {
         // An error status: the upload fails, the target is empty and the window ends with 1 at once.
         const auto cfg = install->Root() / "Config" / "orvane.cfg";
         std::ifstream in(cfg);
         const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        std::ofstream(cfg, std::ios::trunc)
-            << tessaly::host::SetIniValue(text, "WebUrl", "PreLoginFromInternet", service->BaseUrl() + "/status/500");
+        std::ofstream(cfg, std::ios::trunc) << tessaly::host::SetIniValue(
+            text, "WebUrl", "PreLoginFromInternet", setup->service->BaseUrl() + "/status/500");
     }
-    const auto passwordHex = tessaly::host::EncryptToHex(out + "/Cyvelle.so", "wonderland", error);
-    if (!passwordHex)
-        return Fail(error);
+    const std::string& passwordHex = setup->passwordHex;
     const std::string libraryPath = install->LibraryPath().string();
 
     for (int i = 0; i < warm; ++i)
-        if (!Cycle(libraryPath, redirect, *passwordHex))
+        if (!Cycle(libraryPath, redirect, passwordHex))
             return Fail("warm-up cycle " + std::to_string(i) + " failed (is Cyvelle.so beside this program?)");
     const long before = ResidentKiB();
     for (int i = 0; i < cycles; ++i)
-        if (!Cycle(libraryPath, redirect, *passwordHex))
+        if (!Cycle(libraryPath, redirect, passwordHex))
             return Fail("cycle " + std::to_string(i) + " failed");
     const long after = ResidentKiB();
     std::printf("%s: resident %ld KiB after %d warm-up cycles, %ld KiB after %d more: growth %ld KiB (limit %ld)\n",

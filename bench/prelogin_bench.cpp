@@ -19,6 +19,7 @@
 #include <tessaly/tessaly.h>
 
 #include "CipherTool.h"
+#include "PreLoginCall.h"
 #include "PrivateInstall.h"
 #include "ServiceProcess.h"
 #include "login/AdapterIdentity.h"
@@ -28,7 +29,7 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-using PreLoginFn = int (*)(PreLoginRequest*, PreLoginResult*);
+using tessaly::bench::PreLoginFn;
 
 constexpr char kUser[] = "alice";
 constexpr char kPassword[] = "wonderland";
@@ -74,15 +75,8 @@ bool LoadAndFreeCompanions(const std::string& agent, const std::string& cipher)
 
 bool CallPreLogin(PreLoginFn preLogin, const std::string& passwordHex)
 {
-    PreLoginRequest request{};
-    PreLoginResult result{};
-    TessalyStringSetUtf8(&request.m_strUserName, kUser);
-    TessalyStringSetUtf8(&request.m_strPassword, passwordHex.c_str());
-    const int accepted = preLogin(&request, &result);
-    TessalyStringFree(&request.m_strUserName);
-    TessalyStringFree(&request.m_strPassword);
-    TessalyStringFree(&result.m_strMessage);
-    return accepted == 1 && result.m_nCode == 0;
+    std::int32_t code = -1;
+    return tessaly::bench::CallPreLogin(preLogin, kUser, passwordHex.c_str(), code) == 1 && code == 0;
 }
 
 size_t Collect(char* data, size_t size, size_t count, void* sink)
@@ -134,15 +128,12 @@ int main(int argc, char** argv)
     }
 
     std::string error;
-    const auto install = tessaly::host::PrivateInstall::Make(out, error);
-    if (!install)
+    const auto setup = tessaly::bench::LoginSetup::Make(out, kPassword, error);
+    if (!setup)
         return Fail(error);
-    const auto service = tessaly::host::ServiceProcess::Start(out + "/tessaly-service", {"--port", "0"}, error);
-    if (!service || !install->PointAt(service->BaseUrl(), error))
-        return Fail(error);
-    const auto passwordHex = tessaly::host::EncryptToHex(out + "/Cyvelle.so", kPassword, error);
-    if (!passwordHex)
-        return Fail(error);
+    const auto& install = setup->install;
+    const auto& service = setup->service;
+    const std::optional<std::string> passwordHex = setup->passwordHex;
 
     std::unique_ptr<void, LibraryCloser> library(dlopen(install->LibraryPath().c_str(), RTLD_NOW | RTLD_LOCAL));
     if (!library)
