@@ -1,13 +1,16 @@
 // Load, call, unload, over and over, as a host that keeps the library only while it needs it: the
 // growth of this process's resident memory over the cycles is what each cycle leaves behind.
 //
-// usage: leak_cycles prelogin|redirect [--cycles N] [--warm W] [--limit-kib K] [--out DIR]
+// usage: leak_cycles prelogin|redirect [--cycles N] [--warm W] [--limit-kib K] [--keep-loaded 0|1] [--out DIR]
 //   N measured cycles (default 100) after W untimed ones (default 5) that let the libraries the
 //   library keeps for the process's life (the toolkit, the web engine, libcurl) settle. Prints the
 //   resident size before and after and exits 1 when it grew by more than K KiB (default 1024).
+//   --keep-loaded 1 loads the library once and only calls in the cycles, which tells a growth of each
+//   call from a growth of each load.
 //   `redirect` needs a display (run it under xvfb-run); its exchange is answered with an error, so
 //   each window ends on its own as soon as the upload has failed.
 #include <dlfcn.h>
+#include <malloc.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -33,6 +36,30 @@ long ResidentKiB()
     long pages = 0, resident = 0;
     statm >> pages >> resident;
     return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+// Heap bytes in use, mappings and threads: where a growth of the resident size comes from.
+struct Census {
+    long heapKiB, mappings, threads;
+};
+
+long CountLines(const char* path)
+{
+    std::ifstream in(path);
+    long lines = 0;
+    for (std::string line; std::getline(in, line);)
+        ++lines;
+    return lines;
+}
+
+Census Take()
+{
+    long threads = 0;
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("Threads:", 0) == 0)
+            threads = std::atol(line.c_str() + 8);
+    return {static_cast<long>(mallinfo2().uordblks / 1024), CountLines("/proc/self/maps"), threads};
 }
 
 int Fail(const std::string& what)
@@ -61,10 +88,11 @@ bool Cycle(const std::string& libraryPath, bool redirect, const std::string& pas
 int main(int argc, char** argv)
 {
     if (argc < 2)
-        return Fail("usage: leak_cycles prelogin|redirect [--cycles N] [--warm W] [--limit-kib K] [--out DIR]");
+        return Fail("usage: leak_cycles prelogin|redirect [--cycles N] [--warm W] [--limit-kib K] [--keep-loaded 0|1] [--out DIR]");
     const std::string mode = argv[1];
     int cycles = 100, warm = 5;
     long limitKiB = 1024;
+    bool keepLoaded = false;
     std::string out = TESSALY_OUT_DIR;
     for (int i = 2; i + 1 < argc; i += 2) {
         const std::string option = argv[i];
@@ -74,6 +102,8 @@ int main(int argc, char** argv)
             warm = std::max(1, std::atoi(argv[i + 1]));
         else if (option == "--limit-kib")
             limitKiB = std::atol(argv[i + 1]);
+        else if (option == "--keep-loaded")
+            keepLoaded = std::atoi(argv[i + 1]) != 0;
         else if (option == "--out")
             out = argv[i + 1];
         else
@@ -98,17 +128,23 @@ int main(int argc, char** argv)
     }
     const std::string& passwordHex = setup->passwordHex;
     const std::string libraryPath = install->LibraryPath().string();
+    // Held for the whole run with --keep-loaded: the cycles' own dlclose then never unloads.
+    std::unique_ptr<void, LibraryCloser> held(keepLoaded ? dlopen(libraryPath.c_str(), RTLD_NOW | RTLD_LOCAL) : nullptr);
 
     for (int i = 0; i < warm; ++i)
         if (!Cycle(libraryPath, redirect, passwordHex))
             return Fail("warm-up cycle " + std::to_string(i) + " failed (is Cyvelle.so beside this program?)");
     const long before = ResidentKiB();
+    const Census first = Take();
     for (int i = 0; i < cycles; ++i)
         if (!Cycle(libraryPath, redirect, passwordHex))
             return Fail("cycle " + std::to_string(i) + " failed");
     const long after = ResidentKiB();
+    const Census last = Take();
     std::printf("%s: resident %ld KiB after %d warm-up cycles, %ld KiB after %d more: growth %ld KiB (limit %ld)\n",
                 mode.c_str(), before, warm, after, cycles, after - before, limitKiB);
+    std::printf("  heap in use %+ld KiB, mappings %+ld, threads %+ld\n", last.heapKiB - first.heapKiB,
+                last.mappings - first.mappings, last.threads - first.threads);
     std::printf("RESULT leak-%s %ld\n", mode.c_str(), after - before);
     return after - before > limitKiB ? 1 : 0;
 }
