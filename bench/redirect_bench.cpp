@@ -1,5 +1,6 @@
 // How long the user waits for the first picture: from the Redirect call until the wait page is
-// loaded and drawn, next to a bare WebKit window showing the same page, measured in the same run.
+// loaded and drawn, next to a bare WebKit window showing the same page, measured in the same run; and
+// the same Redirect with a skin of 200 controls (labels, buttons, pictures) next to the shipped skin.
 // Run by hand:   xvfb-run -a build/bench/redirect_bench [iterations]
 // The exchange address points at a socket that never answers, so the window stays on the wait page.
 #include <gtk/gtk.h>
@@ -14,7 +15,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "browser/BrowserHosting.h"
@@ -92,6 +95,43 @@ int SilentListener(int& port)
     return fd;
 }
 
+// Adds `count` items of one kind after the opening tag of its list in the skin section.
+void AddItems(std::string& xml, const std::string& listTag, int count, const std::string& itemPattern)
+{
+    const std::size_t at = xml.rfind("<" + listTag + ">");
+    if (at == std::string::npos)
+        return;
+    std::string items;
+    for (int i = 0; i < count; ++i) {
+        const int x = 8 + (i % 10) * 62, y = 60 + (i / 10) * 36;
+        std::string item = itemPattern;
+        for (const auto& [key, value] : {std::pair<std::string, std::string>{"$N", std::to_string(i)},
+                                         {"$POS", std::to_string(x) + "," + std::to_string(y) + ",58,30"}})
+            for (std::size_t p = item.find(key); p != std::string::npos; p = item.find(key, p))
+                item.replace(p, key.size(), value);
+        items += item + "\n";
+    }
+    xml.insert(at + listTag.size() + 2, "\n" + items);
+}
+
+// The shipped skin with 200 more controls: 80 labels, 60 buttons and 60 pictures.
+void MakeCrowdedSkin(const std::string& configDir)
+{
+    const std::string file = configDir + "/VomoLoginCfg.xml";
+    std::ifstream in(file);
+    std::string xml((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    AddItems(xml, "LabelItem", 80, R"(<Item Name="Label $N" Pos="$POS" FontSize="12" FontColor="2B2B2B"/>)");
+    AddItems(xml, "ButtonItem", 60,
+             R"(<Item ID="B$N" Name="Button $N" Pos="$POS" Out="skin\button_normal.png" In="skin\button_hover.png" )"
+             R"(Select="skin\button_pressed.png" Disable="skin\button_disabled.png"/>)");
+    AddItems(xml, "PictureItem", 60, R"(<Item Pos="$POS" Out="skin\logo.png"/>)");
+    std::ofstream(file, std::ios::trunc) << xml;
+    std::size_t items = 0;
+    for (std::size_t p = xml.find("<Item "); p != std::string::npos; p = xml.find("<Item ", p + 1))
+        ++items;
+    std::fprintf(stderr, "redirect_bench: the crowded skin file has %zu items\n", items);
+}
+
 std::string MakeInstall(int port)
 {
     char pattern[] = "/tmp/tessaly-bench-XXXXXX";
@@ -114,8 +154,10 @@ void Spin(PaintWatch& watch, double limitSeconds)
         g_main_context_iteration(nullptr, TRUE);
 }
 
-double MeasureRedirect()
+double MeasureRedirect(const std::string& install)
 {
+    const std::u16string dir(install.begin(), install.end());
+    tessaly::platform::OverrideModuleFolders(dir, dir);
     PaintWatch watch;
     LoadHook hook(&watch);
     const auto start = Clock::now();
@@ -189,20 +231,28 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "redirect_bench: cannot prepare the install folder\n");
         return 1;
     }
-    const std::u16string dir(install.begin(), install.end());
-    tessaly::platform::OverrideModuleFolders(dir, dir);
+    const std::string crowded = MakeInstall(port);
+    if (crowded.empty()) {
+        std::fprintf(stderr, "redirect_bench: cannot prepare the install folder\n");
+        return 1;
+    }
+    MakeCrowdedSkin(crowded + "Config");
     tessaly::StartBrowserHosting();
     const std::string waitPage = install + "Config/PreLoginWait/wait.htm";
 
     // One untimed round each: WebKit starts its shared helper processes on first use.
-    MeasureRedirect();
+    MeasureRedirect(install);
+    MeasureRedirect(crowded);
     MeasureBare(waitPage);
-    std::vector<double> redirect, bare;
+    std::vector<double> redirect, crowdedRedirect, bare;
     for (int i = 0; i < iterations; ++i) {
-        const double r = MeasureRedirect();
+        const double r = MeasureRedirect(install);
+        const double c = MeasureRedirect(crowded);
         const double b = MeasureBare(waitPage);
         if (r >= 0)
             redirect.push_back(r);
+        if (c >= 0)
+            crowdedRedirect.push_back(c);
         if (b >= 0)
             bare.push_back(b);
     }
@@ -211,10 +261,16 @@ int main(int argc, char** argv)
                 redirect.size());
     std::printf("  bare WebKit window, same page:                        %8.1f  (%zu ok)\n", Median(bare),
                 bare.size());
+    std::printf("  Redirect with a skin of 200 more controls:            %8.1f  (%zu ok)\n", Median(crowdedRedirect),
+                crowdedRedirect.size());
+    std::printf("RESULT redirect-wait-page %.1f bare-webkit-window %.1f\n", Median(redirect) * 1000, Median(bare) * 1000);
+    std::printf("RESULT redirect-200-controls %.1f redirect-shipped-skin %.1f\n", Median(crowdedRedirect) * 1000,
+                Median(redirect) * 1000);
     tessaly::StopBrowserHosting();
     tessaly::platform::OverrideModuleFolders(u"", u"");
     std::error_code ignored;
     fs::remove_all(install, ignored);
+    fs::remove_all(crowded, ignored);
     close(listener);
     // Detached exchange workers still wait on the silent socket; leave without waiting for them.
     std::fflush(stdout);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <curl/curl.h>
+#include <dlfcn.h>
 
 #include <cstdlib>
 #include <memory>
@@ -34,11 +35,33 @@ inline long TotalTimeoutMs()
     return kTotalTimeoutMs;
 }
 
+// libcurl asks to be initialised once per program and cleaned up only when no part of the program
+// uses it any more, which a library loaded into someone else's process cannot know. The companions
+// are loaded and freed on every call, so libcurl is kept resident instead: pinned in the process
+// (RTLD_NODELETE), it keeps its initialisation, and its TLS and other libraries stay with it, across
+// the companion's unload. The next load of the companion then finds everything mapped and ready, and
+// its own initialisation below only counts once more in libcurl's reference count. No global clean-up
+// is ever made: the host or another library may still be using libcurl.
+inline bool CurlReady()
+{
+    static const bool ready = [] {
+        Dl_info info{};
+        if (dladdr(reinterpret_cast<void*>(&curl_easy_init), &info) != 0 && info.dli_fname != nullptr) {
+            if (void* pin = dlopen(info.dli_fname, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE))
+                dlclose(pin);  // the flag stays; only the extra reference is given back
+        }
+        return curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+    }();
+    return ready;
+}
+
 // A fresh easy handle with the settings every request of the companions shares: plain HTTP(S)
 // only, redirects not followed (a redirect answer is an error, not a silent change of server),
 // bounded connect and total time, no signals (the host may run us on any thread).
 inline CurlEasy NewRequest(const std::string& url)
 {
+    if (!CurlReady())
+        return nullptr;
     CurlEasy curl(curl_easy_init());
     if (!curl)
         return curl;

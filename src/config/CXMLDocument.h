@@ -15,7 +15,6 @@
 XERCES_CPP_NAMESPACE_BEGIN
 class DOMDocument;
 class DOMElement;
-class DOMImplementation;
 class DOMLSParser;
 XERCES_CPP_NAMESPACE_END
 
@@ -28,8 +27,9 @@ public:
     CXMLDocument(const CXMLDocument&) = delete;
     CXMLDocument& operator=(const CXMLDocument&) = delete;
 
-    // Makes the synchronous builder (initialising the parser platform once per process when nobody
-    // has). False when no builder could be made.
+    // Takes a synchronous builder: one given back by an earlier document when there is one, else a
+    // new one (the parser platform is initialised on first use). False when no builder could be had,
+    // also once the library has begun to shut down.
     bool Init();
 
     // Parses the file at `path`. True and the document element in `root`; false and a null `root`
@@ -41,16 +41,20 @@ public:
     xercesc::DOMElement* FindElement(const xercesc::DOMElement* start,
                                      std::initializer_list<std::u16string_view> names) const;
 
-    // Frees the builder and with it every document and element it handed out. Safe to call twice.
+    // Frees every document and element the builder handed out and gives the builder back for reuse.
+    // Safe to call twice.
     void Release();
 
-private:
-    struct Guards;  // error handler, resolver and security manager that live as long as the builder
+    // Frees the builders kept for reuse and ends this library's use of the parser platform: the
+    // initialisation it made is terminated as soon as no builder is out any more. Runs by itself when
+    // the library is unloaded or the process ends; later Init calls fail.
+    static void ShutDown() noexcept;
 
-    xercesc::DOMDocument* m_pDocument = nullptr;             // owned by the builder
-    xercesc::DOMLSParser* m_pBuilder = nullptr;              // owned here, given back by Release
-    xercesc::DOMImplementation* m_pImplementation = nullptr; // owned by the parser library
-    std::unique_ptr<Guards> m_pGuards;
+    struct Builder;  // a hardened parser with its error handler, resolver and security manager
+
+private:
+    xercesc::DOMDocument* m_pDocument = nullptr;  // owned by the builder
+    std::unique_ptr<Builder> m_pBuilder;          // taken by Init, given back by Release
 };
 
 // First element child of `parent` whose name equals `name` without regard to ASCII case; text,

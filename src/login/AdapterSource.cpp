@@ -13,7 +13,7 @@ std::optional<AdapterSource> g_testSource;
 AdapterSource SystemAdapterSource(const std::string& sysfsRoot)
 {
     return AdapterSource{
-        [sysfsRoot] { return platform::ListAdapters(sysfsRoot); },
+        [] { return platform::ListAdapters(); },
         [sysfsRoot](const std::string& name) { return platform::IsPciNetworkDevice(name, sysfsRoot); },
     };
 }

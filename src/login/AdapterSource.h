@@ -11,13 +11,13 @@
 namespace tessaly {
 
 struct AdapterSource {
-    // Adapters in a stable order, each with its IPv4 address ("0.0.0.0" when it has none).
+    // Adapters in a stable order, each with its IPv4 addresses.
     std::function<std::vector<platform::AdapterInfo>()> list;
     // Whether the adapter of that name sits on the PCI bus; false for an unknown name.
     std::function<bool(const std::string& name)> isPci;
 };
 
-// The system's adapters, with PCI membership looked up below `sysfsRoot`.
+// The system's adapters, with PCI membership looked up below `sysfsRoot` only when asked for.
 AdapterSource SystemAdapterSource(const std::string& sysfsRoot = "/sys");
 
 // The source in use: the one set for testing, else the system's.

@@ -7,6 +7,10 @@
 #include <cstdlib>
 #include <thread>
 
+#include <xercesc/framework/MemBufInputSource.hpp>
+#include <xercesc/parsers/XercesDOMParser.hpp>
+#include <xercesc/util/PlatformUtils.hpp>
+
 #include "faults/ChildProcess.h"
 #include "faults/FakeMode.h"
 #include "faults/LibrarySandbox.h"
@@ -61,6 +65,58 @@ TEST(UnloadTest, WindowsOpenAgainAfterTheLibraryWasUnloadedAndLoadedAgain)
     EXPECT_FALSE(outcome.timedOut);
     EXPECT_EQ(outcome.signal, 0) << "a window of a reloaded library crashed";
     EXPECT_TRUE(outcome.exited && outcome.exitCode == 0);
+}
+
+// The host's own use of the XML parser, in the same process as the library.
+bool HostParses()
+{
+    static constexpr char kXml[] = "<host><a/></host>";
+    xercesc::XercesDOMParser parser;
+    xercesc::MemBufInputSource input(reinterpret_cast<const XMLByte*>(kXml), sizeof kXml - 1, "host");
+    parser.parse(input);
+    return parser.getErrorCount() == 0 && parser.getDocument() != nullptr;
+}
+
+// The platform has been terminated as often as it was initialised: its transcoding service is gone.
+bool PlatformEnded()
+{
+    return xercesc::XMLPlatformUtils::fgTransService == nullptr;
+}
+
+// A host that initialises the parser itself, before or after the library's first parse, still has a
+// working parser after the library is unloaded; the library leaves neither an initialisation of its
+// own nor its panic handler behind.
+TEST(UnloadTest, HostParserOutlivesTheLibraryUntouched)
+{
+    const ChildOutcome outcome = RunInChild(
+        [] {
+            using xercesc::XMLPlatformUtils;
+            for (const bool hostFirst : {true, false}) {
+                if (hostFirst)
+                    XMLPlatformUtils::Initialize();
+                {
+                    LibrarySandbox sandbox;
+                    FakeMode fake(sandbox, "reply:-102");
+                    if (!sandbox.Load() || sandbox.CallPreLogin() != 0)
+                        return 1;
+                    if (!hostFirst)
+                        XMLPlatformUtils::Initialize();
+                    sandbox.Unload();
+                }
+                if (XMLPlatformUtils::fgUserPanicHandler != nullptr)
+                    return 2;  // a handler in unloaded code
+                if (!HostParses())
+                    return 3;
+                XMLPlatformUtils::Terminate();
+                if (!PlatformEnded())
+                    return 4;  // the library's initialisation was never terminated
+            }
+            return 0;
+        },
+        60s);
+    EXPECT_FALSE(outcome.timedOut);
+    EXPECT_EQ(outcome.signal, 0);
+    EXPECT_EQ(outcome.exitCode, 0) << "2: panic handler left behind, 3: host parser broken, 4: platform never ended";
 }
 
 }  // namespace

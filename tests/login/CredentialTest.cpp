@@ -110,14 +110,21 @@ TEST_F(CipherTest, WithoutACopyBesideTheHostTheLibrarysOwnFolderServes)
 
 class AdapterTest : public ::testing::Test {
 protected:
-    void Use(std::vector<AdapterInfo> adapters)
+    struct Fake {
+        AdapterInfo adapter;
+        bool pci;
+    };
+    void Use(std::vector<Fake> fakes)
     {
+        std::vector<AdapterInfo> adapters;
+        for (const Fake& fake : fakes)
+            adapters.push_back(fake.adapter);
         tessaly::SetAdapterSourceForTesting(tessaly::AdapterSource{
             [adapters] { return adapters; },
-            [adapters](const std::string& name) {
-                for (const AdapterInfo& a : adapters)
-                    if (a.name == name)
-                        return a.isPci;
+            [fakes](const std::string& name) {
+                for (const Fake& fake : fakes)
+                    if (fake.adapter.name == name)
+                        return fake.pci;
                 return false;
             }});
     }
@@ -132,14 +139,16 @@ protected:
 
 TEST_F(AdapterTest, PciAdaptersArePreferredInListOrder)
 {
-    Use({{"wlan0", 2, "10.0.0.5", false}, {"enp3s0", 3, "192.168.1.2", true}, {"enp4s0", 4, "192.168.1.3", true}});
+    Use({{{"wlan0", 2, {"10.0.0.5"}}, false},
+         {{"enp3s0", 3, {"192.168.1.2", "192.168.1.9"}}, true},
+         {{"enp4s0", 4, {"192.168.1.3"}}, true}});
     EXPECT_EQ(LocalAddress(), u"192.168.1.2");
 
-    Use({{"wlan0", 2, "10.0.0.5", false}, {"enp3s0", 3, "0.0.0.0", true}, {"enp4s0", 4, "192.168.1.3", true}});
+    Use({{{"wlan0", 2, {"10.0.0.5"}}, false}, {{"enp3s0", 3, {}}, true}, {{"enp4s0", 4, {"192.168.1.3"}}, true}});
     EXPECT_EQ(LocalAddress(), u"0.0.0.0") << "a PCI adapter without an address still counts";
 
-    Use({{"wlan0", 2, "10.0.0.5", false}, {"usb0", 3, "10.0.0.6", false}});
-    EXPECT_EQ(LocalAddress(), u"10.0.0.5");
+    Use({{{"wlan0", 2, {}}, false}, {{"usb0", 3, {"10.0.0.6"}}, false}});
+    EXPECT_EQ(LocalAddress(), u"0.0.0.0") << "without PCI adapters the first adapter counts, address or not";
 
     Use({});
     EXPECT_EQ(LocalAddress(), u"");
@@ -147,11 +156,13 @@ TEST_F(AdapterTest, PciAdaptersArePreferredInListOrder)
 
 TEST_F(AdapterTest, ListAppendsAndFiltersByPciMembership)
 {
-    Use({{"wlan0", 2, "10.0.0.5", false}, {"enp3s0", 3, "192.168.1.2", true}});
+    Use({{{"wlan0", 2, {"10.0.0.5"}}, false}, {{"enp3s0", 3, {"192.168.1.2", "10.1.1.1"}}, true}, {{"usb0", 4, {}}, false}});
     std::vector<std::u16string> list = {u"earlier"};
     tessaly::GetAdapterIpList(&list, true);
     tessaly::GetAdapterIpList(&list, false);
-    EXPECT_EQ(list, (std::vector<std::u16string>{u"earlier", u"192.168.1.2", u"10.0.0.5", u"192.168.1.2"}));
+    EXPECT_EQ(list, (std::vector<std::u16string>{u"earlier", u"192.168.1.2", u"10.1.1.1", u"10.0.0.5",
+                                                 u"192.168.1.2", u"10.1.1.1", u"0.0.0.0"}))
+        << "every address of every adapter, 0.0.0.0 for one without";
     EXPECT_FALSE(tessaly::IsPciAdapter(u"unknown0"));
 }
 

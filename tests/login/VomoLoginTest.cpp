@@ -23,7 +23,7 @@ protected:
     void SetUp() override
     {
         tessaly::SetAdapterSourceForTesting(tessaly::AdapterSource{
-            [] { return std::vector<AdapterInfo>{{"enp1s0", 2, "192.168.7.21", true}}; },
+            [] { return std::vector<AdapterInfo>{{"enp1s0", 2, {"192.168.7.21"}}}; },
             [](const std::string& name) { return name == "enp1s0"; }});
         box.InstallAgent();
         box.InstallCipher();

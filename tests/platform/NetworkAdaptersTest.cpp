@@ -70,23 +70,36 @@ TEST(PciTest, FollowsTheSubsystemLink)
     EXPECT_FALSE(IsPciNetworkDevice(std::string("enp0s3\0x", 8), sys.root()));
 }
 
-TEST(Adapters, SortedByIndexWithoutLoopbackAndWithAnAddressText)
+// A fake interface list as the kernel reports it: interfaces first (not in index order here), then
+// addresses, one of them on an alias label, the loopback's among them.
+TEST(Adapters, InterfaceIndexOrderEveryAddressAliasesOnTheirInterface)
 {
-    FakeSysfs sys;
-    const auto adapters = ListAdapters(sys.root());
-    for (std::size_t i = 0; i < adapters.size(); ++i) {
-        EXPECT_NE(adapters[i].name, "lo");
-        EXPECT_FALSE(adapters[i].ipv4.empty());
-        EXPECT_FALSE(adapters[i].isPci) << "the fake sysfs has no devices";
+    const std::vector<InterfaceRecord> records = {
+        {"lo", 1, true, {}},          {"wlan0", 4, false, {}},          {"enp0s3", 2, false, {}},
+        {"tun0", 7, false, {}},       {"lo", 0, true, "127.0.0.1"},     {"enp0s3", 0, false, "10.0.2.15"},
+        {"enp0s3:1", 0, false, "10.0.2.99"}, {"enp0s3", 0, false, "10.0.3.1"}, {"wlan0", 0, false, "192.168.1.5"},
+    };
+    const std::vector<AdapterInfo> adapters = ListAdapters(records);
+    ASSERT_EQ(adapters.size(), 3u);
+    EXPECT_EQ(adapters[0].name, "enp0s3");
+    EXPECT_EQ(adapters[0].index, 2u);
+    EXPECT_EQ(adapters[0].ipv4, (std::vector<std::string>{"10.0.2.15", "10.0.2.99", "10.0.3.1"}));
+    EXPECT_EQ(adapters[1].name, "wlan0");
+    EXPECT_EQ(adapters[1].ipv4, (std::vector<std::string>{"192.168.1.5"}));
+    EXPECT_EQ(adapters[2].name, "tun0");
+    EXPECT_TRUE(adapters[2].ipv4.empty());
+    EXPECT_TRUE(ListAdapters(std::vector<InterfaceRecord>{}).empty());
+
+    // The system's own list keeps the same rules, whatever this machine has.
+    const auto real = ListAdapters();
+    for (std::size_t i = 0; i < real.size(); ++i) {
+        EXPECT_NE(real[i].name, "lo");
+        EXPECT_EQ(real[i].name.find(':'), std::string::npos);
+        EXPECT_NE(real[i].index, 0u);
         if (i > 0) {
-            EXPECT_LT(adapters[i - 1].index, adapters[i].index);
+            EXPECT_LT(real[i - 1].index, real[i].index);
         }
     }
-    // The same list against the real /sys: identical names, only the PCI flag may differ.
-    const auto real = ListAdapters();
-    ASSERT_EQ(real.size(), adapters.size());
-    for (std::size_t i = 0; i < real.size(); ++i)
-        EXPECT_EQ(real[i].name, adapters[i].name);
 }
 
 }  // namespace

@@ -2,35 +2,36 @@
 
 #include <arpa/inet.h>
 #include <ifaddrs.h>
+#include <linux/if_packet.h>
 #include <net/if.h>
 #include <netinet/in.h>
+#include <unistd.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <map>
+#include <array>
+#include <climits>
 #include <memory>
 #include <optional>
-#include <string>
+#include <string_view>
+#include <unordered_map>
 
 namespace tessaly::platform {
 
 namespace {
 
-std::optional<std::string> RealPath(const std::string& path)
+// The last component of the symbolic link at `path`. One readlink: the kernel follows the links on
+// the way there itself, so no component is resolved from here.
+std::optional<std::string> LinkLastComponent(const std::string& path)
 {
-    std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr), &std::free);
-    if (!real)
+    std::array<char, PATH_MAX> target{};
+    const ssize_t length = ::readlink(path.c_str(), target.data(), target.size());
+    if (length <= 0 || static_cast<std::size_t>(length) >= target.size())
         return std::nullopt;
-    return std::string(real.get());
-}
-
-// True when <deviceDir>/subsystem resolves to a folder named `bus`.
-bool SubsystemIs(const std::string& deviceDir, const std::string& bus)
-{
-    const std::optional<std::string> target = RealPath(deviceDir + "/subsystem");
-    const std::string tail = "/" + bus;
-    return target && target->size() >= tail.size() &&
-           target->compare(target->size() - tail.size(), tail.size(), tail) == 0;
+    std::string_view text(target.data(), static_cast<std::size_t>(length));
+    while (text.size() > 1 && text.back() == '/')
+        text.remove_suffix(1);
+    const std::size_t slash = text.rfind('/');
+    return std::string(slash == std::string_view::npos ? text : text.substr(slash + 1));
 }
 
 using IfAddrsPtr = std::unique_ptr<ifaddrs, decltype(&::freeifaddrs)>;
@@ -50,35 +51,66 @@ std::string DottedAddress(const sockaddr* address)
     return text;
 }
 
+// The interface an address label belongs to: "eth0:1" is an alias label on "eth0".
+std::string InterfaceOfLabel(const std::string& label)
+{
+    return label.substr(0, label.find(':'));
+}
+
 }  // namespace
 
-std::vector<AdapterInfo> ListAdapters(const std::string& sysfsRoot)
+std::vector<InterfaceRecord> SystemInterfaces()
 {
     ifaddrs* raw = nullptr;
     if (::getifaddrs(&raw) != 0)
         return {};
     IfAddrsPtr list(raw, &::freeifaddrs);
-    std::map<std::string, AdapterInfo> byName;
+    std::vector<InterfaceRecord> records;
     for (const ifaddrs* entry = list.get(); entry; entry = entry->ifa_next) {
-        if (!entry->ifa_name || (entry->ifa_flags & IFF_LOOPBACK))
+        if (!entry->ifa_name)
             continue;
-        auto [it, added] = byName.try_emplace(entry->ifa_name);
-        AdapterInfo& info = it->second;
-        if (added) {
-            info.name = entry->ifa_name;
-            info.index = ::if_nametoindex(entry->ifa_name);
-            info.ipv4 = "0.0.0.0";
-            info.isPci = IsPciNetworkDevice(info.name, sysfsRoot);
-        }
-        if (entry->ifa_addr && entry->ifa_addr->sa_family == AF_INET && info.ipv4 == "0.0.0.0")
-            info.ipv4 = DottedAddress(entry->ifa_addr);
+        InterfaceRecord record{entry->ifa_name, 0, (entry->ifa_flags & IFF_LOOPBACK) != 0, {}};
+        const int family = entry->ifa_addr ? entry->ifa_addr->sa_family : AF_UNSPEC;
+        if (family == AF_INET)
+            record.ipv4 = DottedAddress(entry->ifa_addr);
+        else if (family == AF_PACKET)  // an interface record carries its index
+            record.index = static_cast<unsigned>(reinterpret_cast<const sockaddr_ll*>(entry->ifa_addr)->sll_ifindex);
+        else if (family == AF_UNSPEC)  // an interface without a hardware address (a tunnel, say)
+            record.index = ::if_nametoindex(entry->ifa_name);
+        else
+            continue;
+        records.push_back(std::move(record));
     }
+    return records;
+}
+
+std::vector<AdapterInfo> ListAdapters(const std::vector<InterfaceRecord>& records)
+{
     std::vector<AdapterInfo> adapters;
-    for (auto& [name, info] : byName)
-        adapters.push_back(std::move(info));
+    std::unordered_map<std::string, std::size_t> byName;
+    for (const InterfaceRecord& record : records) {
+        if (record.loopback)
+            continue;
+        const std::string name = InterfaceOfLabel(record.name);
+        if (name.empty())
+            continue;
+        auto [it, added] = byName.try_emplace(name, adapters.size());
+        if (added)
+            adapters.push_back(AdapterInfo{name, 0, {}});
+        AdapterInfo& adapter = adapters[it->second];
+        if (record.index != 0)
+            adapter.index = record.index;
+        if (!record.ipv4.empty())
+            adapter.ipv4.push_back(record.ipv4);
+    }
     std::stable_sort(adapters.begin(), adapters.end(),
                      [](const AdapterInfo& a, const AdapterInfo& b) { return a.index < b.index; });
     return adapters;
+}
+
+std::vector<AdapterInfo> ListAdapters()
+{
+    return ListAdapters(SystemInterfaces());
 }
 
 bool IsPciNetworkDevice(const std::string& name, const std::string& sysfsRoot)
@@ -86,17 +118,13 @@ bool IsPciNetworkDevice(const std::string& name, const std::string& sysfsRoot)
     if (!IsSafeInterfaceName(name) || sysfsRoot.empty() || sysfsRoot.find('\0') != std::string::npos)
         return false;
     const std::string device = sysfsRoot + "/class/net/" + name + "/device";
-    if (SubsystemIs(device, "pci"))
+    const std::optional<std::string> bus = LinkLastComponent(device + "/subsystem");
+    if (bus == "pci")
         return true;
     // A paravirtual adapter (virtio, as in most virtual machines) is a child of the PCI function that
-    // carries it; that PCI device is the adapter's hardware, so it counts as a PCI adapter too.
-    if (!SubsystemIs(device, "virtio"))
-        return false;
-    const std::optional<std::string> real = RealPath(device);
-    if (!real)
-        return false;
-    const std::size_t slash = real->rfind('/');
-    return slash != std::string::npos && slash > 0 && SubsystemIs(real->substr(0, slash), "pci");
+    // carries it; that PCI device is the adapter's hardware, so it counts as a PCI adapter too. The
+    // kernel takes ".." after following the device link, so this is the carrying device's bus.
+    return bus == "virtio" && LinkLastComponent(device + "/../subsystem") == "pci";
 }
 
 }  // namespace tessaly::platform
