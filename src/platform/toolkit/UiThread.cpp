@@ -35,7 +35,7 @@ constexpr Clock::duration kNotRunningLimit = 10s;
 constexpr Clock::duration kBlockedLimit = 5s;
 constexpr Clock::duration kCheckEvery = 50ms;
 // Source ids of the default main context looked at to tell whether anything has put work there.
-constexpr guint kSourceIdsScanned = 4096;
+constexpr guint kSourceIdsScanned = 1u << 16;
 
 // A thread, told apart from a later thread that reuses its id by its start time.
 struct ThreadIdentity {
