@@ -23,7 +23,4 @@ namespace tessaly::platform {
 // blocks, outside a lock or a join (say, reading a pipe), until this call returns.
 bool RunOnUiThread(const std::function<void()>& work, std::string& whyNot);
 
-// True on the chosen UI thread.
-bool OnUiThread();
-
 }  // namespace tessaly::platform

@@ -196,16 +196,17 @@ using PendingRef = std::shared_ptr<PendingCall>;
 gboolean RunPending(gpointer data)
 {
     PendingCall& call = **static_cast<PendingRef*>(data);
+    const bool adopted = AdoptCurrentThread();
     {
+        // Decided under the lock: once the caller has given up, its work (on its stack) is gone.
         std::lock_guard lock(call.mutex);
         if (call.stage != PendingCall::Stage::Waiting)
-            return G_SOURCE_REMOVE;  // the caller gave up
+            return G_SOURCE_REMOVE;
+        call.stage = adopted ? PendingCall::Stage::Running : PendingCall::Stage::Refused;
     }
-    if (!AdoptCurrentThread()) {
-        call.Set(PendingCall::Stage::Refused);
+    call.changed.notify_all();
+    if (!adopted)
         return G_SOURCE_REMOVE;
-    }
-    call.Set(PendingCall::Stage::Running);
     try {
         call.work();
     } catch (...) {
@@ -217,7 +218,7 @@ gboolean RunPending(gpointer data)
 
 void DropPending(gpointer data)
 {
-    delete static_cast<PendingRef*>(data);
+    std::unique_ptr<PendingRef>(static_cast<PendingRef*>(data)).reset();
 }
 
 // Watches a UI thread while a call waits for it to pick the call up. Returns the reason to give up,
@@ -265,7 +266,7 @@ bool PostAndWait(GMainContext* context, const std::function<void()>& work, std::
     auto call = std::make_shared<PendingCall>(work);
     GSource* source = g_idle_source_new();
     g_source_set_priority(source, G_PRIORITY_DEFAULT);
-    g_source_set_callback(source, &RunPending, new PendingRef(call), &DropPending);
+    g_source_set_callback(source, &RunPending, std::make_unique<PendingRef>(call).release(), &DropPending);
     g_source_attach(source, context);
 
     StallWatch watch(context);
@@ -362,13 +363,6 @@ bool RunOnUiThread(const std::function<void()>& work, std::string& whyNot)
         break;
     }
     return false;
-}
-
-bool OnUiThread()
-{
-    std::lock_guard lock(ChoiceMutex());
-    const std::optional<ThreadIdentity> ui = Chosen();
-    return ui && IsCurrent(*ui);
 }
 
 }  // namespace tessaly::platform
