@@ -6,7 +6,7 @@
 //           set by the host: afterwards every category must be what it was;
 //   census  one window to warm up, then twenty; prints the threads and descriptors before and after
 //           ("census-before|census-after <threads> <WebKit IPC threads> <descriptors>"), the latter
-//           once they have settled (at most 15 s).
+//           once they have settled (at most 30 s: idle pool threads of GLib end after 15 s).
 #include <dirent.h>
 #include <unistd.h>
 
@@ -101,7 +101,7 @@ int TwentyWindows(tessaly::testhost::RedirectFn redirect)
     for (int i = 0; i < 20; ++i)
         Report("run", redirect());
     Census after = Take();
-    for (int i = 0; i < 60 && after.threads - after.ipcThreads > before.threads - before.ipcThreads; ++i) {
+    for (int i = 0; i < 120 && after.threads - after.ipcThreads > before.threads - before.ipcThreads; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(250));
         after = Take();
     }
