@@ -12,6 +12,8 @@ packages=(
   libxml2-utils libfontconfig-dev
   help2man dpkg-dev file
 )
+# The locale tests run a host under a non-C locale, generated from the locale data below.
+packages+=(locales)
 if [ "${TESSALY_EXTRA_PACKAGES:-}" ]; then
   read -r -a extra <<<"$TESSALY_EXTRA_PACKAGES"
   packages+=("${extra[@]}")
@@ -21,10 +23,16 @@ missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
+# de_DE.UTF-8 for the locale tests, generated once when the machine lacks it.
+ensure_test_locale() {
+  locale -a 2>/dev/null | grep -qix 'de_DE.utf8' || localedef -i de_DE -f UTF-8 de_DE.UTF-8
+}
 if [ ${#missing[@]} -eq 0 ]; then
+  ensure_test_locale
   exit 0
 fi
 echo "installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 apt-get update -qq
 apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+ensure_test_locale

@@ -9,11 +9,17 @@
  * Calling order
  *   1. dlopen("…/libtessaly.so") — loading runs the library's start-up (trace log set up from
  *      Config/UILogTrace.txt beside the library, tracing switches read from the settings store).
- *   2. Call PreLogin and Redirect in any order and as often as needed (Redirect runs a modal GTK
- *      window; see the README, "Using the library from your program", for calling threads).
+ *   2. Call PreLogin and Redirect in any order and as often as needed, from any thread. Redirect's
+ *      modal GTK window always runs on the process's one UI thread: the thread that runs the default
+ *      GLib main context (a GTK host's main loop), or, when nothing does, a thread the library starts
+ *      and keeps; a call from another thread waits there for the window's end code. Never block the UI
+ *      thread while it waits for a Redirect called from another thread. The process locale is never
+ *      changed. See the README, "Using the library from your program".
  *   3. dlclose() last; this runs the library's shut-down. The GUI toolkit and browser engine libraries
  *      that the library brought in stay loaded for the rest of the process (their own threads outlive
- *      any unload), so the library may be loaded and unloaded again any number of times.
+ *      any unload), so the library may be loaded and unloaded again any number of times; once it has
+ *      started a UI thread of its own, or served a call from another thread, the library itself stays
+ *      loaded too.
  *
  * Companion libraries
  *   Trelvin.so, Parvex.so and Dunmore.so are loaded from the library's own folder. Cyvelle.so (the

@@ -57,16 +57,19 @@ bool HasScheme(std::string_view text)
 }
 
 // One private, memory-only browsing context per process: nothing of the pages (cookies, caches,
-// storage) is written to the user's disk. It hangs off WebKit's own default context so that it
-// survives an unload and reload of this library instead of being made twice.
+// storage) is written to the user's disk. It is kept in the type data of WebKit's context class, so
+// that it survives an unload and reload of this library instead of being made twice, and so that no
+// exit handler ever releases it: WebKit objects may only be released on the UI thread, and a host
+// without a toolkit exits on another one. (WebKit's own default context is released at exit, which is
+// why it is never asked for here.)
 WebKitWebContext* PrivateContext()
 {
-    GObject* anchor = G_OBJECT(webkit_web_context_get_default());
-    auto* context = static_cast<WebKitWebContext*>(g_object_get_data(anchor, kContextKey));
+    const GQuark key = g_quark_from_string(kContextKey);
+    auto* context = static_cast<WebKitWebContext*>(g_type_get_qdata(WEBKIT_TYPE_WEB_CONTEXT, key));
     if (!context) {
         context = webkit_web_context_new_ephemeral();
         webkit_web_context_set_cache_model(context, WEBKIT_CACHE_MODEL_DOCUMENT_VIEWER);
-        g_object_set_data_full(anchor, kContextKey, context, g_object_unref);
+        g_type_set_qdata(WEBKIT_TYPE_WEB_CONTEXT, key, context);
     }
     return context;
 }

@@ -59,7 +59,7 @@ bool CRedirectDlg::OnInitDialog()
 
 void CRedirectDlg::RegisterWithHost()
 {
-    m_hostMessages.Install(gtk_widget_get_window(Window()),
+    m_hostMessages.Install(Window(),
                            [this](std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
                                // Only the close request is part of the host's interface.
                                if (message == WM_PRELOGIN_CLOSE)

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "browser/CExplorer1.h"
-#include "redirect/WindowMessageFilter.h"
+#include "platform/HostMessageFilter.h"
 #include "skin/CZelCommonDlg.h"
 
 namespace tessaly {
@@ -56,7 +56,7 @@ private:
     std::shared_ptr<InfoWorker> m_hThread;
 
     std::shared_ptr<ReplyBox> m_reply = std::make_shared<ReplyBox>();
-    WindowMessageFilter m_hostMessages;
+    platform::HostMessageFilter m_hostMessages;
     std::uint32_t m_registeredWindow = 0;
     std::u16string m_strLastAddress;   // what the browser was last sent to
     bool m_bNavigatedToTarget = false;

@@ -3,8 +3,13 @@
 #include <glib.h>
 
 #include <chrono>
+#include <string>
 
+#include "platform/UiThread.h"
+#include "platform/WindowSystem.h"
 #include "redirect/CRedirectDlg.h"
+#include "support/CLogTrace.h"
+#include "support/WideText.h"
 
 namespace tessaly {
 
@@ -24,17 +29,34 @@ void DrainPendingSources()
     g_main_context_release(context);
 }
 
+// The window's run on the UI thread; `whyNot` says why when it ends with -1.
+int RunOnThisThread(std::string& whyNot)
+{
+    if (!platform::StartToolkit(whyNot))
+        return -1;
+    int result = -1;
+    {
+        CRedirectDlg dialog;
+        result = dialog.DoModal();
+        if (result == -1)
+            whyNot = dialog.WasDestroyed() ? "the window was destroyed before it ended"
+                                            : "the window could not be made from its template";
+    }
+    if (result != -1)
+        DrainPendingSources();
+    return result;
+}
+
 }  // namespace
 
 int RunRedirect()
 {
     int result = -1;
-    {
-        CRedirectDlg dialog;
-        result = dialog.DoModal();
-    }
-    if (result != -1)
-        DrainPendingSources();
+    std::string whyNot;
+    if (!platform::RunOnUiThread([&] { result = RunOnThisThread(whyNot); }, whyNot))
+        result = -1;
+    if (result == -1)
+        g_LogTrace.Trace(4, u"--Redirect returns -1, %s", FromUtf8(whyNot));
     return result;
 }
 

@@ -1,9 +1,6 @@
 #include "skin/CZelCommonDlg.h"
 
 #include <gdk/gdkkeysyms.h>
-#ifdef GDK_WINDOWING_X11
-#include <gdk/gdkx.h>
-#endif
 
 #include <algorithm>
 
@@ -16,6 +13,7 @@
 #include "controls/LogFont.h"
 #include "controls/SkinColor.h"
 #include "controls/TextDrawing.h"
+#include "platform/WindowSystem.h"
 #include "skin/DialogTemplate.h"
 #include "skin/SheetContainer.h"
 #include "support/WideText.h"
@@ -464,14 +462,7 @@ GtkWidget* CZelCommonDlg::TemplateControl(int id) const
 
 unsigned long CZelCommonDlg::XWindowId() const
 {
-#ifdef GDK_WINDOWING_X11
-    if (m_window && gtk_widget_get_realized(m_window)) {
-        GdkWindow* window = gtk_widget_get_window(m_window);
-        if (GDK_IS_X11_WINDOW(window))
-            return gdk_x11_window_get_xid(window);
-    }
-#endif
-    return 0;
+    return platform::NativeWindowId(m_window);
 }
 
 void CZelCommonDlg::CenterOnScreen()
@@ -527,6 +518,12 @@ void CZelCommonDlg::RenderClient(cairo_t* cr)
         paintControl(item.pCtrl.get());
     for (_DynamicItem& item : m_config.ButtonItems())
         paintControl(item.pCtrl.get());
+}
+
+bool EnsureUserInterface()
+{
+    std::string whyNot;
+    return platform::StartToolkit(whyNot);
 }
 
 // ---- signal thunks ---------------------------------------------------------------------------

@@ -21,7 +21,8 @@
 //   TemplateControl(1000) the template's browser slot, a vertical GtkBox at 0,0 411x286; pack the
 //                         browser into it. PlaceControl(TemplateControl(1000), u"ITEM1") moves and
 //                         resizes the slot to that placement entry (no entry: it stays put).
-//   XWindowId()           the X11 id of the realized toplevel (0 when not on X11 or not created).
+//   XWindowId()           the id hosts address the realized toplevel by (an X11 id on X11; 0 when
+//                         the window system gives none or the window is not created).
 //   PostMessage(m, w, l)  queues OnMessage(m, w, l) on the dialog's GLib main context.
 //   GetPoster()           a CDialogPoster for other threads: call it on the dialog's thread, hand the
 //                         copy to a worker; its PostMessage is safe from any thread at any time, and
@@ -82,6 +83,8 @@ public:
     void DestroyWindow();
     void EndDialog(int code);
     bool IsEnded() const { return m_bEnded; }
+    // Whether the window was destroyed from outside before the dialog ended.
+    bool WasDestroyed() const { return m_bDestroyed; }
     int Result() const { return m_nResult; }
 
     // ---- skin --------------------------------------------------------------------------------
@@ -183,7 +186,8 @@ private:
     std::shared_ptr<CZelCommonDlg*> m_anchor;  // weak references to it guard posted messages
 };
 
-// Makes sure GTK is initialised on its X11 backend; false when there is no display.
+// Makes sure the toolkit runs (started on the calling thread when the host has not); false when there
+// is no display.
 bool EnsureUserInterface();
 
 }  // namespace tessaly

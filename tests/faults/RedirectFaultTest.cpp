@@ -14,7 +14,6 @@
 
 #include <tessaly/tessaly.h>
 
-#include "faults/ChildProcess.h"
 #include "faults/FakeMode.h"
 #include "faults/LibrarySandbox.h"
 #include "faults/ProcessCensus.h"
@@ -179,13 +178,12 @@ TEST_F(RedirectFaultTest, SharedBlockHoldingNonsenseIsNoList)
 
 TEST_F(RedirectFaultTest, SharedBlockSmallerThanItsSizeIsNoList)
 {
-    // Mapping 1024 bytes of a 16-byte object and reading offset 32 would be a bus error.
+    // Mapping 1024 bytes of a 16-byte object and reading offset 32 would be a bus error. The call
+    // stays in this process: a forked child cannot reach the UI thread, which the fork leaves behind.
     FakeMode fake(sandbox_, "upload-reply:about:blank");
     SharedBlockOverride block(16);
     ASSERT_TRUE(block.valid());
-    const ChildOutcome outcome = RunInChild([&] { return sandbox_.CallRedirect() == 1 ? 0 : 1; }, 60s);
-    EXPECT_EQ(outcome.signal, 0);
-    EXPECT_TRUE(outcome.exited && outcome.exitCode == 0) << outcome.exitCode;
+    EXPECT_EQ(sandbox_.CallRedirect(), 1);
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 #include "redirect/RedirectHarness.h"
 
-// httplib first: the X11 headers define macros (Success, None) that clash with its names.
 #include <httplib.h>
 
 #include <fcntl.h>
@@ -9,7 +8,6 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
-#include <gdk/gdkx.h>
 #include <webkit2/webkit2.h>
 #include <unistd.h>
 
@@ -21,7 +19,7 @@
 
 #include "platform/ModulePaths.h"
 #include "redirect/RedirectEntry.h"
-#include "redirect/WindowMessageFilter.h"
+#include "platform/WindowSystem.h"
 
 namespace tessaly::test {
 
@@ -210,8 +208,7 @@ std::chrono::milliseconds WindowProbe::Elapsed() const
 
 std::uint32_t WindowProbe::XWindowId() const
 {
-    GdkWindow* gdk = gtk_widget_get_window(GTK_WIDGET(m_window));
-    return gdk ? static_cast<std::uint32_t>(gdk_x11_window_get_xid(gdk)) : 0;
+    return platform::NativeWindowId(GTK_WIDGET(m_window));
 }
 
 std::string WindowProbe::Title() const
@@ -262,7 +259,7 @@ void WindowProbe::CloseBox()
 
 void WindowProbe::SendHostMessage(std::uint32_t message, long wParam, long lParam) const
 {
-    WindowMessageFilter::Send(XWindowId(), message, static_cast<std::uintptr_t>(wParam), lParam);
+    platform::SendWindowMessage(XWindowId(), message, static_cast<std::uintptr_t>(wParam), lParam);
 }
 
 bool WindowProbe::ClickAt(int x, int y) const
