@@ -9,6 +9,7 @@ packages=(
   libgtk-3-dev libwebkit2gtk-4.1-dev libxerces-c-dev libcurl4-openssl-dev libssl-dev libx11-dev libxcb1-dev
   libcpp-httplib-dev
   xvfb xauth x11-utils imagemagick fonts-dejavu-core binutils
+  weston
 )
 if [ "${TESSALY_EXTRA_PACKAGES:-}" ]; then
   read -r -a extra <<<"$TESSALY_EXTRA_PACKAGES"

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "browser/CExplorer1.h"
+#include "redirect/HostWindowEntry.h"
 #include "redirect/WindowMessageFilter.h"
 #include "skin/CZelCommonDlg.h"
 
@@ -57,7 +58,7 @@ private:
 
     std::shared_ptr<ReplyBox> m_reply = std::make_shared<ReplyBox>();
     WindowMessageFilter m_hostMessages;
-    std::uint32_t m_registeredWindow = 0;
+    HostWindowEntry m_hostWindow;
     std::u16string m_strLastAddress;   // what the browser was last sent to
     bool m_bNavigatedToTarget = false;
     bool m_bReloadedAfterCrash = false;

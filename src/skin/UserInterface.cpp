@@ -8,8 +8,9 @@ bool EnsureUserInterface()
 {
     if (gdk_display_get_default())
         return true;  // the host (or an earlier call) has set GTK up
-    // Window ids are handed to the host as X11 ids, so only that backend will do.
-    gdk_set_allowed_backends("x11");
+    // X11 first, so that hosts which close windows with X11 client messages keep working; without
+    // an X display, Wayland (windows are then reached through the in-process channel).
+    gdk_set_allowed_backends("x11,wayland");
     return gtk_init_check(nullptr, nullptr) && gdk_display_get_default() != nullptr;
 }
 
