@@ -21,7 +21,7 @@ trap stop EXIT
 trap 'exit 130' INT TERM
 
 XDG_RUNTIME_DIR=$runtime setsid weston --backend=headless-backend.so --use-pixman --socket="$socket" --idle-time=0 \
-  --no-config --log="$runtime/weston.log" &
+  --no-config --log="$runtime/weston.log" >"$runtime/weston.out" 2>&1 &
 weston_pid=$!
 for _ in $(seq 300); do
   [ -S "$runtime/$socket" ] && break
@@ -30,7 +30,7 @@ for _ in $(seq 300); do
 done
 if [ ! -S "$runtime/$socket" ]; then
   echo "wayland-session: the compositor did not start" >&2
-  cat "$runtime/weston.log" >&2 || true
+  cat "$runtime/weston.log" "$runtime/weston.out" >&2 || true
   exit 1
 fi
 # The exact texts of the criticals that only a compositor without a seat causes; the tests that
