@@ -14,6 +14,11 @@ stop() {
     # Its own process group: the helper clients it starts go with it.
     kill -TERM -- "-$weston_pid" 2>/dev/null || true
     wait "$weston_pid" 2>/dev/null || true
+    # Until its helper clients are gone too (at most five seconds).
+    for _ in $(seq 50); do
+      kill -0 -- "-$weston_pid" 2>/dev/null || break
+      sleep 0.1
+    done
   fi
   rm -rf "$runtime"
 }

@@ -48,7 +48,10 @@
 #include <stdlib.h>
 #include <string.h>
 
-#if defined(__unix__)
+/* TessalyPostWindowMessage needs POSIX.1-2008 (the default with GCC and Clang; a host built with a
+ * strict -std=c11 defines _POSIX_C_SOURCE to 200809L before its first include). */
+#if defined(__unix__) && defined(_POSIX_C_SOURCE) && _POSIX_C_SOURCE >= 200809L
+#define TESSALY_HAS_POST_WINDOW_MESSAGE 1
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/socket.h>
@@ -278,7 +281,7 @@ static inline size_t TessalyStringToUtf8(const TessalyChar *s, char *out, size_t
 
 /* ---- Posting to a listed window ---------------------------------------------------------- */
 
-#if defined(__unix__)
+#ifdef TESSALY_HAS_POST_WINDOW_MESSAGE
 /* Posts `message` (with wParam and lParam) to the listed window `window`, of either kind, through the
  * library's in-process channel. Safe from any thread of the host process; never blocks. Returns 1
  * when the message was handed to the channel, 0 when this process has no channel (no redirect window

@@ -131,7 +131,7 @@ int main(int argc, char **argv)
         return 2;
     }
     gtk = strcmp(argv[1], "gtk") == 0;
-    alarm(120); /* the last resort against a window nobody can close */
+    alarm(90); /* the last resort against a window nobody can close */
     if (gtk && !gtk_init_check(&argc, &argv))
         return Check(0, "GTK did not start"), 1;
     if (!PublishList())

@@ -2,12 +2,8 @@
 // against the stand-in service and close it through their window message list with the header's
 // TessalyPostWindowMessage, on whichever session the suite runs in: X11, or a Wayland-only one
 // (the Wayland pass of scripts/test.sh, with no DISPLAY).
-#include "PrivateInstall.h"
 #include "companions/CompanionTestSupport.h"
 
-#include <sys/wait.h>
-
-#include <cstdio>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -15,24 +11,7 @@
 namespace tessaly::testing {
 namespace {
 
-struct ProgramRun {
-    int exitCode = -1;
-    std::string output;
-};
-
-ProgramRun RunProgram(const std::string& command)
-{
-    ProgramRun run;
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    if (!pipe)
-        return run;
-    char buffer[4096];
-    while (const std::size_t n = fread(buffer, 1, sizeof buffer, pipe))
-        run.output.append(buffer, n);
-    const int status = pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
+CommandRun RunProgram(const std::string& command) { return RunCommand(command + " 2>&1"); }
 
 // The exact texts of the criticals a compositor without a seat causes, from the file the test
 // script names in TESSALY_SEATLESS_CRITICALS for its Wayland pass; none elsewhere.
@@ -66,27 +45,19 @@ std::string Criticals(const std::string& output)
     return bad;
 }
 
-class HostClosesThroughItsList : public ServiceSuite, public ::testing::WithParamInterface<const char*> {
+class HostClosesThroughItsList : public ServiceInstallSuite, public ::testing::WithParamInterface<const char*> {
 protected:
     void SetUp() override
     {
         if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
             GTEST_SKIP() << "needs an X or a Wayland display (scripts/test.sh provides both)";
-        ServiceSuite::SetUp();
-        if (HasFatalFailure())
-            return;
-        std::string error;
-        m_install = host::PrivateInstall::Make(TESSALY_OUT_DIR, error);
-        ASSERT_TRUE(m_install) << error;
-        ASSERT_TRUE(m_install->PointAt(s_service->BaseUrl(), error)) << error;
+        ServiceInstallSuite::SetUp();
     }
-
-    std::unique_ptr<host::PrivateInstall> m_install;
 };
 
 TEST_P(HostClosesThroughItsList, WindowIsListedClosedAndGone)
 {
-    const ProgramRun run = RunProgram(std::string(TESSALY_TEST_BIN_DIR) + "/wayland-host " + GetParam() + " '" +
+    const CommandRun run = RunProgram(std::string(TESSALY_TEST_BIN_DIR) + "/wayland-host " + GetParam() + " '" +
                                m_install->LibraryPath().string() + "'");
     EXPECT_EQ(run.exitCode, 0) << run.output;
     EXPECT_NE(run.output.find("Redirect returned 1,"), std::string::npos) << run.output;
@@ -99,7 +70,7 @@ TEST_F(HostClosesThroughItsList, StandInHostOnAWaylandOnlySession)
 {
     if (std::getenv("DISPLAY"))
         GTEST_SKIP() << "covered by the host's end-to-end tests on X11";
-    const ProgramRun run = RunProgram(OutPath("tessaly-host") + " --library '" + m_install->LibraryPath().string() +
+    const CommandRun run = RunProgram(OutPath("tessaly-host") + " --library '" + m_install->LibraryPath().string() +
                                       "' redirect --close-after 4");
     EXPECT_EQ(run.exitCode, 0) << run.output;
     EXPECT_NE(run.output.find("close-after: time is up: sent the close message to 1 window(s)"), std::string::npos)
