@@ -29,13 +29,14 @@ void HostWindowEntry::Unregister() noexcept
 {
     m_channelEntry.Remove();
     // The name goes from the block with the channel itself (when this was its last window).
-    if (!m_channelName.empty() && platform::WindowChannelName() != m_channelName) {
-        try {
+    try {
+        if (!m_channelName.empty() && platform::WindowChannelName() != m_channelName) {
             CZelShareData share;
             share.OpenOrCreate();
             share.ClearChannelName(m_channelName);
-        } catch (...) {
         }
+    } catch (...) {
+        // Out of memory: the name stays, and a post to it finds no channel.
     }
     m_channelName.clear();
     if (m_window == 0)
