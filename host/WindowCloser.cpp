@@ -4,6 +4,7 @@
 
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -55,12 +56,30 @@ void WindowCloser::Run(std::chrono::milliseconds delay)
     }
     const int sent = SendClose(windows);
     if (sent < 0)
-        m_report("time is up, but the X display cannot be reached to close the window");
+        m_report("time is up, but the window cannot be reached (no channel of the library, no X display)");
     else
         m_report("time is up: sent the close message to " + std::to_string(sent) + " window(s)");
 }
 
 int WindowCloser::SendClose(const std::vector<std::uint32_t>& windows)
+{
+    // Every kind of window through the library's in-process channel; an X11 window that the channel
+    // does not reach (a library without one) by an X11 client message.
+    int sent = 0;
+    std::vector<std::uint32_t> x11Windows;
+    for (const std::uint32_t window : windows) {
+        if (TessalyPostWindowMessage(window, TESSALY_WM_PRELOGIN_CLOSE, 0, 0))
+            ++sent;
+        else if ((window & TESSALY_CHANNEL_WINDOW_FLAG) == 0)
+            x11Windows.push_back(window);
+    }
+    if (x11Windows.empty())
+        return sent;
+    const int sentByX11 = SendX11Close(x11Windows);
+    return sentByX11 < 0 && sent == 0 ? -1 : sent + std::max(sentByX11, 0);
+}
+
+int WindowCloser::SendX11Close(const std::vector<std::uint32_t>& windows)
 {
     // xcb rather than Xlib: a window that is already gone produces an error event on this private
     // connection, which we simply never read, instead of reaching the process-wide Xlib error

@@ -11,6 +11,7 @@ packages=(
   xvfb xauth x11-utils imagemagick fonts-dejavu-core binutils openbox
   libxml2-utils libfontconfig-dev
   help2man dpkg-dev file
+  weston
 )
 # The locale tests run a host under a non-C locale, generated from the locale data below.
 packages+=(locales)

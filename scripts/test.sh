@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The test command: installs what is missing, builds, and runs the whole suite under a virtual X
-# display (xvfb-run starts its own server, so no display is needed).
+# display (xvfb-run starts its own server, so no display is needed); then the window and host tests
+# labelled "wayland" once more on a Wayland-only session under a headless compositor.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 bash "$here/scripts/install-deps.sh"
@@ -8,3 +9,4 @@ bash "$here/scripts/build.sh"
 build=${TESSALY_BUILD_DIR:-$here/build}
 cd "$build"
 xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j2 --timeout 600 "$@"
+bash "$here/scripts/wayland-session.sh" ctest --output-on-failure -j2 --timeout 600 -L '^wayland$' "$@"

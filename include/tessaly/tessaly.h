@@ -45,16 +45,25 @@
  *   malloc/realloc/free.
  *
  * Closing redirect windows from the host
- *   Send each listed window an X11 ClientMessage (format 32) whose message_type is the atom
- *   TESSALY_WINDOW_MESSAGE_ATOM, data.l[0] = TESSALY_WM_PRELOGIN_CLOSE, data.l[1] = wParam,
- *   data.l[2] = lParam. It may be sent from any thread or process; sending to a window that no longer
- *   exists does no harm.
+ *   Call TessalyPostWindowMessage(entry.window, TESSALY_WM_PRELOGIN_CLOSE, wParam, lParam) for each
+ *   listed window, from any thread of the host process. It works for windows of every kind: on X11
+ *   the entry holds the window's X11 id; on other window systems (Wayland) it holds a channel value,
+ *   a number with TESSALY_CHANNEL_WINDOW_FLAG set, which never equals an X11 id (X11 ids keep their
+ *   top three bits clear). The message travels over the library's in-process channel, whose name the
+ *   library keeps in the shared data block from TESSALY_SHARED_CHANNEL_OFFSET on while one of its
+ *   windows is registered; the library drops a message for any value that is not one of its open
+ *   windows, and records that come from another process.
+ *   An X11 window can still be closed the older way: an X11 ClientMessage (format 32) whose
+ *   message_type is the atom TESSALY_WINDOW_MESSAGE_ATOM, data.l[0] = TESSALY_WM_PRELOGIN_CLOSE,
+ *   data.l[1] = wParam, data.l[2] = lParam, from any thread or process; sending to a window that no
+ *   longer exists does no harm.
  */
 #ifndef TESSALY_TESSALY_H
 #define TESSALY_TESSALY_H
 
 #include <errno.h>
 #include <fcntl.h>
+#include <stddef.h>
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -62,6 +71,18 @@
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+/* TessalyPostWindowMessage needs POSIX.1-2008 (the default with GCC and Clang; a host built with a
+ * strict -std=c11 defines _POSIX_C_SOURCE to 200809L before its first include). */
+#if defined(__unix__) && defined(_POSIX_C_SOURCE) && _POSIX_C_SOURCE >= 200809L
+#define TESSALY_HAS_POST_WINDOW_MESSAGE 1
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+#endif
 
 #if defined(__GNUC__)
 #define TESSALY_EXPORT __attribute__((visibility("default")))
@@ -110,10 +131,29 @@ TESSALY_EXPORT int Redirect(void);
 #define TESSALY_WM_PRELOGIN_INFO_DONE 0x2401u
 #define TESSALY_WM_PRELOGIN_CLOSE 0x2402u
 
+/* A window value with this bit set is a channel value, never an X11 window id. */
+#define TESSALY_CHANNEL_WINDOW_FLAG 0x80000000u
+/* Bytes 64..127 of the shared data block: the name of the library's channel in the abstract socket
+ * namespace, NUL-terminated, "tessaly.<pid>.<token>"; all zero while there is none. */
+#define TESSALY_SHARED_CHANNEL_OFFSET 64
+#define TESSALY_SHARED_CHANNEL_SIZE 64
+#define TESSALY_CHANNEL_NAME_PREFIX "tessaly."
+#define TESSALY_CHANNEL_RECORD_MAGIC 0x574C5354u
+
 typedef struct TessalyWndMsgItem {
     uint32_t message; /* TESSALY_WM_PRELOGIN_CLOSE */
-    uint32_t window;  /* X11 window id */
+    uint32_t window;  /* X11 window id, or a channel value (TESSALY_CHANNEL_WINDOW_FLAG set) */
 } TessalyWndMsgItem;
+
+/* One datagram on the channel; anything of another size or magic is dropped. */
+typedef struct TessalyWindowMessageRecord {
+    uint32_t magic;   /* TESSALY_CHANNEL_RECORD_MAGIC */
+    uint32_t window;  /* the list entry's window value */
+    uint32_t message; /* for example TESSALY_WM_PRELOGIN_CLOSE */
+    uint32_t reserved; /* 0 */
+    uint64_t wParam;
+    int64_t lParam;
+} TessalyWindowMessageRecord;
 
 /* The host's growable array object; every field is pointer-sized. */
 typedef struct TessalyWndMsgList {
@@ -332,6 +372,75 @@ static inline size_t TessalyStringToUtf8(const TessalyChar *s, char *out, size_t
         out[written] = 0;
     return need;
 }
+
+/* ---- Posting to a listed window ---------------------------------------------------------- */
+
+#ifdef TESSALY_HAS_POST_WINDOW_MESSAGE
+/* Posts `message` (with wParam and lParam) to the listed window `window`, of either kind, through the
+ * library's in-process channel. Safe from any thread of the host process; never blocks. Returns 1
+ * when the message was handed to the channel, 0 when this process has no channel (no redirect window
+ * registered, no shared data block, or the queue is full). The library then looks the value up among
+ * its open windows and drops it when it is not one of them, so a stale entry or a made-up value
+ * reaches nothing. The channel name is taken only when it names this process; the one socket used
+ * is opened and closed here, and no descriptor number is ever read from shared memory. */
+static inline int TessalyPostWindowMessage(uint32_t window, uint32_t message, uintptr_t wParam, intptr_t lParam)
+{
+    char name[TESSALY_SHARED_CHANNEL_SIZE];
+    char prefix[sizeof TESSALY_CHANNEL_NAME_PREFIX + 24];
+    char digits[24];
+    struct sockaddr_un address;
+    struct stat info;
+    TessalyWindowMessageRecord record;
+    unsigned long pid = (unsigned long)getpid();
+    size_t nameLength, prefixLength = sizeof TESSALY_CHANNEL_NAME_PREFIX - 1, n = 0;
+    ssize_t sent;
+    void *block;
+    char blockName[64];
+    int fd;
+    snprintf(blockName, sizeof blockName, "%s.%lu", TESSALY_SHARED_BLOCK_PREFIX, pid);
+    fd = shm_open(blockName, O_RDONLY | O_CLOEXEC, 0);
+    if (fd < 0)
+        return 0;
+    block = fstat(fd, &info) == 0 && info.st_size >= TESSALY_SHARED_BLOCK_SIZE
+                ? mmap(NULL, TESSALY_SHARED_BLOCK_SIZE, PROT_READ, MAP_SHARED, fd, 0)
+                : MAP_FAILED;
+    close(fd);
+    if (block == MAP_FAILED)
+        return 0;
+    memcpy(name, (const char *)block + TESSALY_SHARED_CHANNEL_OFFSET, sizeof name);
+    munmap(block, TESSALY_SHARED_BLOCK_SIZE);
+    /* Only a complete name of this very process: "tessaly.<pid>." and a token. */
+    memcpy(prefix, TESSALY_CHANNEL_NAME_PREFIX, prefixLength);
+    do {
+        digits[n++] = (char)('0' + pid % 10);
+        pid /= 10;
+    } while (pid);
+    while (n)
+        prefix[prefixLength++] = digits[--n];
+    prefix[prefixLength++] = '.';
+    if (!memchr(name, 0, sizeof name))
+        return 0;
+    nameLength = strlen(name);
+    if (nameLength <= prefixLength || memcmp(name, prefix, prefixLength) != 0)
+        return 0;
+    memset(&address, 0, sizeof address);
+    address.sun_family = AF_UNIX;
+    memcpy(address.sun_path + 1, name, nameLength); /* sun_path[0] == 0: the abstract namespace */
+    memset(&record, 0, sizeof record);
+    record.magic = TESSALY_CHANNEL_RECORD_MAGIC;
+    record.window = window;
+    record.message = message;
+    record.wParam = (uint64_t)wParam;
+    record.lParam = (int64_t)lParam;
+    fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return 0;
+    sent = sendto(fd, &record, sizeof record, MSG_DONTWAIT | MSG_NOSIGNAL, (const struct sockaddr *)&address,
+                  (socklen_t)(offsetof(struct sockaddr_un, sun_path) + 1 + nameLength));
+    close(fd);
+    return sent == (ssize_t)sizeof record;
+}
+#endif
 
 #ifdef __cplusplus
 }

@@ -7,7 +7,6 @@
 #include "redirect/worker/ReplyMarkers.h"
 #include "support/CLogTrace.h"
 #include "support/PathHelpers.h"
-#include "support/WndMsgList.h"
 
 namespace tessaly {
 
@@ -59,30 +58,19 @@ bool CRedirectDlg::OnInitDialog()
 
 void CRedirectDlg::RegisterWithHost()
 {
-    m_hostMessages.Install(Window(),
-                           [this](std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
-                               // Only the close request is part of the host's interface.
-                               if (message == WM_PRELOGIN_CLOSE)
-                                   OnMessage(message, wParam, lParam);
-                           });
-    const auto window = static_cast<std::uint32_t>(XWindowId());
-    if (window == 0)
-        return;
-    if (TessalyWndMsgList* list = GetWndMsgList()) {
-        RegisterCloseWindow(list, window);
-        m_registeredWindow = window;
-    }
+    const auto onHostMessage = [this](std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
+        // Only the close request is part of the host's interface.
+        if (message == WM_PRELOGIN_CLOSE)
+            OnMessage(message, wParam, lParam);
+    };
+    m_hostMessages.Install(Window(), onHostMessage);
+    m_hostWindow.Register(static_cast<std::uint32_t>(XWindowId()), onHostMessage);
 }
 
 void CRedirectDlg::UnregisterFromHost()
 {
     m_hostMessages.Remove();
-    if (m_registeredWindow == 0)
-        return;
-    // Read the list again: the host may have replaced it while the window was open.
-    if (TessalyWndMsgList* list = GetWndMsgList())
-        UnregisterCloseWindow(list, m_registeredWindow);
-    m_registeredWindow = 0;
+    m_hostWindow.Unregister();
 }
 
 void CRedirectDlg::LoadSkin()

@@ -9,6 +9,7 @@
 
 #include "browser/CExplorer1.h"
 #include "platform/HostMessageFilter.h"
+#include "redirect/HostWindowEntry.h"
 #include "skin/CZelCommonDlg.h"
 
 namespace tessaly {
@@ -57,7 +58,7 @@ private:
 
     std::shared_ptr<ReplyBox> m_reply = std::make_shared<ReplyBox>();
     platform::HostMessageFilter m_hostMessages;
-    std::uint32_t m_registeredWindow = 0;
+    HostWindowEntry m_hostWindow;
     std::u16string m_strLastAddress;   // what the browser was last sent to
     bool m_bNavigatedToTarget = false;
     bool m_bReloadedAfterCrash = false;

@@ -30,6 +30,14 @@ public:
     // True when `block` is private to this user and its identity fields name this very process.
     static bool CarriesOwnIdentity(const platform::SharedMemoryBlock& block);
 
+    // The name of the library's in-process window channel, kept from TESSALY_SHARED_CHANNEL_OFFSET
+    // on while a window is registered, so that the host's TessalyPostWindowMessage finds it. Write
+    // fails (false) when the block is not open or the name does not fit; Clear leaves the field alone
+    // unless it still holds `name`.
+    bool WriteChannelName(const std::string& name);
+    void ClearChannelName(const std::string& name);
+    std::string ReadChannelName() const;
+
 private:
     platform::SharedMemoryBlock m_hMapping;
 };

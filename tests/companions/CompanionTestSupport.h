@@ -3,6 +3,7 @@
 // Helpers shared by the companion and host tests: the companions loaded from the output folder, a
 // running stand-in service, temporary folders.
 
+#include "PrivateInstall.h"
 #include "ServiceProcess.h"
 
 #include <dlfcn.h>
@@ -86,8 +87,32 @@ protected:
     static inline std::unique_ptr<host::ServiceProcess> s_service;
 };
 
+// A private install pointed at the suite's running service, as an administrator would set one up.
+class ServiceInstallSuite : public ServiceSuite {
+protected:
+    void SetUp() override
+    {
+        ServiceSuite::SetUp();
+        if (HasFatalFailure())
+            return;
+        std::string error;
+        m_install = host::PrivateInstall::Make(TESSALY_OUT_DIR, error);
+        ASSERT_TRUE(m_install) << error;
+        ASSERT_TRUE(m_install->PointAt(s_service->BaseUrl(), error)) << error;
+    }
+
+    std::unique_ptr<host::PrivateInstall> m_install;
+};
+
 // A port on 127.0.0.1 that nothing listens on (bound once to find it, then released).
 int ClosedPort();
+
+// A shell command run to its end: its exit code (-1 when it did not exit normally) and its output.
+struct CommandRun {
+    int exitCode = -1;
+    std::string output;
+};
+CommandRun RunCommand(const std::string& command);
 
 // Sets an environment variable for the lifetime of the object.
 class ScopedEnv {

@@ -16,10 +16,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct HostRun {
-    int exitCode;
-    std::string output;  // stdout and stderr together
-};
+using HostRun = CommandRun;  // stdout and stderr together
 
 std::string Quote(const std::string& word)
 {
@@ -34,17 +31,7 @@ HostRun RunHost(const std::vector<std::string>& args, const std::string& env = "
     std::string command = env + " " + Quote(OutPath("tessaly-host"));
     for (const auto& a : args)
         command += " " + Quote(a);
-    command += " 2>&1";
-    HostRun run{-1, {}};
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return run;
-    char buffer[4096];
-    while (const std::size_t n = fread(buffer, 1, sizeof buffer, pipe))
-        run.output.append(buffer, n);
-    const int status = pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    return RunCommand(command + " 2>&1");
 }
 
 TEST(HostCommandLineTest, BadArgumentsGiveUsageAndExitCode2)
@@ -106,26 +93,13 @@ TEST(HostCommandLineTest, EncryptGivesHexThatTheCipherLibraryTakesBack)
     EXPECT_EQ(std::string(reinterpret_cast<char*>(output.data()), static_cast<std::size_t>(length)), "wonder land");
 }
 
-// A private install pointed at a running service, as an administrator would set one up.
-class HostAgainstServiceTest : public ServiceSuite {
+class HostAgainstServiceTest : public ServiceInstallSuite {
 protected:
-    void SetUp() override
-    {
-        ServiceSuite::SetUp();
-        if (HasFatalFailure())
-            return;
-        std::string error;
-        m_install = host::PrivateInstall::Make(TESSALY_OUT_DIR, error);
-        ASSERT_TRUE(m_install) << error;
-        ASSERT_TRUE(m_install->PointAt(s_service->BaseUrl(), error)) << error;
-    }
-
     HostRun PreLogin(const std::string& user, const std::string& password)
     {
         return RunHost({"--library", m_install->LibraryPath().string(), "prelogin", "--user", user, "--password", password});
     }
 
-    std::unique_ptr<host::PrivateInstall> m_install;
 };
 
 TEST_F(HostAgainstServiceTest, PreLoginReportsTheServicesVerdict)
@@ -237,14 +211,7 @@ TEST(ServiceCommandLineTest, BadArgumentsAndUsersFilesAreReported)
 {
     const auto run = [](const std::string& args) {
         const std::string command = Quote(OutPath("tessaly-service")) + " " + args + " 2>&1";
-        HostRun result{-1, {}};
-        FILE* pipe = popen(command.c_str(), "r");
-        char buffer[4096];
-        while (const std::size_t n = fread(buffer, 1, sizeof buffer, pipe))
-            result.output.append(buffer, n);
-        const int status = pclose(pipe);
-        result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return result;
+        return RunCommand(command);
     };
     EXPECT_EQ(run("--port 70000").exitCode, 2);
     EXPECT_EQ(run("--port").exitCode, 2);

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <memory>
@@ -399,10 +400,17 @@ TEST_F(SkinnedDialog, ShownWindowTakesTheSheetSizeEvenBelowTheTemplateSize)
     ASSERT_TRUE(dlg.Create());
     dlg.PlaceControl(dlg.TemplateControl(1000), u"ITEM1");  // the browser slot fits the sheet
     gtk_widget_show(dlg.Window());
-    while (gtk_events_pending())
-        gtk_main_iteration();
+    // On Wayland the size settles only after the compositor's configure round trip.
     int w = 0, h = 0;
-    gtk_window_get_size(GTK_WINDOW(dlg.Window()), &w, &h);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    for (;;) {
+        while (gtk_events_pending())
+            gtk_main_iteration();
+        gtk_window_get_size(GTK_WINDOW(dlg.Window()), &w, &h);
+        if ((w == 400 && h == 300) || std::chrono::steady_clock::now() > end)
+            break;
+        g_usleep(5000);
+    }
     EXPECT_EQ(std::vector<int>({w, h}), std::vector<int>({400, 300})) << "the template is 422 x 297";
     dlg.DestroyWindow();
 }
@@ -452,7 +460,9 @@ TEST_F(SkinnedDialog, WithoutSectionTheTemplateLookStays)
     EXPECT_EQ(std::make_pair(w, h), std::make_pair(411, 286));
     EXPECT_EQ(dlg.TemplateControl(999), nullptr);
     EXPECT_EQ(gtk_window_get_icon(GTK_WINDOW(dlg.Window())), nullptr);
-    EXPECT_NE(dlg.XWindowId(), 0ul);
+    EXPECT_TRUE(gtk_widget_get_realized(dlg.Window()));
+    // An X11 id only where the window is an X11 one.
+    EXPECT_EQ(dlg.XWindowId() != 0, std::getenv("DISPLAY") != nullptr);
     dlg.DestroyWindow();
 }
 

@@ -12,15 +12,23 @@ namespace tessaly::platform {
 
 namespace {
 
-// The display servers the library starts the toolkit on when the host has not started it. Window
-// ids go to the host's window list as X11 ids, so X11 is the only one today; another backend adds
-// its name here and its window registration in NativeWindowId and HostMessageFilter::Install.
-constexpr char kBackends[] = "x11";
+// The display servers the library starts the toolkit on when the host has not started it. X11
+// first, so that hosts which close windows with X11 client messages keep working; without an X
+// display, Wayland, whose windows hosts reach through the in-process channel (see HostWindowEntry).
+constexpr char kBackends[] = "x11,wayland";
 
+const char* EnvironmentValue(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value && *value ? value : nullptr;
+}
+
+// The display the toolkit will open: the X display when one is named, else the Wayland one.
 const char* DisplayName()
 {
-    const char* name = std::getenv("DISPLAY");
-    return name && *name ? name : nullptr;
+    if (const char* x11 = EnvironmentValue("DISPLAY"))
+        return x11;
+    return EnvironmentValue("WAYLAND_DISPLAY");
 }
 
 }  // namespace
@@ -29,7 +37,7 @@ bool DisplayAvailable(std::string& whyNot)
 {
     if (DisplayName())
         return true;
-    whyNot = "no display (DISPLAY is not set)";
+    whyNot = "no display (neither DISPLAY nor WAYLAND_DISPLAY is set)";
     return false;
 }
 
