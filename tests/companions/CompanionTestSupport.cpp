@@ -25,18 +25,4 @@ int ClosedPort()
     return port;
 }
 
-CommandRun RunCommand(const std::string& command)
-{
-    CommandRun run;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return run;
-    char buffer[4096];
-    while (const std::size_t n = fread(buffer, 1, sizeof buffer, pipe))
-        run.output.append(buffer, n);
-    const int status = pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
-
 }  // namespace tessaly::testing

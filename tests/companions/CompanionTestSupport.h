@@ -5,6 +5,7 @@
 
 #include "PrivateInstall.h"
 #include "ServiceProcess.h"
+#include "../host/CommandRun.h"
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
@@ -106,13 +107,6 @@ protected:
 
 // A port on 127.0.0.1 that nothing listens on (bound once to find it, then released).
 int ClosedPort();
-
-// A shell command run to its end: its exit code (-1 when it did not exit normally) and its output.
-struct CommandRun {
-    int exitCode = -1;
-    std::string output;
-};
-CommandRun RunCommand(const std::string& command);
 
 // Sets an environment variable for the lifetime of the object.
 class ScopedEnv {

@@ -1,5 +1,5 @@
 #pragma once
-// A shell command run for a test, its standard output and error read together.
+// A shell command run for a test, its standard output (and by default its standard error) read.
 
 #include <sys/wait.h>
 
@@ -17,7 +17,10 @@ struct CommandRun {
 // and reaps the command.
 class RunningCommand {
 public:
-    explicit RunningCommand(const std::string& command) : m_pipe(popen((command + " 2>&1").c_str(), "r")) {}
+    explicit RunningCommand(const std::string& command, bool withErrors = true)
+        : m_pipe(popen((withErrors ? command + " 2>&1" : command).c_str(), "r"))
+    {
+    }
     RunningCommand(const RunningCommand&) = delete;
     RunningCommand& operator=(const RunningCommand&) = delete;
     ~RunningCommand() { Await(); }
@@ -39,6 +42,12 @@ private:
     FILE* m_pipe;
     CommandRun m_run;
 };
+
+// Runs `command` to its end; only its standard output is read.
+inline CommandRun RunCommand(const std::string& command)
+{
+    return RunningCommand(command, false).Await();
+}
 
 // The word in single quotes for the shell.
 inline std::string ShellQuote(const std::string& word)
