@@ -56,7 +56,7 @@ TEST_F(CompanionFaultTest, RepliesAreReadLikeWtoi)
 {
     ExpectOutcome("reply:0", 1, 0, u"");
     ExpectOutcome("reply: 12abc", 0, 12, u"Error 12");
-    ExpectOutcome("reply:letters", 1, 0, u"");
+    ExpectOutcome("reply:letters", 0, -1, u"Error -1");  // no code at all is no answer
     ExpectOutcome("reply:99999999999", 0, 2147483647, u"Error 2147483647");
 }
 

@@ -540,6 +540,8 @@ TEST_F(SkinnedDialog, TheWindowIsExactlyTheSheetWhateverItsControlsDo)
     gtk_window_get_size(GTK_WINDOW(dlg.Window()), &w, &h);
     EXPECT_EQ(std::vector<int>({w, h}), std::vector<int>({300, 200}))
         << "a label reaching to 650,420 and the 411 x 286 browser slot are clipped";
+    if (!test::HasX11Input())
+        return;  // elsewhere the toplevel surface also holds the client-side frame and its shadow
     GdkWindow* window = gtk_widget_get_window(dlg.Window());
     EXPECT_EQ(std::vector<int>({gdk_window_get_width(window), gdk_window_get_height(window)}),
               std::vector<int>({300, 200}));
@@ -547,6 +549,7 @@ TEST_F(SkinnedDialog, TheWindowIsExactlyTheSheetWhateverItsControlsDo)
 
 TEST_F(SkinnedDialog, APressOnAPictureInTheCaptionBandMovesTheWindow)
 {
+    TESSALY_REQUIRE_X11_INPUT();
     auto shown = ShowInputDialog();
     RecordingDlg& dlg = *shown;
     const GdkPoint start = test::Origin(dlg.Window());
@@ -564,6 +567,7 @@ TEST_F(SkinnedDialog, APressOnAPictureInTheCaptionBandMovesTheWindow)
 
 TEST_F(SkinnedDialog, SpaceAndReturnShowThePressedFaceWhileHeldAndSendOneCommandOnRelease)
 {
+    TESSALY_REQUIRE_X11_INPUT();
     auto shown = ShowInputDialog();
     RecordingDlg& dlg = *shown;
     auto* first = ItemControl<CZelBmpButton>(dlg.Config().ButtonItems(), 0);
@@ -584,6 +588,7 @@ TEST_F(SkinnedDialog, SpaceAndReturnShowThePressedFaceWhileHeldAndSendOneCommand
 
 TEST_F(SkinnedDialog, TabWithoutAnExplicitListFollowsTheDialogsOrder)
 {
+    TESSALY_REQUIRE_X11_INPUT();
     auto shown = ShowInputDialog();
     RecordingDlg& dlg = *shown;
     GtkWidget* page = gtk_entry_new();  // stands in for the browser in its template slot
@@ -605,6 +610,7 @@ TEST_F(SkinnedDialog, TabWithoutAnExplicitListFollowsTheDialogsOrder)
 
 TEST_F(SkinnedDialog, ALabelDoubleClickSendsOneClickThenOneDoubleClick)
 {
+    TESSALY_REQUIRE_X11_INPUT();
     auto shown = ShowInputDialog();
     RecordingDlg& dlg = *shown;
     const GdkPoint at = test::Origin(dlg.Window());
@@ -620,6 +626,7 @@ TEST_F(SkinnedDialog, ALabelDoubleClickSendsOneClickThenOneDoubleClick)
 
 TEST_F(SkinnedDialog, LabelsAreInvisibleAgainstATransparentBackground)
 {
+    TESSALY_REQUIRE_X11_INPUT();
     auto shown = ShowInputDialog();
     RecordingDlg& dlg = *shown;
     // The empty label at 150,100 and the background just left of it look the same on screen.
@@ -802,6 +809,7 @@ bool Has(const std::vector<std::string>& names, const std::string& name)
 
 TEST_F(SkinnedDialog, UnderAWindowManagerTheShippedSkinIsAFixedSizeDialog)
 {
+    TESSALY_REQUIRE_X11_INPUT();
     if (!WindowManager())
         GTEST_SKIP() << "set TESSALY_TEST_WINDOW_MANAGER=openbox (ctest runs it as ui_dialog_wm_tests)";
     RecordingDlg dlg(FromUtf8(TESSALY_OUT_DIR "/Config/VomoLoginCfg.xml"), u"PreLoginFromInternetInfo");
