@@ -237,7 +237,11 @@ private:
         }
     }
 
-    static constexpr std::size_t kIdleBuilders = 4;
+    // How many builders wait for reuse. None for now: a builder reused for the next parse keeps
+    // growing the parser's own tables by a hundred bytes or more on some parses (seen as heap growth
+    // per call under failure injection), so every read takes a fresh builder until that is understood.
+    // The pool still counts the live builders, which the balanced shut-down needs.
+    static constexpr std::size_t kIdleBuilders = 0;
 
     std::mutex m_mutex;
     ThrowingPanicHandler m_panicHandler;
