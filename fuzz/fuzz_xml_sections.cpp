@@ -35,7 +35,7 @@ void CheckDialogReader(const std::u16string& path, std::u16string_view section)
     for (const auto& [id, value] : config.WindowInfo()) {
         FUZZ_CHECK(config.GetWindowInfo(id) == value);
         (void)config.GetWindowInt(id);
-        tessaly::_ZelRect rect{};
+        tessaly::ZelRect rect{};
         (void)config.GetSizeInfo(id, rect);
         (void)config.GetWindowFile(id);
     }

@@ -11,7 +11,7 @@ namespace {
 
 // The dialog's image rule: an empty "Out" gives no image at all, and the other states fall back to
 // that empty path.
-void ReadDialogImages(const xercesc::DOMElement* element, const std::u16string& folder, _DynamicItem& item)
+void ReadDialogImages(const xercesc::DOMElement* element, const std::u16string& folder, DynamicItem& item)
 {
     item.strImage[kImageOut] = config::ConfigFile(folder, Attr(element, u"Out"));
     config::ReadStateImages(element, folder, item);
@@ -19,12 +19,12 @@ void ReadDialogImages(const xercesc::DOMElement* element, const std::u16string& 
 
 std::u16string CutFaceName(std::u16string face)
 {
-    if (face.size() > _WindowFont::kMaxFaceName)
-        face.resize(_WindowFont::kMaxFaceName);
+    if (face.size() > WindowFont::kMaxFaceName)
+        face.resize(WindowFont::kMaxFaceName);
     return face;
 }
 
-_DynamicItem* ItemAt(std::vector<_DynamicItem>& items, std::int32_t index)
+DynamicItem* ItemAt(std::vector<DynamicItem>& items, std::int32_t index)
 {
     if (index < 0 || static_cast<std::size_t>(index) >= items.size())
         return nullptr;
@@ -33,11 +33,11 @@ _DynamicItem* ItemAt(std::vector<_DynamicItem>& items, std::int32_t index)
 
 }  // namespace
 
-void ParseItems(const xercesc::DOMElement* group, const std::u16string& configDir, std::vector<_DynamicItem>& items)
+void ParseItems(const xercesc::DOMElement* group, const std::u16string& configDir, std::vector<DynamicItem>& items)
 {
     try {
         ForEachChildElement(group, [&](const xercesc::DOMElement* element) {
-            _DynamicItem item;
+            DynamicItem item;
             config::ReadItemCommon(element, configDir, item, ReadDialogImages);
             item.nDrawFocus = WToI(Attr(element, u"DrawFocus"));
             items.push_back(std::move(item));
@@ -73,7 +73,7 @@ void CZelDialogConfig::ParsePosInfo(const xercesc::DOMElement* section)
 {
     try {
         ForEachChildElement(FindChildElement(section, u"PosInfo"), [this](const xercesc::DOMElement* entry) {
-            _PosInfoItem item = config::ReadPosInfoItem(entry);
+            PosInfoItem item = config::ReadPosInfoItem(entry);
             m_mapPosInfo.insert_or_assign(item.strItemID, std::move(item));
         });
     } catch (...) {
@@ -92,7 +92,7 @@ std::int32_t CZelDialogConfig::GetWindowInt(std::u16string_view itemId) const
     return WToI(GetWindowInfo(itemId));
 }
 
-bool CZelDialogConfig::GetSizeInfo(std::u16string_view itemId, _ZelRect& rect) const
+bool CZelDialogConfig::GetSizeInfo(std::u16string_view itemId, ZelRect& rect) const
 {
     const std::u16string value = GetWindowInfo(itemId);
     if (value.find_first_not_of(u' ') == std::u16string::npos)
@@ -100,13 +100,13 @@ bool CZelDialogConfig::GetSizeInfo(std::u16string_view itemId, _ZelRect& rect) c
     std::int32_t width = 0;
     std::int32_t height = 0;
     config::ReadSize(value, width, height);
-    rect = _ZelRect{0, 0, width, height};
+    rect = ZelRect{0, 0, width, height};
     return true;
 }
 
-_WindowFont CZelDialogConfig::GetWindowFont() const
+WindowFont CZelDialogConfig::GetWindowFont() const
 {
-    _WindowFont font;
+    WindowFont font;
     font.strFaceName = CutFaceName(GetWindowInfo(u"FontName"));
     font.nHeight = -GetWindowInt(u"FontSize");
     font.nWeight = GetWindowInt(u"FontWeight");
@@ -114,9 +114,9 @@ _WindowFont CZelDialogConfig::GetWindowFont() const
     return font;
 }
 
-_WindowFont CZelDialogConfig::GetItemFont(const _DynamicItem& item) const
+WindowFont CZelDialogConfig::GetItemFont(const DynamicItem& item) const
 {
-    _WindowFont font = GetWindowFont();
+    WindowFont font = GetWindowFont();
     if (!item.strFontName.empty())
         font.strFaceName = CutFaceName(item.strFontName);
     if (item.nFontSize > 0)
@@ -129,7 +129,7 @@ _WindowFont CZelDialogConfig::GetItemFont(const _DynamicItem& item) const
     return font;
 }
 
-const _PosInfoItem* CZelDialogConfig::FindPosInfo(std::u16string_view itemId) const
+const PosInfoItem* CZelDialogConfig::FindPosInfo(std::u16string_view itemId) const
 {
     auto it = m_mapPosInfo.find(std::u16string(itemId));
     return it == m_mapPosInfo.end() ? nullptr : &it->second;
@@ -140,7 +140,7 @@ std::u16string CZelDialogConfig::GetWindowFile(std::u16string_view itemId) const
     return config::ConfigFile(m_strConfigDir, GetWindowInfo(itemId));
 }
 
-_DynamicItem* CZelDialogConfig::FindItemByCommand(std::int32_t commandId)
+DynamicItem* CZelDialogConfig::FindItemByCommand(std::int32_t commandId)
 {
     if (commandId >= kFirstButtonId)
         return ItemAt(m_arrButtonItems, commandId - kFirstButtonId);

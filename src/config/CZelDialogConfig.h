@@ -12,9 +12,9 @@
 
 #include "config/CXMLDocument.h"
 #include "config/ConfigTypes.h"
-#include "config/_DynamicItem.h"
-#include "config/_PosInfoItem.h"
-#include "config/_WindowFont.h"
+#include "config/DynamicItem.h"
+#include "config/PosInfoItem.h"
+#include "config/WindowFont.h"
 
 namespace tessaly {
 
@@ -39,34 +39,34 @@ public:
 
     // For a "width,height" value (spaces ignored): rect = 0, 0, width, height and true. An absent or
     // empty value leaves `rect` untouched and gives false; a missing number reads as 0.
-    bool GetSizeInfo(std::u16string_view itemId, _ZelRect& rect) const;
+    bool GetSizeInfo(std::u16string_view itemId, ZelRect& rect) const;
 
     // The dialog font from "FontName", "FontSize", "FontWeight" and "FontCharSet".
-    _WindowFont GetWindowFont() const;
+    WindowFont GetWindowFont() const;
     // The font of a label or button item: each of its values when set (non-empty, greater than 0),
     // otherwise the window's; underline from the item.
-    _WindowFont GetItemFont(const _DynamicItem& item) const;
+    WindowFont GetItemFont(const DynamicItem& item) const;
 
     // The placement entry under `itemId`, or null.
-    const _PosInfoItem* FindPosInfo(std::u16string_view itemId) const;
+    const PosInfoItem* FindPosInfo(std::u16string_view itemId) const;
 
     // Full path of a file named by a WindowInfo value (for example "CheckBtnBmp"); empty when the value
     // is empty.
     std::u16string GetWindowFile(std::u16string_view itemId) const;
 
     // The item commanded by `commandId` (256 + label index, 512 + button index), or null.
-    _DynamicItem* FindItemByCommand(std::int32_t commandId);
+    DynamicItem* FindItemByCommand(std::int32_t commandId);
 
     // Items in document order. The arrays are never resized after parsing, so an index (and a pointer
     // to an item) stays valid while this object lives.
-    std::span<_DynamicItem> LabelItems() { return m_arrLabelItems; }
-    std::span<_DynamicItem> ButtonItems() { return m_arrButtonItems; }
-    std::span<_DynamicItem> PictureItems() { return m_arrPictureItems; }
-    std::span<const _DynamicItem> LabelItems() const { return m_arrLabelItems; }
-    std::span<const _DynamicItem> ButtonItems() const { return m_arrButtonItems; }
-    std::span<const _DynamicItem> PictureItems() const { return m_arrPictureItems; }
+    std::span<DynamicItem> LabelItems() { return m_arrLabelItems; }
+    std::span<DynamicItem> ButtonItems() { return m_arrButtonItems; }
+    std::span<DynamicItem> PictureItems() { return m_arrPictureItems; }
+    std::span<const DynamicItem> LabelItems() const { return m_arrLabelItems; }
+    std::span<const DynamicItem> ButtonItems() const { return m_arrButtonItems; }
+    std::span<const DynamicItem> PictureItems() const { return m_arrPictureItems; }
 
-    const std::unordered_map<std::u16string, _PosInfoItem>& PosInfo() const { return m_mapPosInfo; }
+    const std::unordered_map<std::u16string, PosInfoItem>& PosInfo() const { return m_mapPosInfo; }
     const std::unordered_map<std::u16string, std::u16string>& WindowInfo() const { return m_mapWindowInfo; }
     const std::u16string& ConfigDir() const { return m_strConfigDir; }
 
@@ -74,10 +74,10 @@ private:
     void ParseWindowInfo(const xercesc::DOMElement* section);
     void ParsePosInfo(const xercesc::DOMElement* section);
 
-    std::unordered_map<std::u16string, _PosInfoItem> m_mapPosInfo;
-    std::vector<_DynamicItem> m_arrLabelItems;
-    std::vector<_DynamicItem> m_arrButtonItems;
-    std::vector<_DynamicItem> m_arrPictureItems;
+    std::unordered_map<std::u16string, PosInfoItem> m_mapPosInfo;
+    std::vector<DynamicItem> m_arrLabelItems;
+    std::vector<DynamicItem> m_arrButtonItems;
+    std::vector<DynamicItem> m_arrPictureItems;
     std::unordered_map<std::u16string, std::u16string> m_mapWindowInfo;
     std::u16string m_strConfigDir;
 };
@@ -85,6 +85,6 @@ private:
 // Appends one item per element child of `group` (null reads nothing) to `items`; file names are
 // resolved against `configDir`.
 void ParseItems(const xercesc::DOMElement* group, const std::u16string& configDir,
-                std::vector<_DynamicItem>& items);
+                std::vector<DynamicItem>& items);
 
 }  // namespace tessaly

@@ -11,7 +11,7 @@ using config::ForEachChildElement;
 namespace {
 
 // This reader's image rule: the Out path is the folder plus "Out" even when "Out" is empty.
-void ReadBaseImages(const xercesc::DOMElement* element, const std::u16string& folder, _XmlDynamicItem& item)
+void ReadBaseImages(const xercesc::DOMElement* element, const std::u16string& folder, DynamicItem& item)
 {
     item.strImage[kImageOut] = platform::JoinConfigPath(folder, Attr(element, u"Out"));
     config::ReadStateImages(element, folder, item);
@@ -51,7 +51,7 @@ void CZelXMLParseBase::ParsePosInfo(const xercesc::DOMElement* section)
 {
     try {
         ForEachChildElement(FindChildElement(section, u"PosInfo"), [this](const xercesc::DOMElement* entry) {
-            _PosInfoItem item = config::ReadPosInfoItem(entry);
+            PosInfoItem item = config::ReadPosInfoItem(entry);
             m_mapPosInfo.insert_or_assign(item.strItemID, std::move(item));
         });
     } catch (...) {
@@ -63,7 +63,7 @@ void CZelXMLParseBase::ParseDynamicInfo(const xercesc::DOMElement* dynamicInfo, 
 {
     try {
         ForEachChildElement(dynamicInfo, [&](const xercesc::DOMElement* element) {
-            _XmlDynamicItem item;
+            DynamicItem item;
             config::ReadItemCommon(element, configDir, item, ReadBaseImages);
             item.nControlType = WToI(Attr(element, u"ControlType"));
             item.nDrawFocus = WToI(Attr(element, u"DrawFocus"));

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "config/CXMLDocument.h"
-#include "config/_PosInfoItem.h"
-#include "config/_XmlDynamicItem.h"
+#include "config/PosInfoItem.h"
+#include "config/DynamicItem.h"
 
 namespace tessaly {
 
@@ -27,15 +27,15 @@ public:
     void GetWindowInfo(std::u16string& out, std::u16string_view itemId) const;
 
     const std::u16string& ConfigDir() const { return m_strConfigDir; }
-    const std::unordered_map<std::u16string, _PosInfoItem>& PosInfo() const { return m_mapPosInfo; }
+    const std::unordered_map<std::u16string, PosInfoItem>& PosInfo() const { return m_mapPosInfo; }
     const std::unordered_map<std::u16string, std::u16string>& WindowInfo() const { return m_mapWindowInfo; }
-    const std::vector<_XmlDynamicItem>& DynamicItems() const { return m_arrDynamicItems; }
+    const std::vector<DynamicItem>& DynamicItems() const { return m_arrDynamicItems; }
 
 protected:
     std::u16string m_strConfigDir;
-    std::unordered_map<std::u16string, _PosInfoItem> m_mapPosInfo;
+    std::unordered_map<std::u16string, PosInfoItem> m_mapPosInfo;
     std::unordered_map<std::u16string, std::u16string> m_mapWindowInfo;
-    std::vector<_XmlDynamicItem> m_arrDynamicItems;
+    std::vector<DynamicItem> m_arrDynamicItems;
 
 private:
     void ParseWindowInfo(const xercesc::DOMElement* section);

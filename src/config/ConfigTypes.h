@@ -11,7 +11,7 @@ using ZelColor = std::uint32_t;
 inline constexpr ZelColor kNoColor = 0xFFFFFFFFu;
 
 // Left, top, right, bottom in client-area pixels.
-struct _ZelRect {
+struct ZelRect {
     std::int32_t left = 0;
     std::int32_t top = 0;
     std::int32_t right = 0;
@@ -19,7 +19,7 @@ struct _ZelRect {
 
     std::int32_t Width() const { return right - left; }
     std::int32_t Height() const { return bottom - top; }
-    bool operator==(const _ZelRect&) const = default;
+    bool operator==(const ZelRect&) const = default;
 };
 
 // Index into an item's strImage array.

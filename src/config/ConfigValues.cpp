@@ -84,11 +84,11 @@ std::size_t ScanDecimalList(std::u16string_view text, std::span<std::int32_t> ou
     return count;
 }
 
-_ZelRect ReadRect(std::u16string_view text)
+ZelRect ReadRect(std::u16string_view text)
 {
     std::array<std::int32_t, 4> v{};
     ScanDecimalList(RemoveSpaces(text), v);
-    _ZelRect rect;
+    ZelRect rect;
     rect.left = v[0];
     rect.top = v[1];
     rect.right = Saturate(std::int64_t{v[0]} + v[2]);

@@ -19,7 +19,7 @@ std::size_t ScanDecimalList(std::u16string_view text, std::span<std::int32_t> ou
 
 // "x,y,width,height" with every space (U+0020) removed first, into left, top, right, bottom.
 // Numbers that are missing read as 0.
-_ZelRect ReadRect(std::u16string_view text);
+ZelRect ReadRect(std::u16string_view text);
 
 // "width,height" with spaces removed; missing numbers read as 0.
 void ReadSize(std::u16string_view text, std::int32_t& width, std::int32_t& height);

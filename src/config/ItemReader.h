@@ -9,7 +9,7 @@
 
 #include "config/CXMLDocument.h"
 #include "config/ConfigValues.h"
-#include "config/_PosInfoItem.h"
+#include "config/PosInfoItem.h"
 #include "support/WideText.h"
 
 namespace tessaly::config {
@@ -36,9 +36,9 @@ inline std::u16string Attr(const xercesc::DOMElement* element, std::u16string_vi
 }
 
 // "ItemID", "Color" and "Pos" of a placement entry.
-inline _PosInfoItem ReadPosInfoItem(const xercesc::DOMElement* entry)
+inline PosInfoItem ReadPosInfoItem(const xercesc::DOMElement* entry)
 {
-    _PosInfoItem item;
+    PosInfoItem item;
     item.strItemID = Attr(entry, u"ItemID");
     const std::u16string color = Attr(entry, u"Color");
     item.crColor = color.empty() ? kNoColor : ReadColor(color, kNoColor);

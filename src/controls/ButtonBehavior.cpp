@@ -17,7 +17,7 @@ ButtonContentLayout LayoutButtonContent(int width, int height, bool hasIcon, int
                                         bool hasText, int textWidth, int textHeight)
 {
     ButtonContentLayout layout;
-    layout.textRect = _ZelRect{0, 0, width, height};
+    layout.textRect = ZelRect{0, 0, width, height};
     if (hasIcon && !hasText) {
         layout.iconX = (width - iconWidth) / 2;
         layout.iconY = (height - iconHeight) / 2;
@@ -26,7 +26,7 @@ ButtonContentLayout LayoutButtonContent(int width, int height, bool hasIcon, int
         layout.iconY = (height - iconHeight) / 2;
         const int left = layout.iconX + iconWidth + 2;
         const int top = (height - textHeight) / 2;
-        layout.textRect = _ZelRect{left, top, left + textWidth, top + textHeight};
+        layout.textRect = ZelRect{left, top, left + textWidth, top + textHeight};
     }
     return layout;
 }

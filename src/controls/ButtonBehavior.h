@@ -27,7 +27,7 @@ ButtonFace ChooseButtonFace(const ButtonFaceInput& input, ZelColor textColor, Ze
 struct ButtonContentLayout {
     int iconX = 0;
     int iconY = 0;
-    _ZelRect textRect;
+    ZelRect textRect;
 };
 
 // Positions of icon and text in a client area width x height. With both, the pair is centred: the

@@ -77,7 +77,7 @@ void CLabel::Paint(cairo_t* cr, int width, int height)
     std::uint32_t format = m_nFormat;
     if (m_bAlignRight)
         format |= textformat::kRight;
-    DrawTextInRect(cr, m_strText, m_font.get(), m_lf.bUnderline, _ZelRect{0, 0, width, height}, format, m_crText);
+    DrawTextInRect(cr, m_strText, m_font.get(), m_lf.bUnderline, ZelRect{0, 0, width, height}, format, m_crText);
 }
 
 void CLabel::OnMouseMove(int, int)

@@ -9,7 +9,7 @@
 #include <array>
 #include <string>
 
-#include "config/_WindowFont.h"
+#include "config/WindowFont.h"
 #include "controls/CSkinWidget.h"
 #include "controls/GuiHandles.h"
 #include "controls/SkinColor.h"
@@ -46,7 +46,7 @@ public:
     std::u16string AccessibleText() const override { return m_strText; }
 
     SurfacePtr m_bmpBack;
-    _WindowFont m_lf;
+    WindowFont m_lf;
     FontDescPtr m_font;
     bool m_bAlignRight = false;
     std::uint32_t m_nFormat = kDefaultFormat;

@@ -8,8 +8,8 @@ void CSkinPicture::SetImage(cairo_surface_t* image)
 {
     m_image = image;
     if (image) {
-        const _ZelRect& at = Rect();
-        Move(_ZelRect{at.left, at.top, at.left + cairo_image_surface_get_width(image),
+        const ZelRect& at = Rect();
+        Move(ZelRect{at.left, at.top, at.left + cairo_image_surface_get_width(image),
                       at.top + cairo_image_surface_get_height(image)});
     }
     Invalidate();

@@ -33,7 +33,7 @@ CSkinWidget::~CSkinWidget()
     g_object_unref(m_widget);
 }
 
-bool CSkinWidget::Create(GtkWidget* parentFixed, const _ZelRect& rect, int id)
+bool CSkinWidget::Create(GtkWidget* parentFixed, const ZelRect& rect, int id)
 {
     if (m_widget)
         return false;
@@ -65,7 +65,7 @@ bool CSkinWidget::Create(GtkWidget* parentFixed, const _ZelRect& rect, int id)
     return true;
 }
 
-void CSkinWidget::Move(const _ZelRect& rect)
+void CSkinWidget::Move(const ZelRect& rect)
 {
     const bool resized = rect.Width() != m_rect.Width() || rect.Height() != m_rect.Height();
     m_rect = rect;

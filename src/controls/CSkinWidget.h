@@ -31,11 +31,11 @@ public:
     // Takes the id and place, then makes the widget, shows it and puts it into `parentFixed` (a
     // GtkFixed) at `rect`. False, without a widget, when there is no such parent or the widget
     // already exists.
-    bool Create(GtkWidget* parentFixed, const _ZelRect& rect, int id);
+    bool Create(GtkWidget* parentFixed, const ZelRect& rect, int id);
 
     // Moves and resizes the control inside its parent; works before Create too.
-    void Move(const _ZelRect& rect);
-    const _ZelRect& Rect() const { return m_rect; }
+    void Move(const ZelRect& rect);
+    const ZelRect& Rect() const { return m_rect; }
 
     GtkWidget* Widget() const { return m_widget; }
     int Id() const { return m_id; }
@@ -91,7 +91,7 @@ private:
     static void RealizeThunk(GtkWidget* widget, gpointer self);
 
     GtkWidget* m_widget = nullptr;  // our own reference; the parent holds another
-    _ZelRect m_rect;
+    ZelRect m_rect;
     int m_id = 0;
     bool m_enabled = true;
     CommandSink m_sink;

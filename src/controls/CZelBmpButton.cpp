@@ -74,7 +74,7 @@ void CZelBmpButton::DrawContent(cairo_t* cr, int width, int height, ZelColor tex
         return;
     const int iconWidth = hasIcon ? gdk_pixbuf_get_width(m_pIcon.get()) : 0;
     const int iconHeight = hasIcon ? gdk_pixbuf_get_height(m_pIcon.get()) : 0;
-    _ZelRect measured;
+    ZelRect measured;
     if (hasIcon && hasText)
         MeasureTextRect(m_strText, width, &measured, m_font.get(), cr);
     const ButtonContentLayout layout = LayoutButtonContent(width, height, hasIcon, iconWidth, iconHeight, hasText,
@@ -111,7 +111,7 @@ void CZelBmpButton::Paint(cairo_t* cr, int width, int height)
         PaintSurface(off.get(), m_bmpState[face.index].get(), 0, 0);
         DrawContent(off.get(), width, height, face.textColor);
         if (m_bDrawFocus && (HasFocus() || m_bFocusForPaint))
-            DrawFocusRect(off.get(), _ZelRect{3, 3, width - 3, height - 3});
+            DrawFocusRect(off.get(), ZelRect{3, 3, width - 3, height - 3});
     }
     cairo_surface_flush(composed.get());
     cairo_save(cr);

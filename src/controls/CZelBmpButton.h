@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "config/_WindowFont.h"
+#include "config/WindowFont.h"
 #include "controls/ButtonBehavior.h"
 #include "controls/CClickableWidget.h"
 #include "controls/GuiHandles.h"
@@ -56,7 +56,7 @@ public:
     PixbufPtr m_pIcon;
     std::u16string m_strText;
     bool m_bChecked = false;
-    _WindowFont m_lf;
+    WindowFont m_lf;
     ZelColor m_crText = 0;
     ZelColor m_crDisabledText = kGrayText;
     FontDescPtr m_font;

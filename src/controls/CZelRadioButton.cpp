@@ -21,7 +21,7 @@ void CZelRadioButton::CaptureBackground(cairo_surface_t* parentBackground)
 void CZelRadioButton::LoadImageStrip(std::u16string_view path)
 {
     SurfacePtr strip;
-    LoadImageToBitmap(strip, _ZelRect{}, path, kMagenta);
+    LoadImageToBitmap(strip, ZelRect{}, path, kMagenta);
     if (!strip)
         return;
     MakeColorTransparent(strip.get(), kMagenta);
@@ -86,11 +86,11 @@ void CZelRadioButton::Paint(cairo_t* cr, int width, int height)
         textLeft = m_nImageWidth + kTextGap;
     }
     const ZelColor color = !IsEnabled() ? kGrayText : m_crText == kNoColor ? kWindowText : m_crText;
-    const _ZelRect textRect{textLeft, 0, width, height};
+    const ZelRect textRect{textLeft, 0, width, height};
     DrawTextInRect(cr, m_strText, m_font.get(), m_lf.bUnderline, textRect,
                    textformat::kSingleLine | textformat::kVCenter, color);
     if (HasFocus() && !m_strText.empty())
-        DrawFocusRect(cr, _ZelRect{textLeft, 1, width - 1, height - 1});
+        DrawFocusRect(cr, ZelRect{textLeft, 1, width - 1, height - 1});
 }
 
 void CZelRadioButton::OnClicked()

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "config/_WindowFont.h"
+#include "config/WindowFont.h"
 #include "controls/ButtonBehavior.h"
 #include "controls/CClickableWidget.h"
 #include "controls/GuiHandles.h"
@@ -54,7 +54,7 @@ public:
     ZelColor m_crText = kNoColor;
     SurfacePtr m_bmpBack;
     std::u16string m_strText;
-    _WindowFont m_lf;
+    WindowFont m_lf;
     FontDescPtr m_font;
 
 protected:

@@ -44,7 +44,7 @@ void DrawDecodedImage(cairo_t* cr, GdkPixbuf* image, int x, int y, int width, in
     cairo_restore(cr);
 }
 
-int LoadImageToBitmap(SurfacePtr& bitmap, const _ZelRect& size, std::u16string_view path, ZelColor fill)
+int LoadImageToBitmap(SurfacePtr& bitmap, const ZelRect& size, std::u16string_view path, ZelColor fill)
 {
     PixbufPtr image = LoadDecodedImage(path);
     if (!image)
@@ -123,7 +123,7 @@ void PaintSurface(cairo_t* cr, cairo_surface_t* surface, int x, int y)
     cairo_restore(cr);
 }
 
-void DrawFocusRect(cairo_t* cr, const _ZelRect& rect)
+void DrawFocusRect(cairo_t* cr, const ZelRect& rect)
 {
     if (!cr || rect.Width() <= 0 || rect.Height() <= 0)
         return;

@@ -23,7 +23,7 @@ PixbufPtr LoadDecodedImage(std::u16string_view path);
 // height. With a fill other than kNoColor the surface is filled first, so transparent pixels show
 // the fill; without one they stay transparent. A file that cannot be decoded leaves `bitmap` as it
 // was. Always returns 0; callers look at the bitmap.
-int LoadImageToBitmap(SurfacePtr& bitmap, const _ZelRect& size, std::u16string_view path, ZelColor fill);
+int LoadImageToBitmap(SurfacePtr& bitmap, const ZelRect& size, std::u16string_view path, ZelColor fill);
 
 // Draws a decoded image with its top-left corner at x, y, stretched to width x height.
 void DrawDecodedImage(cairo_t* cr, GdkPixbuf* image, int x, int y, int width, int height);
@@ -40,7 +40,7 @@ void PaintSurface(cairo_t* cr, cairo_surface_t* surface, int x, int y);
 
 // The keyboard-focus mark: a rectangle outline on whole pixels, dotted in two tones (black and white
 // pixels in turn) so that it shows on light and dark faces alike.
-void DrawFocusRect(cairo_t* cr, const _ZelRect& rect);
+void DrawFocusRect(cairo_t* cr, const ZelRect& rect);
 
 // A new ARGB surface of the given size filled with one colour; null for an empty size.
 SurfacePtr MakeSolidSurface(int width, int height, ZelColor color);

@@ -7,12 +7,12 @@
 
 namespace tessaly {
 
-void SetFontFace(_WindowFont& font, std::u16string_view face)
+void SetFontFace(WindowFont& font, std::u16string_view face)
 {
-    font.strFaceName = std::u16string(face.substr(0, _WindowFont::kMaxFaceName));
+    font.strFaceName = std::u16string(face.substr(0, WindowFont::kMaxFaceName));
 }
 
-FontDescPtr MakeFontDescription(const _WindowFont& font)
+FontDescPtr MakeFontDescription(const WindowFont& font)
 {
     FontDescPtr desc(pango_font_description_new());
     // The named face first, the system's sans face as the fallback for missing glyphs or faces.

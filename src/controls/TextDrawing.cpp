@@ -82,7 +82,7 @@ std::string FileSystemName(std::u16string_view path)
 }
 
 void DrawTextInRect(cairo_t* cr, std::u16string_view text, const PangoFontDescription* font, bool underline,
-                    const _ZelRect& rect, std::uint32_t format, ZelColor color)
+                    const ZelRect& rect, std::uint32_t format, ZelColor color)
 {
     if (text.empty() || !cr)
         return;
@@ -120,12 +120,12 @@ void DrawTextInRect(cairo_t* cr, std::u16string_view text, const PangoFontDescri
     cairo_restore(cr);
 }
 
-void MeasureTextRect(std::u16string_view text, int width, _ZelRect* rect, const PangoFontDescription* font,
+void MeasureTextRect(std::u16string_view text, int width, ZelRect* rect, const PangoFontDescription* font,
                      cairo_t* cr)
 {
     if (!rect)
         return;
-    *rect = _ZelRect{0, 0, width, 0};
+    *rect = ZelRect{0, 0, width, 0};
     SurfacePtr scratch;
     CairoPtr scratchCr;
     if (!cr) {

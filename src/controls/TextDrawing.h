@@ -32,11 +32,11 @@ std::string FileSystemName(std::u16string_view path);
 
 // Draws `text` inside `rect` with the font, underline, format flags and colour given.
 void DrawTextInRect(cairo_t* cr, std::u16string_view text, const PangoFontDescription* font, bool underline,
-                    const _ZelRect& rect, std::uint32_t format, ZelColor color);
+                    const ZelRect& rect, std::uint32_t format, ZelColor color);
 
 // Lays the text out wrapped at word boundaries to `width` without drawing it: `rect` becomes
 // 0, 0, widest line, total height. With `cr` null a private scratch surface is used.
-void MeasureTextRect(std::u16string_view text, int width, _ZelRect* rect, const PangoFontDescription* font,
+void MeasureTextRect(std::u16string_view text, int width, ZelRect* rect, const PangoFontDescription* font,
                      cairo_t* cr = nullptr);
 
 }  // namespace tessaly

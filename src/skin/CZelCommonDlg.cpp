@@ -29,7 +29,7 @@ struct PostedMessage {
     std::intptr_t lParam;
 };
 
-std::string FontCss(const _WindowFont& font)
+std::string FontCss(const WindowFont& font)
 {
     std::string css = "* {";
     if (!font.strFaceName.empty()) {
@@ -139,7 +139,7 @@ void CZelCommonDlg::EndDialog(int code)
 void CZelCommonDlg::ReleaseControls()
 {
     for (auto items : {m_config.LabelItems(), m_config.PictureItems(), m_config.ButtonItems()})
-        for (_DynamicItem& item : items) {
+        for (DynamicItem& item : items) {
             item.pCtrl.reset();
             item.hGdiObj.reset();
         }
@@ -165,14 +165,14 @@ void CZelCommonDlg::ApplyWindowSkin()
 
     const std::u16string backFile = m_config.GetWindowFile(u"BackBmp");
     if (!m_pBackBitmap)
-        LoadImageToBitmap(m_pBackBitmap, _ZelRect{}, backFile, kNoColor);
+        LoadImageToBitmap(m_pBackBitmap, ZelRect{}, backFile, kNoColor);
 
     // Without a usable "SheetSize" the window takes the background image's size, else the template's.
-    _ZelRect sheet{0, 0, kTemplateWidth, kTemplateHeight};
+    ZelRect sheet{0, 0, kTemplateWidth, kTemplateHeight};
     if (m_pBackBitmap)
         sheet = {0, 0, cairo_image_surface_get_width(m_pBackBitmap.get()),
                  cairo_image_surface_get_height(m_pBackBitmap.get())};
-    _ZelRect configured;
+    ZelRect configured;
     if (m_config.GetSizeInfo(u"SheetSize", configured) && configured.Width() > 0 && configured.Height() > 0)
         sheet = configured;
     CreateSolidBackground(m_pBackBitmap, sheet);
@@ -221,7 +221,7 @@ void CZelCommonDlg::ApplyDialogFont()
     g_list_free(children);
 }
 
-void CZelCommonDlg::CreateSolidBackground(SurfacePtr& bitmap, const _ZelRect& rect)
+void CZelCommonDlg::CreateSolidBackground(SurfacePtr& bitmap, const ZelRect& rect)
 {
     if (!bitmap)
         bitmap = MakeSolidSurface(rect.Width(), rect.Height(), kButtonFace);
@@ -236,7 +236,7 @@ void CZelCommonDlg::CopyBackground(CLabel& label)
 void CZelCommonDlg::ApplyWindowFont(CLabel& label)
 {
     CopyBackground(label);
-    const _WindowFont font = m_config.GetWindowFont();
+    const WindowFont font = m_config.GetWindowFont();
     label.m_lf.strFaceName = font.strFaceName;
     label.m_lf.nHeight = font.nHeight;
     label.m_lf.nWeight = font.nWeight;
@@ -254,7 +254,7 @@ void CZelCommonDlg::CreateLabels()
 {
     auto items = m_config.LabelItems();
     for (std::size_t i = 0; i < items.size(); ++i) {
-        _DynamicItem& item = items[i];
+        DynamicItem& item = items[i];
         auto owned = std::make_unique<CLabel>();
         CLabel& label = *owned;
         item.pCtrl = std::move(owned);
@@ -274,13 +274,13 @@ void CZelCommonDlg::CreateLabels()
 
 void CZelCommonDlg::CreatePictures()
 {
-    for (_DynamicItem& item : m_config.PictureItems()) {
+    for (DynamicItem& item : m_config.PictureItems()) {
         auto owned = std::make_unique<CSkinPicture>();
         CSkinPicture& picture = *owned;
         item.pCtrl = std::move(owned);
         picture.Create(m_client, item.rcPos, IDC_STATIC);
         SurfacePtr image;
-        LoadImageToBitmap(image, _ZelRect{}, item.strImage[kImageOut], kNoColor);
+        LoadImageToBitmap(image, ZelRect{}, item.strImage[kImageOut], kNoColor);
         if (image) {
             auto surface = std::make_unique<COwnedSurface>(std::move(image));
             picture.SetImage(surface->Get());
@@ -294,7 +294,7 @@ void CZelCommonDlg::CreateButtons()
 {
     auto items = m_config.ButtonItems();
     for (std::size_t i = 0; i < items.size(); ++i) {
-        _DynamicItem& item = items[i];
+        DynamicItem& item = items[i];
         const int id = IDC_BUTTON_FIRST + static_cast<int>(i);
         auto owned = std::make_unique<CZelBmpButton>();
         CZelBmpButton& button = *owned;
@@ -319,7 +319,7 @@ void CZelCommonDlg::CreateButtons()
 
 bool CZelCommonDlg::PlaceControl(CSkinWidget& control, std::u16string_view itemId)
 {
-    const _PosInfoItem* entry = m_config.FindPosInfo(itemId);
+    const PosInfoItem* entry = m_config.FindPosInfo(itemId);
     if (!entry)
         return false;
     control.Move(entry->rcPos);
@@ -345,10 +345,10 @@ bool CZelCommonDlg::PlaceControl(CSkinWidget& control, std::u16string_view itemI
 
 bool CZelCommonDlg::PlaceControl(GtkWidget* widget, std::u16string_view itemId)
 {
-    const _PosInfoItem* entry = m_config.FindPosInfo(itemId);
+    const PosInfoItem* entry = m_config.FindPosInfo(itemId);
     if (!entry || !widget)
         return false;
-    const _ZelRect& at = entry->rcPos;
+    const ZelRect& at = entry->rcPos;
     GtkWidget* parent = gtk_widget_get_parent(widget);
     if (parent && GTK_IS_FIXED(parent))
         gtk_fixed_move(GTK_FIXED(parent), widget, at.left, at.top);
@@ -364,7 +364,7 @@ bool CZelCommonDlg::OnCommand(int id, int /*notification*/)
     auto buttons = m_config.ButtonItems();
     const long long buttonIndex = static_cast<long long>(id) - IDC_BUTTON_FIRST;
     if (buttonIndex >= 0 && buttonIndex < static_cast<long long>(buttons.size())) {
-        _DynamicItem& item = buttons[static_cast<std::size_t>(buttonIndex)];
+        DynamicItem& item = buttons[static_cast<std::size_t>(buttonIndex)];
         if (OnItemCommand(ITEM_BUTTON, &item))
             RunAction(item.strID);
         return true;
@@ -512,11 +512,11 @@ void CZelCommonDlg::RenderClient(cairo_t* cr)
         cairo_fill(cr);
         cairo_restore(cr);
     }
-    for (_DynamicItem& item : m_config.PictureItems())
+    for (DynamicItem& item : m_config.PictureItems())
         paintControl(item.pCtrl.get());
-    for (_DynamicItem& item : m_config.LabelItems())
+    for (DynamicItem& item : m_config.LabelItems())
         paintControl(item.pCtrl.get());
-    for (_DynamicItem& item : m_config.ButtonItems())
+    for (DynamicItem& item : m_config.ButtonItems())
         paintControl(item.pCtrl.get());
 }
 

@@ -41,7 +41,7 @@
 #include <vector>
 
 #include "config/CZelDialogConfig.h"
-#include "config/_WindowFont.h"
+#include "config/WindowFont.h"
 #include "controls/GuiHandles.h"
 #include "skin/CDialogPoster.h"
 
@@ -106,7 +106,7 @@ public:
     void CreateDialogFont();
     void ApplyDialogFont();
     // Fills `bitmap` with a button-face surface of the rectangle's size when it holds none.
-    static void CreateSolidBackground(SurfacePtr& bitmap, const _ZelRect& rect);
+    static void CreateSolidBackground(SurfacePtr& bitmap, const ZelRect& rect);
     void CopyBackground(CLabel& label);
     void ApplyWindowFont(CLabel& label);
 
@@ -129,7 +129,7 @@ public:
     GtkWidget* TemplateControl(int id) const;
     unsigned long XWindowId() const;
     cairo_surface_t* BackgroundSurface() const { return m_pBackBitmap.get(); }
-    const _WindowFont& DialogFont() const { return m_fontDialog; }
+    const WindowFont& DialogFont() const { return m_fontDialog; }
     // The client size the skin asked for (template size until ApplyWindowSkin).
     int ClientWidth() const { return m_nClientWidth; }
     int ClientHeight() const { return m_nClientHeight; }
@@ -143,8 +143,8 @@ public:
 
 protected:
     virtual bool OnInitDialog() { return true; }
-    virtual bool OnItemCreated(int /*kind*/, _DynamicItem* /*item*/) { return true; }
-    virtual bool OnItemCommand(int /*kind*/, _DynamicItem* /*item*/) { return true; }
+    virtual bool OnItemCreated(int /*kind*/, DynamicItem* /*item*/) { return true; }
+    virtual bool OnItemCommand(int /*kind*/, DynamicItem* /*item*/) { return true; }
     virtual void OnOK() { EndDialog(IDOK); }
     virtual void OnCancel() { EndDialog(IDCANCEL); }
     // Called once, after the loop ended and before the window goes.
@@ -172,7 +172,7 @@ private:
     CZelDialogConfig m_config;
     SurfacePtr m_pBackBitmap;
     PixbufPtr m_hIcon;
-    _WindowFont m_fontDialog;
+    WindowFont m_fontDialog;
     GObjectPtr<GtkCssProvider> m_fontCss;
     GtkWidget* m_window = nullptr;  // our reference to the toplevel
     GtkWidget* m_client = nullptr;  // the GtkFixed client area (owned by the window)

@@ -88,18 +88,18 @@ TEST_F(SectionReaders, PlacementsReadRectanglesAndColours)
 {
     for (const auto* pos : {&base_.PosInfo(), &dialog_.PosInfo()}) {
         ASSERT_EQ(pos->size(), 7u);
-        EXPECT_EQ(pos->at(u"spaced").rcPos, (_ZelRect{10, 20, 110, 50}));
+        EXPECT_EQ(pos->at(u"spaced").rcPos, (ZelRect{10, 20, 110, 50}));
         EXPECT_EQ(pos->at(u"spaced").crColor, 0xFFu);
         EXPECT_EQ(pos->at(u"spaced").strItemID, u"spaced");
-        EXPECT_EQ(pos->at(u"prefixed").rcPos, (_ZelRect{-5, -5, 5, 5}));
+        EXPECT_EQ(pos->at(u"prefixed").rcPos, (ZelRect{-5, -5, 5, 5}));
         EXPECT_EQ(pos->at(u"prefixed").crColor, 0x00FF00u);
         EXPECT_EQ(pos->at(u"none").crColor, kNoColor);
-        EXPECT_EQ(pos->at(u"none").rcPos, (_ZelRect{7, 8, 7, 8}));
+        EXPECT_EQ(pos->at(u"none").rcPos, (ZelRect{7, 8, 7, 8}));
         EXPECT_EQ(pos->at(u"junk").crColor, kNoColor);
         // A tab before a number is skipped; a tab before a comma ends the reading.
-        EXPECT_EQ(pos->at(u"tabs").rcPos, (_ZelRect{1, 2, 4, 6}));
-        EXPECT_EQ(pos->at(u"tabcomma").rcPos, (_ZelRect{1, 0, 1, 0}));
-        EXPECT_EQ(pos->at(u"dup").rcPos, (_ZelRect{2, 2, 4, 4}));
+        EXPECT_EQ(pos->at(u"tabs").rcPos, (ZelRect{1, 2, 4, 6}));
+        EXPECT_EQ(pos->at(u"tabcomma").rcPos, (ZelRect{1, 0, 1, 0}));
+        EXPECT_EQ(pos->at(u"dup").rcPos, (ZelRect{2, 2, 4, 4}));
     }
     EXPECT_EQ(dialog_.FindPosInfo(u"SPACED"), nullptr);
 }
@@ -108,7 +108,7 @@ TEST_F(SectionReaders, TheBaseReadsEveryChildAsAnItemWithItsOwnImageRule)
 {
     const auto& items = base_.DynamicItems();
     ASSERT_EQ(items.size(), 6u);  // two loose items and the four group elements themselves
-    const _XmlDynamicItem& all = items[0];
+    const DynamicItem& all = items[0];
     EXPECT_EQ(all.strName, u"All\r\nAttributes");
     EXPECT_EQ(all.strID, u"IDOK");
     EXPECT_EQ(all.strDllName, u"x.so");
@@ -123,19 +123,19 @@ TEST_F(SectionReaders, TheBaseReadsEveryChildAsAnItemWithItsOwnImageRule)
     EXPECT_EQ(all.nFontCharSet, -1);
     EXPECT_EQ(all.crFontColor, 0xFFu);
     EXPECT_EQ(all.nUnderLine, 1);
-    EXPECT_EQ(all.rcPos, (_ZelRect{1, 2, 4, 6}));
+    EXPECT_EQ(all.rcPos, (ZelRect{1, 2, 4, 6}));
     EXPECT_EQ(all.nControlType, 3);
     EXPECT_EQ(all.nDrawFocus, 1);
     EXPECT_EQ(all.nCtrlID, -1);
 
     // Nothing carries over; an absent "Out" gives the folder itself for all four states.
-    const _XmlDynamicItem& bare = items[1];
+    const DynamicItem& bare = items[1];
     EXPECT_EQ(bare.strImage, (std::array<std::u16string, 4>{dir_, dir_, dir_, dir_}));
     EXPECT_EQ(bare.strIcon, u"");
     EXPECT_EQ(bare.nFontSize, 0);
     EXPECT_EQ(bare.nFontWeight, 2147483647);
     EXPECT_EQ(bare.crFontColor, 0u);
-    EXPECT_EQ(bare.rcPos, (_ZelRect{9, 0, 9, 0}));
+    EXPECT_EQ(bare.rcPos, (ZelRect{9, 0, 9, 0}));
     EXPECT_EQ(bare.nControlType, 0);
     EXPECT_EQ(items[2].strName, u"");
 }
@@ -162,24 +162,24 @@ TEST_F(SectionReaders, TheDialogReadsTheFirstOfEachGroupWithItsOwnImageRule)
 
 TEST_F(SectionReaders, SheetSizeAndFontsComeFromWindowValues)
 {
-    const _ZelRect untouched{1, 2, 3, 4};
-    _ZelRect rect = untouched;
+    const ZelRect untouched{1, 2, 3, 4};
+    ZelRect rect = untouched;
     EXPECT_FALSE(dialog_.GetSizeInfo(u"Blank", rect));
     EXPECT_FALSE(dialog_.GetSizeInfo(u"Absent", rect));
     EXPECT_EQ(rect, untouched);
     EXPECT_TRUE(dialog_.GetSizeInfo(u"SheetSize", rect));
-    EXPECT_EQ(rect, (_ZelRect{0, 0, 640, 480}));
+    EXPECT_EQ(rect, (ZelRect{0, 0, 640, 480}));
     EXPECT_TRUE(dialog_.GetSizeInfo(u"Half", rect));
-    EXPECT_EQ(rect, (_ZelRect{0, 0, 300, 0}));
+    EXPECT_EQ(rect, (ZelRect{0, 0, 300, 0}));
 
-    const _WindowFont window = dialog_.GetWindowFont();
+    const WindowFont window = dialog_.GetWindowFont();
     EXPECT_EQ(window.strFaceName, u"An Extremely Long Font Family N");
     EXPECT_EQ(window.nHeight, -13);
     EXPECT_EQ(window.nWeight, 0);
     EXPECT_EQ(window.nCharSet, 390 & 0xFF);
 
-    const _WindowFont own = dialog_.GetItemFont(dialog_.LabelItems()[0]);
-    EXPECT_EQ(own, (_WindowFont{u"Serif", -20, 700, true, 390 & 0xFF}));
+    const WindowFont own = dialog_.GetItemFont(dialog_.LabelItems()[0]);
+    EXPECT_EQ(own, (WindowFont{u"Serif", -20, 700, true, 390 & 0xFF}));
     // Values not greater than 0 fall back to the window's.
     EXPECT_EQ(dialog_.GetItemFont(dialog_.LabelItems()[1]), window);
 }
@@ -228,18 +228,19 @@ void CheckOwnership()
     item.strName = u"x";
     item.nCtrlID = 512;
     item.nDrawFocus = 1;
+    item.nControlType = 3;
     item.pCtrl = std::make_unique<Tracked>(log, 'r');
     item.Reset();
     EXPECT_EQ(log, "cgr");
     EXPECT_EQ(item.strName, u"");
     EXPECT_EQ(item.nCtrlID, -1);
     EXPECT_EQ(item.nDrawFocus, 1);
+    EXPECT_EQ(item.nControlType, 3);
 }
 
 TEST(ItemRecords, OwnedObjectsDieControlFirstAndResetReleasesThem)
 {
-    CheckOwnership<_DynamicItem>();
-    CheckOwnership<_XmlDynamicItem>();
+    CheckOwnership<DynamicItem>();
 }
 
 }  // namespace

@@ -74,23 +74,23 @@ protected:
         ASSERT_TRUE(skin_.GetSizeInfo(u"SheetSize", sheet_));
     }
 
-    void ExpectInsideSheet(const _ZelRect& r) const
+    void ExpectInsideSheet(const ZelRect& r) const
     {
         EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.Width() > 0 && r.Height() > 0 && r.right <= sheet_.right &&
                     r.bottom <= sheet_.bottom);
     }
 
     CZelDialogConfig skin_;
-    _ZelRect sheet_;
+    ZelRect sheet_;
 };
 
 TEST_F(ShippedSkin, WindowValuesDescribeAFinishedWindow)
 {
-    EXPECT_EQ(sheet_, (_ZelRect{0, 0, 640, 480}));
+    EXPECT_EQ(sheet_, (ZelRect{0, 0, 640, 480}));
     EXPECT_FALSE(skin_.GetWindowInfo(u"Title").empty());
     const int caption = skin_.GetWindowInt(u"CaptionHeight");
     EXPECT_TRUE(caption >= 30 && caption <= 40);
-    const _WindowFont font = skin_.GetWindowFont();
+    const WindowFont font = skin_.GetWindowFont();
     EXPECT_TRUE(!font.strFaceName.empty() && font.nHeight < 0 && font.nWeight > 0);
 
     const Pixbuf background = LoadImage(skin_.GetWindowFile(u"BackBmp"));
@@ -104,7 +104,7 @@ TEST_F(ShippedSkin, WindowValuesDescribeAFinishedWindow)
         EXPECT_EQ(gdk_pixbuf_get_width(image.get()), 8 * gdk_pixbuf_get_height(image.get()));  // 8 square cells
     }
 
-    const _PosInfoItem* browser = skin_.FindPosInfo(u"ITEM1");
+    const PosInfoItem* browser = skin_.FindPosInfo(u"ITEM1");
     ASSERT_NE(browser, nullptr);
     ExpectInsideSheet(browser->rcPos);
     EXPECT_GT(browser->rcPos.top, caption);
@@ -114,7 +114,7 @@ TEST_F(ShippedSkin, ItemsAreCompleteAndTheirFilesDecode)
 {
     ASSERT_GE(skin_.LabelItems().size(), 2u);
     ASSERT_GE(skin_.PictureItems().size(), 1u);
-    for (const _DynamicItem& label : skin_.LabelItems()) {
+    for (const DynamicItem& label : skin_.LabelItems()) {
         EXPECT_FALSE(label.strName.empty());
         ExpectInsideSheet(label.rcPos);
         if (!label.strCursor.empty()) {
@@ -123,13 +123,13 @@ TEST_F(ShippedSkin, ItemsAreCompleteAndTheirFilesDecode)
             EXPECT_NE(gdk_pixbuf_get_option(cursor.get(), "x_hot"), nullptr);
         }
     }
-    for (const _DynamicItem& picture : skin_.PictureItems()) {
+    for (const DynamicItem& picture : skin_.PictureItems()) {
         ExpectInsideSheet(picture.rcPos);
         EXPECT_NE(LoadImage(picture.strImage[kImageOut]), nullptr);
     }
 
     std::vector<std::u16string> actions;
-    for (const _DynamicItem& button : skin_.ButtonItems()) {
+    for (const DynamicItem& button : skin_.ButtonItems()) {
         actions.push_back(AsciiLower(button.strID));
         ExpectInsideSheet(button.rcPos);
         for (const std::u16string& path : button.strImage) {

@@ -170,11 +170,11 @@ TEST(ButtonFaceChoice, IconAndTextLayout)
     auto both = LayoutButtonContent(100, 30, true, 16, 16, true, 40, 14);
     EXPECT_EQ(both.iconX, 21);
     EXPECT_EQ(both.iconY, 7);
-    EXPECT_EQ(both.textRect, (_ZelRect{39, 8, 79, 22}));
+    EXPECT_EQ(both.textRect, (ZelRect{39, 8, 79, 22}));
     auto iconOnly = LayoutButtonContent(100, 30, true, 16, 16, false, 0, 0);
     EXPECT_EQ(iconOnly.iconX, 42);
     auto textOnly = LayoutButtonContent(100, 30, false, 0, 0, true, 40, 14);
-    EXPECT_EQ(textOnly.textRect, (_ZelRect{0, 0, 100, 30}));
+    EXPECT_EQ(textOnly.textRect, (ZelRect{0, 0, 100, 30}));
     auto tooWide = LayoutButtonContent(20, 30, true, 16, 16, true, 40, 14);
     EXPECT_EQ(tooWide.iconX, -19) << "halving keeps the sign";
 }
@@ -282,7 +282,7 @@ TEST_F(BmpButton, IconSitsLeftOfTheMeasuredText)
     button.LoadIconImage(dir.SolidPng("icon.png", 16, 16, 0x00FF00));
     button.m_strText = u"Sign in";
     button.RecreateFont();
-    _ZelRect text;
+    ZelRect text;
     MeasureTextRect(button.m_strText, 100, &text, button.m_font.get());
     const int iconX = (100 - text.Width() - 16 - 2) / 2;
     SurfacePtr out = Draw(100, 30);

@@ -72,13 +72,13 @@ protected:
         PlaceControl(TemplateControl(kTemplateId), u"ITEM1");
         return true;
     }
-    bool OnItemCreated(int kind, _DynamicItem* item) override
+    bool OnItemCreated(int kind, DynamicItem* item) override
     {
         auto* control = dynamic_cast<CSkinWidget*>(item->pCtrl.get());
         created.push_back({kind, control ? control->Id() : -2});
         return true;
     }
-    bool OnItemCommand(int kind, _DynamicItem* item) override
+    bool OnItemCommand(int kind, DynamicItem* item) override
     {
         commands.push_back({kind, item->strName + item->strID});
         return !(refuseButtons && kind == ITEM_BUTTON);
@@ -229,7 +229,7 @@ TEST_F(SkinnedDialog, ControlsGetTheirIdsAndHooksRunInOrder)
         {1, 256}, {1, 257}, {1, 258}, {1, 259}, {3, 0xFFFF}, {3, 0xFFFF}, {2, 512}, {2, 513}, {2, 514},
         {2, 515}, {2, 516}, {2, 517}, {2, 518}};
     EXPECT_EQ(dlg.created, expected);
-    EXPECT_EQ(dlg.DialogFont(), (_WindowFont{u"Sans", -13, 700, false, 0}));
+    EXPECT_EQ(dlg.DialogFont(), (WindowFont{u"Sans", -13, 700, false, 0}));
     EXPECT_NE(gtk_window_get_icon(GTK_WINDOW(dlg.Window())), nullptr);
     EXPECT_EQ(dlg.Config().ButtonItems()[1].nCtrlID, 513);
     EXPECT_EQ(dlg.Config().LabelItems()[2].nCtrlID, -1);
@@ -351,7 +351,7 @@ TEST_F(SkinnedDialog, PlaceControlSkinsByClassAndNeedsAnEntry)
     coloured.m_crText = 0x00FF00;
     plain.m_crText = 0x00FF00;
     EXPECT_TRUE(dlg.PlaceControl(coloured, u"LBL"));
-    EXPECT_EQ(coloured.Rect(), (_ZelRect{5, 5, 55, 25}));
+    EXPECT_EQ(coloured.Rect(), (ZelRect{5, 5, 55, 25}));
     EXPECT_EQ(coloured.m_crText, 0xFFu);
     EXPECT_EQ(coloured.m_lf.nHeight, -13);
     EXPECT_EQ(coloured.m_lf.nWeight, 700);
@@ -360,7 +360,7 @@ TEST_F(SkinnedDialog, PlaceControlSkinsByClassAndNeedsAnEntry)
     EXPECT_EQ(plain.m_crText, 0x00FF00u) << "no colour keeps the label's";
     EXPECT_EQ(plain.m_lf.nHeight, -13) << "the window font still applies";
     EXPECT_FALSE(dlg.PlaceControl(unplaced, u"NOPE"));
-    EXPECT_EQ(unplaced.Rect(), _ZelRect{});
+    EXPECT_EQ(unplaced.Rect(), ZelRect{});
     EXPECT_EQ(unplaced.m_lf.nHeight, 12);
 
     CZelRadioButton check(CZelRadioButton::kCheckBox), neither(0);
@@ -435,7 +435,7 @@ TEST_F(SkinnedDialog, UndecodablePictureStillGetsItsControlButDrawsNothing)
 {
     RecordingDlg dlg(Write());
     ASSERT_TRUE(dlg.Create());
-    _DynamicItem& junk = dlg.Config().PictureItems()[0];
+    DynamicItem& junk = dlg.Config().PictureItems()[0];
     auto* picture = dynamic_cast<CSkinPicture*>(junk.pCtrl.get());
     ASSERT_NE(picture, nullptr);
     EXPECT_EQ(junk.hGdiObj, nullptr);
@@ -527,7 +527,7 @@ TEST_F(SkinnedDialog, MessagePostedToADialogThatIsGoneIsDropped)
 // ---- the real window under real input ------------------------------------------------------------
 
 template <typename Control>
-Control* ItemControl(std::span<_DynamicItem> items, std::size_t i)
+Control* ItemControl(std::span<DynamicItem> items, std::size_t i)
 {
     return dynamic_cast<Control*>(items[i].pCtrl.get());
 }

@@ -23,13 +23,13 @@ TEST_F(ImageRendering, EmptySizeKeepsOwnSizeOtherwiseStretchesIgnoringAspect)
     // Left half red, right half blue, so stretching shows where each half lands.
     auto path = dir.Png("halves.png", 20, 10, [](int x, int) { return x < 10 ? 0xFFFF0000u : 0xFF0000FFu; });
     SurfacePtr own;
-    LoadImageToBitmap(own, _ZelRect{}, path, kNoColor);
+    LoadImageToBitmap(own, ZelRect{}, path, kNoColor);
     ASSERT_TRUE(own);
     EXPECT_EQ(cairo_image_surface_get_width(own.get()), 20);
     EXPECT_EQ(cairo_image_surface_get_height(own.get()), 10);
 
     SurfacePtr scaled;
-    LoadImageToBitmap(scaled, _ZelRect{7, 9, 107, 59}, path, kNoColor);  // position does not matter
+    LoadImageToBitmap(scaled, ZelRect{7, 9, 107, 59}, path, kNoColor);  // position does not matter
     ASSERT_TRUE(scaled);
     EXPECT_EQ(cairo_image_surface_get_width(scaled.get()), 100);
     EXPECT_EQ(cairo_image_surface_get_height(scaled.get()), 50);
@@ -42,13 +42,13 @@ TEST_F(ImageRendering, FillColourShowsThroughTransparentPixelsOnly)
 {
     auto path = dir.Png("half-clear.png", 8, 4, [](int x, int) { return x < 4 ? 0x00000000u : 0xFF00FF00u; });
     SurfacePtr filled;
-    LoadImageToBitmap(filled, _ZelRect{}, path, kMagenta);
+    LoadImageToBitmap(filled, ZelRect{}, path, kMagenta);
     ASSERT_TRUE(filled);
     EXPECT_EQ(ColorAt(filled.get(), 1, 1), kMagenta);
     EXPECT_EQ(ColorAt(filled.get(), 6, 1), FromRgb(0x00FF00));
 
     SurfacePtr unfilled;
-    LoadImageToBitmap(unfilled, _ZelRect{}, path, kNoColor);
+    LoadImageToBitmap(unfilled, ZelRect{}, path, kNoColor);
     EXPECT_EQ(PixelAt(unfilled.get(), 1, 1).a, 0u);
 }
 
@@ -56,11 +56,11 @@ TEST_F(ImageRendering, FileThatCannotBeDecodedLeavesPreviousBitmap)
 {
     SurfacePtr bitmap = test::NewSurface(3, 3, 0x123456);
     cairo_surface_t* before = bitmap.get();
-    LoadImageToBitmap(bitmap, _ZelRect{}, dir.WidePath("missing.png"), kNoColor);
+    LoadImageToBitmap(bitmap, ZelRect{}, dir.WidePath("missing.png"), kNoColor);
     EXPECT_EQ(bitmap.get(), before);
-    LoadImageToBitmap(bitmap, _ZelRect{}, dir.Text("garbage.png", "this is not an image"), kNoColor);
+    LoadImageToBitmap(bitmap, ZelRect{}, dir.Text("garbage.png", "this is not an image"), kNoColor);
     EXPECT_EQ(bitmap.get(), before);
-    LoadImageToBitmap(bitmap, _ZelRect{}, u"", kNoColor);
+    LoadImageToBitmap(bitmap, ZelRect{}, u"", kNoColor);
     EXPECT_EQ(bitmap.get(), before);
     EXPECT_EQ(ColorAt(bitmap.get(), 1, 1), 0x123456u);
 }
@@ -73,10 +73,10 @@ TEST_F(ImageRendering, BackslashInConfiguredNameIsAFolderSeparator)
 
 TEST(TextLayout, MeasureWrapsAtWordsAndReportsWidestLine)
 {
-    _WindowFont lf;
+    WindowFont lf;
     lf.nHeight = -14;
     FontDescPtr font = MakeFontDescription(lf);
-    _ZelRect one, wrapped, empty;
+    ZelRect one, wrapped, empty;
     MeasureTextRect(u"word", 500, &one, font.get());
     MeasureTextRect(u"word word word word word word", 60, &wrapped, font.get());
     MeasureTextRect(u"", 80, &empty, font.get());
@@ -89,7 +89,7 @@ TEST(TextLayout, MeasureWrapsAtWordsAndReportsWidestLine)
 
 TEST(TextLayout, FaceNamesAreCutTo31CharactersAndSizesFollowTheHeight)
 {
-    _WindowFont lf;
+    WindowFont lf;
     SetFontFace(lf, std::u16string(40, u'x'));
     EXPECT_EQ(lf.strFaceName.size(), 31u);
     lf.nHeight = -20;
@@ -118,7 +118,7 @@ std::vector<std::pair<int, int>> InkBands(cairo_surface_t* s)
 
 TEST(TextLayout, LineBreaksGiveSeparateLinesAndSingleLineCentresVertically)
 {
-    _WindowFont lf;
+    WindowFont lf;
     lf.nHeight = -12;
     FontDescPtr font = MakeFontDescription(lf);
     SurfacePtr twoLines = test::NewSurface(120, 80, 0xFFFFFF);

@@ -45,21 +45,21 @@ TEST(SkinPreview, BadArgumentsAndNoDisplayAreReported)
 }
 
 // Cells of the contact sheet by name ("button 3 \"IDCANCEL\" hover"), from the tool's listing.
-std::map<std::string, _ZelRect> ReadCells(const std::string& listing)
+std::map<std::string, ZelRect> ReadCells(const std::string& listing)
 {
-    std::map<std::string, _ZelRect> cells;
+    std::map<std::string, ZelRect> cells;
     std::istringstream lines(listing);
     for (std::string line; std::getline(lines, line);) {
         const auto space = line.rfind(' ');
         int x = 0, y = 0, w = 0, h = 0;
         if (space != std::string::npos && std::sscanf(line.c_str() + space + 1, "%d,%d,%d,%d", &x, &y, &w, &h) == 4)
-            cells[line.substr(0, space)] = _ZelRect{x, y, x + w, y + h};
+            cells[line.substr(0, space)] = ZelRect{x, y, x + w, y + h};
     }
     return cells;
 }
 
 // How many pixels of two equally sized cells differ.
-int DifferingPixels(cairo_surface_t* image, const _ZelRect& a, const _ZelRect& b)
+int DifferingPixels(cairo_surface_t* image, const ZelRect& a, const ZelRect& b)
 {
     int differ = 0;
     for (int y = 0; y < a.Height(); ++y)

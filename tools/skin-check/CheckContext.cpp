@@ -204,7 +204,7 @@ void CheckContext::CheckNumberList(const xercesc::DOMElement* e, std::u16string_
         return;
     std::string read;
     if (count == 4) {
-        const _ZelRect r = config::ReadRect(v);
+        const ZelRect r = config::ReadRect(v);
         read = std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.Width()) + "," +
                std::to_string(r.Height());
     } else {

@@ -42,7 +42,7 @@ const std::vector<std::string_view> kPictureAttributes = {"Pos", "Out", "DllName
 struct Placed {
     const DOMElement* element;
     std::string what;
-    _ZelRect rect;
+    ZelRect rect;
 };
 
 std::string Describe(const char* kind, std::size_t index, std::u16string_view label)
@@ -53,7 +53,7 @@ std::string Describe(const char* kind, std::size_t index, std::u16string_view la
     return what;
 }
 
-std::string RectText(const _ZelRect& r)
+std::string RectText(const ZelRect& r)
 {
     return std::to_string(r.left) + "," + std::to_string(r.top) + " to " + std::to_string(r.right) + "," +
            std::to_string(r.bottom);
@@ -142,7 +142,7 @@ private:
         m_sheet = {0, 0, 422, 297};
         if (m_background)
             m_sheet = {0, 0, m_background->width, m_background->height};
-        _ZelRect configured;
+        ZelRect configured;
         if (m_config.GetSizeInfo(u"SheetSize", configured) && configured.Width() > 0 && configured.Height() > 0)
             m_sheet = configured;
     }
@@ -184,7 +184,7 @@ private:
     void CheckTextControl(const DOMElement* item, std::string_view kind, const std::string& what)
     {
         m_context.CheckFontFace(item, u"FontName");
-        const _ZelRect rect = config::ReadRect(AttrText(item, u"Pos"));
+        const ZelRect rect = config::ReadRect(AttrText(item, u"Pos"));
         if (rect.Width() <= 0 || rect.Height() <= 0)
             m_context.Warning(item, u"Pos", what + " has no area: its Pos needs a width and a height");
         m_placed.push_back({item, what, rect});
@@ -215,7 +215,7 @@ private:
 
     void CheckPicture(const DOMElement* item, const std::string& what)
     {
-        _ZelRect rect = config::ReadRect(AttrText(item, u"Pos"));
+        ZelRect rect = config::ReadRect(AttrText(item, u"Pos"));
         const auto size = m_context.CheckFile(item, u"Out", "image");
         if (size && (size->width != rect.Width() || size->height != rect.Height()))
             m_context.Warning(item, u"Pos", what + ": its image is " + std::to_string(size->width) + "x" +
@@ -231,7 +231,7 @@ private:
     {
         const std::string sheet = std::to_string(m_sheet.Width()) + "x" + std::to_string(m_sheet.Height());
         for (const Placed& p : m_placed) {
-            const _ZelRect& r = p.rect;
+            const ZelRect& r = p.rect;
             if (r.Width() > 0 && r.Height() > 0 &&
                 (r.left < 0 || r.top < 0 || r.right > m_sheet.right || r.bottom > m_sheet.bottom))
                 m_context.Error(p.element, u"Pos", p.what + " reaches outside the " + sheet + " sheet (it covers " +
@@ -239,8 +239,8 @@ private:
         }
         for (std::size_t i = 0; i < m_buttons.size(); ++i)
             for (std::size_t j = 0; j < i; ++j) {
-                const _ZelRect& a = m_buttons[i].rect;
-                const _ZelRect& b = m_buttons[j].rect;
+                const ZelRect& a = m_buttons[i].rect;
+                const ZelRect& b = m_buttons[j].rect;
                 const int w = std::min(a.right, b.right) - std::max(a.left, b.left);
                 const int h = std::min(a.bottom, b.bottom) - std::max(a.top, b.top);
                 if (w > 0 && h > 0)
@@ -255,7 +255,7 @@ private:
     const DOMElement* m_section;
     CZelDialogConfig m_config;
     std::optional<ImageSize> m_background;
-    _ZelRect m_sheet;
+    ZelRect m_sheet;
     std::vector<Placed> m_placed;
     std::vector<Placed> m_buttons;
 };

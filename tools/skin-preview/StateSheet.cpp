@@ -48,7 +48,7 @@ void DrawCaption(cairo_t* cr, const std::string& text, int x, int y, double size
 // Puts the button into a face, paints it, and leaves it as it was.
 void PaintButtonFace(CZelBmpButton& button, cairo_surface_t* background, cairo_t* cr, std::size_t face)
 {
-    const _ZelRect rect = button.Rect();
+    const ZelRect rect = button.Rect();
     SurfacePtr under = CopySurfaceRegion(background, rect.left, rect.top, rect.Width(), rect.Height(), kButtonFace);
     PaintSurface(cr, under.get(), 0, 0);
     const bool enabled = button.IsEnabled();
@@ -111,7 +111,7 @@ void AddStripRow(CZelCommonDlg& dialog, std::u16string_view key, int type, const
     if (!control->m_imageList || control->m_nImageWidth <= 0)
         return;
     const int height = cairo_image_surface_get_height(control->m_imageList.get());
-    control->Move(_ZelRect{0, 0, control->m_nImageWidth, height});
+    control->Move(ZelRect{0, 0, control->m_nImageWidth, height});
     control->m_bmpBack = MakeSolidSurface(control->m_nImageWidth, height, kButtonFace);
     Row row;
     row.listingName = std::string(name) + " cell";

@@ -53,7 +53,7 @@ void BM_BackgroundDecodeOnce(benchmark::State& state)
 {
     for (auto _ : state) {
         SurfacePtr back;
-        LoadImageToBitmap(back, _ZelRect{}, Shared().Path("back.png"), kNoColor);
+        LoadImageToBitmap(back, ZelRect{}, Shared().Path("back.png"), kNoColor);
         benchmark::DoNotOptimize(back.get());
     }
 }
@@ -61,7 +61,7 @@ void BM_BackgroundDecodeOnce(benchmark::State& state)
 void BM_BackgroundPaint(benchmark::State& state)
 {
     SurfacePtr back;
-    LoadImageToBitmap(back, _ZelRect{}, Shared().Path("back.png"), kNoColor);
+    LoadImageToBitmap(back, ZelRect{}, Shared().Path("back.png"), kNoColor);
     SurfacePtr target(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 640, 480));
     CairoPtr cr(cairo_create(target.get()));
     for (auto _ : state)

@@ -6,7 +6,7 @@
 
 namespace tessaly {
 
-struct _WindowFont {
+struct WindowFont {
     // Longest face name kept; longer names are cut to this many characters.
     static constexpr std::size_t kMaxFaceName = 31;
 
@@ -18,7 +18,7 @@ struct _WindowFont {
     bool bUnderline = false;
     std::uint8_t nCharSet = 0;     // low 8 bits of the configured value
 
-    bool operator==(const _WindowFont&) const = default;
+    bool operator==(const WindowFont&) const = default;
 };
 
 }  // namespace tessaly

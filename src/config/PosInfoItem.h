@@ -6,8 +6,8 @@
 
 namespace tessaly {
 
-struct _PosInfoItem {
-    _ZelRect rcPos;                // from "Pos" (x,y,width,height); 0 for numbers that are missing
+struct PosInfoItem {
+    ZelRect rcPos;                // from "Pos" (x,y,width,height); 0 for numbers that are missing
     ZelColor crColor = kNoColor;   // from "Color"; kNoColor when absent, empty or not a number
     std::u16string strItemID;      // the entry's id, also its key in the map
 };
