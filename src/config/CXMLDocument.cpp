@@ -10,6 +10,7 @@
 #include <xercesc/framework/MemBufInputSource.hpp>
 #include <xercesc/framework/Wrapper4InputSource.hpp>
 #include <xercesc/util/DefaultPanicHandler.hpp>
+#include <xercesc/util/OutOfMemoryException.hpp>
 #include <xercesc/util/PanicHandler.hpp>
 #include <xercesc/util/PlatformUtils.hpp>
 #include <xercesc/util/SecurityManager.hpp>
@@ -17,6 +18,7 @@
 #include <xercesc/util/XMLUni.hpp>
 
 #include "platform/FileIO.h"
+#include "support/SwallowedException.h"
 #include "support/WideText.h"
 
 namespace tessaly {
@@ -94,6 +96,7 @@ struct CXMLDocument::Builder {
             parser->release();
         } catch (...) {
             // Nothing more can be done; the parser is gone either way.
+            TraceParserFailure(u"XML parser", u"releasing the parser failed");
         }
     }
 
@@ -153,6 +156,7 @@ public:
             builder = CXMLDocument::Builder::Make();
         } catch (...) {
             builder.reset();
+            TraceParserFailure(u"XML parser", u"no parser could be made");
         }
         if (builder)
             ++m_live;
@@ -164,6 +168,7 @@ public:
         try {
             builder->parser->resetDocumentPool();  // frees the document just read
         } catch (...) {
+            TraceParserFailure(u"XML parser", u"freeing the documents read failed; the parser is dropped");
             Discard(std::move(builder));
             return;
         }
@@ -192,6 +197,7 @@ private:
         try {
             XMLPlatformUtils::Initialize(XMLUni::fgXercescDefaultLocale, nullptr, &m_panicHandler);
         } catch (...) {
+            TraceParserFailure(u"XML parser", u"the parser platform could not be started");
             return false;
         }
         m_initialised = true;
@@ -234,6 +240,7 @@ private:
                 XMLPlatformUtils::fgDefaultPanicHandler = std::make_unique<DefaultPanicHandler>().release();
             }
         } catch (...) {
+            TraceParserFailure(u"XML parser", u"ending the parser platform failed");
         }
     }
 
@@ -309,6 +316,7 @@ bool CXMLDocument::Load(const std::u16string& path, DOMElement*& root)
         root = element;
         return true;
     } catch (...) {
+        TraceParserFailure(u"XML document", u"reading the file failed");
         return false;
     }
 }
@@ -351,6 +359,7 @@ DOMElement* FindChildElement(const DOMElement* parent, std::u16string_view name)
                 return static_cast<DOMElement*>(node);
         }
     } catch (...) {
+        TraceParserFailure(u"XML document", u"looking for a child element failed");
         return nullptr;
     }
     return nullptr;
@@ -371,9 +380,30 @@ bool GetAttributeValue(const DOMElement* element, std::u16string_view name, std:
             out.assign(value);
         return true;
     } catch (...) {
+        TraceParserFailure(u"XML document", u"reading an attribute failed");
         out.clear();
         return false;
     }
+}
+
+void TraceParserFailure(std::u16string_view where, std::u16string_view what) noexcept
+{
+    const char16_t* kind = nullptr;
+    try {
+        throw;
+    } catch (const OutOfMemoryException&) {
+        kind = u"the parser ran out of memory";
+    } catch (const XMLException& e) {
+        kind = e.getMessage();
+    } catch (const DOMException& e) {
+        kind = e.getMessage();
+    } catch (const ParserPanic&) {
+        kind = u"the parser platform panicked";
+    } catch (...) {
+        kind = CurrentExceptionKind();
+    }
+    // The messages belong to the exception, which lives on until the caller's catch block ends.
+    TraceSwallowed(where, what, kind);
 }
 
 }  // namespace tessaly

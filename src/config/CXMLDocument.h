@@ -65,4 +65,9 @@ xercesc::DOMElement* FindChildElement(const xercesc::DOMElement* parent, std::u1
 // this name (case-sensitive), false otherwise.
 bool GetAttributeValue(const xercesc::DOMElement* element, std::u16string_view name, std::u16string& out);
 
+// For a catch block that swallows whatever the parser or the code around it threw: writes
+// "--<where>: <what> (<kind>)" to the trace, the kind naming the parser's error message, its memory
+// running out, a panic of the parser platform or a standard exception. Allocates nothing itself.
+void TraceParserFailure(std::u16string_view where, std::u16string_view what) noexcept;
+
 }  // namespace tessaly

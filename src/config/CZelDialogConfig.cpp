@@ -44,6 +44,7 @@ void ParseItems(const xercesc::DOMElement* group, const std::u16string& configDi
         });
     } catch (...) {
         // The items read so far stay; the dialog never sees a parser exception.
+        TraceParserFailure(u"Dialog configuration", u"reading items stopped early");
     }
 }
 
@@ -66,6 +67,7 @@ void CZelDialogConfig::ParseWindowInfo(const xercesc::DOMElement* section)
         });
     } catch (...) {
         // The values read so far stay.
+        TraceParserFailure(u"Dialog configuration", u"reading WindowInfo stopped early");
     }
 }
 
@@ -78,6 +80,7 @@ void CZelDialogConfig::ParsePosInfo(const xercesc::DOMElement* section)
         });
     } catch (...) {
         // The records read so far stay.
+        TraceParserFailure(u"Dialog configuration", u"reading PosInfo stopped early");
     }
 }
 

@@ -44,6 +44,7 @@ void CZelXMLParseBase::ParseWindowInfo(const xercesc::DOMElement* section)
         });
     } catch (...) {
         // The values read so far stay.
+        TraceParserFailure(u"Configuration section", u"reading WindowInfo stopped early");
     }
 }
 
@@ -56,6 +57,7 @@ void CZelXMLParseBase::ParsePosInfo(const xercesc::DOMElement* section)
         });
     } catch (...) {
         // The records read so far stay.
+        TraceParserFailure(u"Configuration section", u"reading PosInfo stopped early");
     }
 }
 
@@ -71,6 +73,7 @@ void CZelXMLParseBase::ParseDynamicInfo(const xercesc::DOMElement* dynamicInfo, 
         });
     } catch (...) {
         // The items read so far stay.
+        TraceParserFailure(u"Configuration section", u"reading DynamicInfo stopped early");
     }
 }
 

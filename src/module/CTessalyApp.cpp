@@ -6,6 +6,7 @@
 #include "module/ToolkitPin.h"
 #include "support/CLogTrace.h"
 #include "support/PathHelpers.h"
+#include "support/SwallowedException.h"
 
 namespace tessaly {
 
@@ -37,6 +38,7 @@ void OnLibraryUnload() noexcept
     try {
         theApp.ExitInstance();
     } catch (...) {
+        TraceSwallowed(u"CTessalyApp", u"the shut-down failed");
     }
 }
 
@@ -54,6 +56,7 @@ void OnLibraryUnload() noexcept
     try {
         theApp.InitInstance();
     } catch (...) {
+        TraceSwallowed(u"CTessalyApp", u"the start-up failed");
     }
     if (std::atexit(&OnLibraryUnload) != 0)
         OnLibraryUnload();  // cannot be run later: undo now rather than leave it to static destruction

@@ -1,6 +1,7 @@
 #include "redirect/HostWindowEntry.h"
 
 #include "support/CZelShareData.h"
+#include "support/SwallowedException.h"
 #include "support/WndMsgList.h"
 
 namespace tessaly {
@@ -36,7 +37,8 @@ void HostWindowEntry::Unregister() noexcept
             share.ClearChannelName(m_channelName);
         }
     } catch (...) {
-        // Out of memory: the name stays, and a post to it finds no channel.
+        // The name stays, and a post to it finds no channel.
+        TraceSwallowed(u"HostWindowEntry", u"the channel name could not be cleared from the shared block");
     }
     m_channelName.clear();
     if (m_window == 0)

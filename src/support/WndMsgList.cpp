@@ -7,6 +7,7 @@
 #include "platform/ProcessMemory.h"
 #include "platform/SharedMemory.h"
 #include "support/CZelShareData.h"
+#include "support/SwallowedException.h"
 
 namespace tessaly {
 
@@ -95,6 +96,7 @@ TessalyWndMsgList* GetWndMsgList() noexcept
     try {
         return ReadPublishedList();
     } catch (...) {
+        TraceSwallowed(u"GetWndMsgList", u"the shared block could not be read; no list");
         return nullptr;
     }
 }

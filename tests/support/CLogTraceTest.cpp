@@ -2,11 +2,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <new>
 #include <regex>
+#include <stdexcept>
+#include <system_error>
 #include <thread>
 
 #include "platform/LocalTime.h"
 #include "platform/Threads.h"
+#include "support/SwallowedException.h"
 #include "support/TraceTestSupport.h"
 
 namespace tessaly {
@@ -258,6 +262,31 @@ TEST(TraceBinary, MaskWithoutBitFourWritesNothing)
     log.Init(W(dir.file("UILogTrace.txt")), 3, 0xA00000);
     log.TraceBinary(u"t", 1, "x");
     EXPECT_FALSE(std::filesystem::exists(dir.file("UILogTrace.txt.Dat")));
+}
+
+// A no-throw path that swallows an exception says which kind it was.
+TEST(TraceSwallowed, NamesTheKindOfTheSwallowedException)
+{
+    TempDir dir;
+    EnableTracing(g_LogTrace, dir);
+    auto swallow = [](auto thrown) {
+        try {
+            throw thrown;
+        } catch (...) {
+            TraceSwallowed(u"Here", u"it failed");
+        }
+    };
+    swallow(std::bad_alloc());
+    swallow(std::system_error(std::make_error_code(std::errc::invalid_argument)));
+    swallow(std::runtime_error("x"));
+    swallow(42);
+    g_LogTrace.SetEnabledForTesting(false);
+    std::vector<std::string> messages;
+    for (const std::string& line : Lines(dir.file("UILogTrace.txt")))
+        messages.push_back(MessageOf(line));
+    EXPECT_EQ(messages, (std::vector<std::string>{"--Here: it failed (out of memory)", "--Here: it failed (a system error)",
+                                                  "--Here: it failed (a standard exception)",
+                                                  "--Here: it failed (an exception of an unknown type)"}));
 }
 
 }  // namespace

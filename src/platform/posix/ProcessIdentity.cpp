@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <charconv>
+#include <new>
 #include <string>
 
 #include "platform/posix/UniqueFd.h"
@@ -38,8 +39,8 @@ ProcessIdentity OwnProcessIdentity() noexcept
         std::string text;
         if (fd.valid() && posix::ReadAll(fd.get(), 64u << 10, text))
             identity.startTime = StartTimeFromStat(text);
-    } catch (...) {
-        // out of memory: the start time stays unknown, and an unknown identity matches no block
+    } catch (const std::bad_alloc&) {
+        // Only the text can fail. The start time stays unknown, and an unknown identity matches no block.
     }
     return identity;
 }

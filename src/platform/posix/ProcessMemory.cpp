@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 
+#include <new>
 #include <string>
 
 #include "platform/posix/UniqueFd.h"
@@ -16,8 +17,8 @@ bool IsWritableRange(const void* address, std::size_t length) noexcept
         if (!fd.valid() || !posix::ReadAll(fd.get(), 64u << 20, maps))
             return false;
         return IsWritableRangeIn(maps, address, length);
-    } catch (...) {
-        return false;  // out of memory: nothing can be vouched for
+    } catch (const std::bad_alloc&) {
+        return false;  // only the text can fail: without it nothing can be vouched for
     }
 }
 

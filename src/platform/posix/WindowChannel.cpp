@@ -12,6 +12,8 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <new>
+#include <system_error>
 #include <utility>
 
 #include <tessaly/tessaly.h>
@@ -185,8 +187,10 @@ WindowChannelEntry WindowChannelEntry::Add(std::uint32_t value, Handler handler)
         if (!registry.windows.emplace(value, std::move(shared)).second)
             return {};
         return WindowChannelEntry(value);
-    } catch (...) {
-        return {};
+    } catch (const std::bad_alloc&) {
+        return {};  // no memory for the handler, the registry entry or the channel's name
+    } catch (const std::system_error&) {
+        return {};  // the registry's lock could not be taken
     }
 }
 

@@ -8,6 +8,7 @@
 #include "prelogin/CGetPreloginInfo.h"
 #include "redirect/worker/LibraryPin.h"
 #include "support/CLogTrace.h"
+#include "support/SwallowedException.h"
 
 namespace tessaly {
 
@@ -69,9 +70,11 @@ void InfoWorker::Report() noexcept
         m_onDone(m_strRedirectUrl);
     } catch (...) {
         // No memory left to hand the address over: report none, which needs no memory for the text.
+        TraceSwallowed(u"GetInfoFromInternetThread", u"handing the address over failed; none is reported");
         try {
             m_onDone(std::u16string());
         } catch (...) {
+            TraceSwallowed(u"GetInfoFromInternetThread", u"the window could not be told the worker is done");
         }
     }
     m_onDone = nullptr;
