@@ -5,6 +5,7 @@
 #include <cctype>
 
 #include "browser/CImpIDispatch.h"
+#include "platform/TextEncoding.h"
 
 namespace tessaly {
 
@@ -19,29 +20,6 @@ struct BodyRequest {
     std::weak_ptr<int> alive;
     CExplorer1::BodyCallback done;
 };
-
-std::string Utf8(std::u16string_view text)
-{
-    glong written = 0;
-    gchar* raw = g_utf16_to_utf8(reinterpret_cast<const gunichar2*>(text.data()), static_cast<glong>(text.size()),
-                                 nullptr, &written, nullptr);
-    if (!raw)
-        return {};
-    std::string out(raw, static_cast<std::size_t>(written));
-    g_free(raw);
-    return out;
-}
-
-std::u16string Utf16(const char* text)
-{
-    glong written = 0;
-    gunichar2* raw = g_utf8_to_utf16(text, -1, nullptr, &written, nullptr);
-    if (!raw)
-        return {};
-    std::u16string out(reinterpret_cast<const char16_t*>(raw), static_cast<std::size_t>(written));
-    g_free(raw);
-    return out;
-}
 
 bool HasScheme(std::string_view text)
 {
@@ -82,13 +60,13 @@ bool CExplorer1::Create()
 {
     if (m_view)
         return true;
-    GObjectRef<WebKitSettings> settings(webkit_settings_new());
+    auto settings = AdoptObject(webkit_settings_new());
     // Software rendering: under virtual displays and without GPU drivers accelerated pages paint blank.
     webkit_settings_set_hardware_acceleration_policy(settings.get(), WEBKIT_HARDWARE_ACCELERATION_POLICY_NEVER);
     webkit_settings_set_enable_developer_extras(settings.get(), FALSE);
     webkit_settings_set_enable_javascript(settings.get(), TRUE);
 
-    GObjectRef<WebKitUserContentManager> content(webkit_user_content_manager_new());
+    auto content = AdoptObject(webkit_user_content_manager_new());
     if (ExternalDispatch() != nullptr) {
         const std::string source = CImpIDispatch::ExternalObjectScript();
         WebKitUserScript* script = webkit_user_script_new(source.c_str(), WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
@@ -99,10 +77,10 @@ bool CExplorer1::Create()
 
     auto* widget = g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", PrivateContext(), "settings", settings.get(),
                                 "user-content-manager", content.get(), nullptr);
-    m_view = GObjectRef<WebKitWebView>::Sink(WEBKIT_WEB_VIEW(widget));
+    m_view = SinkObject(WEBKIT_WEB_VIEW(widget));
     if (!m_view)
         return false;
-    m_cancel = GObjectRef<GCancellable>(g_cancellable_new());
+    m_cancel = AdoptObject(g_cancellable_new());
     m_aliveToken = std::make_shared<int>(0);
     g_signal_connect(m_view.get(), "load-changed", G_CALLBACK(&CExplorer1::OnLoadChanged), this);
     g_signal_connect(m_view.get(), "load-failed", G_CALLBACK(&CExplorer1::OnLoadFailed), this);
@@ -118,16 +96,13 @@ std::string CExplorer1::TargetToUri(std::u16string_view target)
 {
     if (target.find(u'\0') != std::u16string_view::npos)
         return {};
-    const std::string text = Utf8(target);
-    if (text.empty())
+    const std::string text = platform::Utf16ToUtf8(target);
+    // A target that is not whole UTF-16 (an unpaired surrogate) names nothing.
+    if (text.empty() || platform::Utf8ToUtf16(text) != target)
         return {};
     if (text.front() == '/') {
-        gchar* uri = g_filename_to_uri(text.c_str(), nullptr, nullptr);
-        if (!uri)
-            return {};
-        std::string out(uri);
-        g_free(uri);
-        return out;
+        const CharPtr uri(g_filename_to_uri(text.c_str(), nullptr, nullptr));
+        return uri ? std::string(uri.get()) : std::string();
     }
     if (HasScheme(text))
         return text;
@@ -160,17 +135,13 @@ void CExplorer1::OnBodyScriptDone(GObject* source, GAsyncResult* result, gpointe
 {
     std::unique_ptr<BodyRequest> request(static_cast<BodyRequest*>(data));
     GError* error = nullptr;
-    JSCValue* value = webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), result, &error);
+    const auto value = AdoptObject(webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), result, &error));
+    const ErrorPtr failure(error);
     std::optional<std::u16string> markup;
-    if (value && jsc_value_is_string(value)) {
-        gchar* text = jsc_value_to_string(value);
-        markup = Utf16(text);
-        g_free(text);
+    if (value && jsc_value_is_string(value.get())) {
+        const CharPtr text(jsc_value_to_string(value.get()));
+        markup = text ? platform::Utf8ToUtf16(text.get()) : std::u16string();
     }
-    if (value)
-        g_object_unref(value);
-    if (error)
-        g_error_free(error);
     if (!request->alive.expired() && request->done)
         request->done(std::move(markup));
 }

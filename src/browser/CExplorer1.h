@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-#include "browser/GObjectRef.h"
+#include "platform/toolkit/GObjectPtr.h"
 
 namespace tessaly {
 
@@ -65,8 +65,8 @@ private:
     static void OnWebProcessTerminated(WebKitWebView* view, WebKitWebProcessTerminationReason reason, gpointer self);
     static void OnBodyScriptDone(GObject* source, GAsyncResult* result, gpointer request);
 
-    GObjectRef<WebKitWebView> m_view;
-    GObjectRef<GCancellable> m_cancel;
+    GObjectPtr<WebKitWebView> m_view;
+    GObjectPtr<GCancellable> m_cancel;
     // Pending body reads hold a weak copy; it expires when the view goes.
     std::shared_ptr<int> m_aliveToken;
     std::function<void()> m_onDownloadComplete;

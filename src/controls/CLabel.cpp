@@ -7,6 +7,7 @@
 #include "controls/ImageHelpers.h"
 #include "controls/LogFont.h"
 #include "controls/TextDrawing.h"
+#include "support/WideText.h"
 
 namespace tessaly {
 namespace {
@@ -59,12 +60,12 @@ void CLabel::LoadCursorFile(const std::u16string& path)
 void CLabel::SetToolTip(const std::u16string& text)
 {
     if (Widget())
-        gtk_widget_set_tooltip_text(Widget(), text.empty() ? nullptr : Utf8FromWide(text).c_str());
+        gtk_widget_set_tooltip_text(Widget(), text.empty() ? nullptr : ToUtf8(text).c_str());
 }
 
 bool CLabel::DragsParent() const
 {
-    return g_ascii_strcasecmp(Utf8FromWide(m_strDragParent).c_str(), "TRUE") == 0;
+    return g_ascii_strcasecmp(ToUtf8(m_strDragParent).c_str(), "TRUE") == 0;
 }
 
 void CLabel::Paint(cairo_t* cr, int width, int height)

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "controls/SkinArea.h"
+#include "platform/toolkit/GObjectPtr.h"
 
 namespace tessaly {
 namespace {
@@ -27,10 +28,10 @@ CSkinWidget::~CSkinWidget()
     if (!m_widget)
         return;
     // Nothing may call back into a destroyed control, even while GTK still holds the widget.
-    g_signal_handlers_disconnect_by_data(m_widget, this);
-    DetachSkinArea(m_widget);
-    gtk_widget_destroy(m_widget);
-    g_object_unref(m_widget);
+    const GObjectPtr<GtkWidget> widget(m_widget);  // our own reference, dropped last
+    g_signal_handlers_disconnect_by_data(widget.get(), this);
+    DetachSkinArea(widget.get());
+    gtk_widget_destroy(widget.get());
 }
 
 bool CSkinWidget::Create(GtkWidget* parentFixed, const ZelRect& rect, int id)

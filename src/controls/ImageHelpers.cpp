@@ -12,15 +12,12 @@ PixbufPtr LoadDecodedImage(std::u16string_view path)
         return nullptr;
     const std::string name = FileSystemName(path);
     GError* error = nullptr;
-    GdkPixbuf* pixbuf = gdk_pixbuf_new_from_file(name.c_str(), &error);
-    if (error)
-        g_error_free(error);
+    const PixbufPtr pixbuf = AdoptObject(gdk_pixbuf_new_from_file(name.c_str(), &error));
+    const ErrorPtr failure(error);
     if (!pixbuf)
         return nullptr;
     // Honour the orientation tag of photographs so the picture shows upright.
-    PixbufPtr upright = AdoptObject(gdk_pixbuf_apply_embedded_orientation(pixbuf));
-    g_object_unref(pixbuf);
-    return upright;
+    return AdoptObject(gdk_pixbuf_apply_embedded_orientation(pixbuf.get()));
 }
 
 void DrawDecodedImage(cairo_t* cr, GdkPixbuf* image, int x, int y, int width, int height)

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "controls/TextDrawing.h"
+#include "support/WideText.h"
 
 namespace tessaly {
 
@@ -16,7 +17,7 @@ FontDescPtr MakeFontDescription(const WindowFont& font)
 {
     FontDescPtr desc(pango_font_description_new());
     // The named face first, the system's sans face as the fallback for missing glyphs or faces.
-    std::string family = Utf8FromWide(font.strFaceName);
+    std::string family = ToUtf8(font.strFaceName);
     family = family.empty() ? std::string("Sans") : family + ",Sans";
     pango_font_description_set_family(desc.get(), family.c_str());
 

@@ -7,6 +7,8 @@
 #include "controls/CSkinWidget.h"
 #include "controls/LibraryGType.h"
 #include "controls/TextDrawing.h"
+#include "platform/toolkit/GObjectPtr.h"
+#include "support/WideText.h"
 
 namespace tessaly {
 namespace {
@@ -38,11 +40,10 @@ const gchar* GetName(AtkObject* accessible)
     const CSkinWidget* control = ControlOf(accessible);
     if (given || !control)
         return given;
-    std::string name = Utf8FromWide(control->AccessibleText());
+    std::string name = ToUtf8(control->AccessibleText());
     if (name.empty()) {
-        gchar* tip = gtk_widget_get_tooltip_text(gtk_accessible_get_widget(GTK_ACCESSIBLE(accessible)));
-        name = tip ? tip : "";
-        g_free(tip);
+        const CharPtr tip(gtk_widget_get_tooltip_text(gtk_accessible_get_widget(GTK_ACCESSIBLE(accessible))));
+        name = tip ? tip.get() : "";
     }
     // The answer stays valid until the next question, as ATK expects of a name.
     g_object_set_data_full(G_OBJECT(accessible), kNameKey, name.empty() ? nullptr : g_strdup(name.c_str()), g_free);

@@ -5,6 +5,8 @@
 #include <algorithm>
 
 #include "controls/GuiHandles.h"
+#include "platform/FilePaths.h"
+#include "support/WideText.h"
 
 namespace tessaly {
 namespace {
@@ -26,7 +28,7 @@ LayoutPtr MakeLayout(cairo_t* cr, std::u16string_view text, const PangoFontDescr
     UseStableFontOptions(layout.get());
     if (font)
         pango_layout_set_font_description(layout.get(), font);
-    const std::string utf8 = Utf8FromWide(text);
+    const std::string utf8 = ToUtf8(text);
     pango_layout_set_text(layout.get(), utf8.c_str(), static_cast<int>(utf8.size()));
     if (underline) {
         AttrListPtr attrs(pango_attr_list_new());
@@ -53,32 +55,9 @@ void ApplyWrapping(PangoLayout* layout, int width, std::uint32_t format)
 
 }  // namespace
 
-std::string Utf8FromWide(std::u16string_view text)
-{
-    if (text.empty())
-        return {};
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char32_t cp = text[i];
-        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            ++i;
-        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-            cp = 0xFFFD;
-        }
-        char buf[6];
-        const int n = g_unichar_to_utf8(static_cast<gunichar>(cp), buf);
-        out.append(buf, static_cast<std::size_t>(n));
-    }
-    return out;
-}
-
 std::string FileSystemName(std::u16string_view path)
 {
-    std::string name = Utf8FromWide(path);
-    std::replace(name.begin(), name.end(), '\\', '/');
-    return name;
+    return ToUtf8(platform::NativeRelativePath(path));
 }
 
 void DrawTextInRect(cairo_t* cr, std::u16string_view text, const PangoFontDescription* font, bool underline,

@@ -24,9 +24,6 @@ inline constexpr std::uint32_t kSingleLine = 0x20;
 inline constexpr std::uint32_t kNoClip = 0x100;
 }  // namespace textformat
 
-// UTF-16 to UTF-8 for GLib and Pango; invalid units become U+FFFD.
-std::string Utf8FromWide(std::u16string_view text);
-
 // A file name from configuration as the file system wants it: UTF-8, backslashes read as '/'.
 std::string FileSystemName(std::u16string_view path);
 

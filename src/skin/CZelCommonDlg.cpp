@@ -33,7 +33,7 @@ std::string FontCss(const WindowFont& font)
 {
     std::string css = "* {";
     if (!font.strFaceName.empty()) {
-        std::string face = Utf8FromWide(font.strFaceName);
+        std::string face = ToUtf8(font.strFaceName);
         face.erase(std::remove_if(face.begin(), face.end(), [](char c) { return c == '"' || c == '\\'; }),
                    face.end());
         css += " font-family: \"" + face + "\";";
@@ -54,8 +54,6 @@ CZelCommonDlg::~CZelCommonDlg()
     m_anchor.reset();
     ReleaseControls();
     DestroyWindow();
-    if (m_loop)
-        g_main_loop_unref(m_loop);
 }
 
 // ---- life ------------------------------------------------------------------------------------
@@ -100,10 +98,9 @@ int CZelCommonDlg::DoModal()
     if (!m_bEnded && !m_bDestroyed) {
         gtk_widget_show(m_window);
         gtk_window_present(GTK_WINDOW(m_window));
-        m_loop = g_main_loop_new(nullptr, FALSE);
-        g_main_loop_run(m_loop);
-        g_main_loop_unref(m_loop);
-        m_loop = nullptr;
+        m_loop.reset(g_main_loop_new(nullptr, FALSE));
+        g_main_loop_run(m_loop.get());
+        m_loop.reset();
     }
     DestroyWindow();
     return m_nResult;
@@ -114,13 +111,12 @@ void CZelCommonDlg::DestroyWindow()
     if (!m_window)
         return;
     OnDestroy();
-    GtkWidget* window = m_window;
-    g_signal_handlers_disconnect_by_data(window, this);
+    const GObjectPtr<GtkWidget> window(m_window);  // the template's reference, dropped last
+    g_signal_handlers_disconnect_by_data(window.get(), this);
     if (m_client)
         g_signal_handlers_disconnect_by_data(m_client, this);
     m_window = m_client = m_slot1000 = nullptr;
-    gtk_widget_destroy(window);
-    g_object_unref(window);
+    gtk_widget_destroy(window.get());
 }
 
 void CZelCommonDlg::EndDialog(int code)
@@ -132,7 +128,7 @@ void CZelCommonDlg::EndDialog(int code)
     if (m_window)
         gtk_widget_hide(m_window);
     if (m_loop)
-        g_main_loop_quit(m_loop);
+        g_main_loop_quit(m_loop.get());
 }
 
 // Controls go before the window that holds their widgets.
@@ -157,7 +153,7 @@ void CZelCommonDlg::ApplyWindowSkin()
     CreateDialogFont();
     ApplyDialogFont();
     if (m_window)
-        gtk_window_set_title(GTK_WINDOW(m_window), Utf8FromWide(m_config.GetWindowInfo(u"Title")).c_str());
+        gtk_window_set_title(GTK_WINDOW(m_window), ToUtf8(m_config.GetWindowInfo(u"Title")).c_str());
 
     m_hIcon = LoadDecodedImage(m_config.GetWindowFile(u"Icon"));
     if (m_window)
@@ -438,10 +434,10 @@ void CDialogPoster::PostMessage(std::uint32_t msg, std::uintptr_t wParam, std::i
     if (m_target.expired())
         return;
     auto* posted = new PostedMessage{m_target, msg, wParam, lParam};
-    GSource* source = g_idle_source_new();
-    g_source_set_priority(source, G_PRIORITY_DEFAULT);
+    const SourcePtr source(g_idle_source_new());
+    g_source_set_priority(source.get(), G_PRIORITY_DEFAULT);
     g_source_set_callback(
-        source,
+        source.get(),
         [](gpointer data) -> gboolean {
             const auto* message = static_cast<const PostedMessage*>(data);
             if (auto alive = message->target.lock())
@@ -449,8 +445,7 @@ void CDialogPoster::PostMessage(std::uint32_t msg, std::uintptr_t wParam, std::i
             return G_SOURCE_REMOVE;
         },
         posted, [](gpointer data) { delete static_cast<PostedMessage*>(data); });
-    g_source_attach(source, nullptr);
-    g_source_unref(source);
+    g_source_attach(source.get(), nullptr);
 }
 
 // ---- windows ---------------------------------------------------------------------------------
@@ -581,7 +576,7 @@ void CZelCommonDlg::DestroyThunk(GtkWidget*, gpointer self)
     auto* dialog = static_cast<CZelCommonDlg*>(self);
     dialog->m_bDestroyed = true;
     if (dialog->m_loop)
-        g_main_loop_quit(dialog->m_loop);
+        g_main_loop_quit(dialog->m_loop.get());
 }
 
 }  // namespace tessaly

@@ -177,7 +177,7 @@ private:
     GtkWidget* m_window = nullptr;  // our reference to the toplevel
     GtkWidget* m_client = nullptr;  // the GtkFixed client area (owned by the window)
     GtkWidget* m_slot1000 = nullptr;
-    GMainLoop* m_loop = nullptr;
+    MainLoopPtr m_loop;  // the modal loop while DoModal runs
     int m_nResult = -1;
     bool m_bEnded = false;
     bool m_bDestroyed = false;

@@ -15,11 +15,10 @@ DialogTemplate LoadDialogTemplate()
     g_type_ensure(SheetContainerType());  // the template names the client area's own type
     GObjectPtr<GtkBuilder> builder = AdoptObject(gtk_builder_new());
     GError* error = nullptr;
-    if (!gtk_builder_add_from_resource(builder.get(), "/org/tessaly/dialog1000.ui", &error)) {
-        if (error)
-            g_error_free(error);
+    const bool added = gtk_builder_add_from_resource(builder.get(), "/org/tessaly/dialog1000.ui", &error);
+    const ErrorPtr failure(error);
+    if (!added)
         return {};
-    }
     DialogTemplate parts;
     GObject* window = gtk_builder_get_object(builder.get(), "dialog");
     GObject* client = gtk_builder_get_object(builder.get(), "client");
