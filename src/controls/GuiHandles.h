@@ -12,16 +12,6 @@
 
 namespace tessaly {
 
-template <auto Release>
-struct HandleDeleter {
-    template <typename T>
-    void operator()(T* handle) const noexcept
-    {
-        if (handle)
-            Release(handle);
-    }
-};
-
 using SurfacePtr = std::unique_ptr<cairo_surface_t, HandleDeleter<cairo_surface_destroy>>;
 using CairoPtr = std::unique_ptr<cairo_t, HandleDeleter<cairo_destroy>>;
 using FontDescPtr = std::unique_ptr<PangoFontDescription, HandleDeleter<pango_font_description_free>>;

@@ -8,16 +8,19 @@
 
 namespace tessaly {
 
-struct GObjectDeleter {
-    void operator()(void* object) const noexcept
+// Calls Release on a non-null handle.
+template <auto Release>
+struct HandleDeleter {
+    template <typename T>
+    void operator()(T* handle) const noexcept
     {
-        if (object)
-            g_object_unref(object);
+        if (handle)
+            Release(handle);
     }
 };
 
 template <typename T>
-using GObjectPtr = std::unique_ptr<T, GObjectDeleter>;
+using GObjectPtr = std::unique_ptr<T, HandleDeleter<g_object_unref>>;
 
 // Takes over a reference the caller already owns (a "transfer full" result).
 template <typename T>
@@ -42,42 +45,11 @@ GObjectPtr<T> SinkObject(T* object)
     return GObjectPtr<T>(object ? static_cast<T*>(g_object_ref_sink(object)) : nullptr);
 }
 
-struct MainLoopDeleter {
-    void operator()(GMainLoop* loop) const noexcept
-    {
-        if (loop)
-            g_main_loop_unref(loop);
-    }
-};
-
-using MainLoopPtr = std::unique_ptr<GMainLoop, MainLoopDeleter>;
-
-struct SourceDeleter {
-    void operator()(GSource* source) const noexcept
-    {
-        if (source)
-            g_source_unref(source);
-    }
-};
-
+using MainLoopPtr = std::unique_ptr<GMainLoop, HandleDeleter<g_main_loop_unref>>;
 // A main-loop source; attaching it gives the context a reference of its own.
-using SourcePtr = std::unique_ptr<GSource, SourceDeleter>;
-
-struct GFreeDeleter {
-    void operator()(void* memory) const noexcept { g_free(memory); }
-};
-
-// Text (or any block) the caller must g_free.
-using CharPtr = std::unique_ptr<char, GFreeDeleter>;
-
-struct ErrorDeleter {
-    void operator()(GError* error) const noexcept
-    {
-        if (error)
-            g_error_free(error);
-    }
-};
-
-using ErrorPtr = std::unique_ptr<GError, ErrorDeleter>;
+using SourcePtr = std::unique_ptr<GSource, HandleDeleter<g_source_unref>>;
+using ErrorPtr = std::unique_ptr<GError, HandleDeleter<g_error_free>>;
+// Text the caller must g_free.
+using CharPtr = std::unique_ptr<char, HandleDeleter<g_free>>;
 
 }  // namespace tessaly
