@@ -22,10 +22,11 @@ int HotSpotOption(GdkPixbuf* pixbuf, const char* key)
 
 CLabel::CLabel()
 {
-    m_lf.nHeight = 12;
-    m_lf.nWeight = 400;
-    SetFontFace(m_lf, u"宋体");
-    RecreateFont();
+    WindowFont font;
+    font.nHeight = 12;
+    font.nWeight = 400;
+    SetFontFace(font, u"宋体");
+    SetFont(font);
 }
 
 void CLabel::CaptureBackground(cairo_surface_t* parentBackground)
@@ -40,8 +41,9 @@ void CLabel::DrawBackground(cairo_t* cr) const
     PaintSurface(cr, m_bmpBack.get(), 0, 0);
 }
 
-void CLabel::RecreateFont()
+void CLabel::SetFont(const WindowFont& font)
 {
+    m_lf = font;
     m_font = MakeFontDescription(m_lf);
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 // The skin's text control: its text drawn transparently over a snapshot of the parent's background,
 // in its own font and colour, with an optional normal and hover image, an optional cursor, and
-// optionally a click that drags the parent window. The owner sets the public members directly and
-// calls RecreateFont() after changing m_lf and Invalidate() after any change.
+// optionally a click that drags the parent window. The owner sets the public members directly (the
+// font through SetFont, which keeps the font in use matching its description) and calls Invalidate()
+// after any change.
 //
 // Hover: state 0 or 1 (m_nHover). A mouse move switches to 1 when there is a hover image; leaving
 // switches back to 0 when there is a normal image; a click resets it to 0 without repainting.
@@ -28,8 +29,9 @@ public:
     void CaptureBackground(cairo_surface_t* parentBackground);
     // Copies m_bmpBack to 0, 0.
     void DrawBackground(cairo_t* cr) const;
-    // Remakes m_font from m_lf.
-    void RecreateFont();
+    // The font the label draws with: stored and made at once.
+    void SetFont(const WindowFont& font);
+    const WindowFont& Font() const { return m_lf; }
     // Loads a cursor file (with its hot spot) as m_hCursor; a file that cannot be loaded leaves
     // none, so the default cursor shows.
     void LoadCursorFile(const std::u16string& path);
@@ -46,8 +48,6 @@ public:
     std::u16string AccessibleText() const override { return m_strText; }
 
     SurfacePtr m_bmpBack;
-    WindowFont m_lf;
-    FontDescPtr m_font;
     bool m_bAlignRight = false;
     std::uint32_t m_nFormat = kDefaultFormat;
     GObjectPtr<GdkCursor> m_hCursor;
@@ -63,6 +63,9 @@ protected:
 
 private:
     void ApplyCursor();
+
+    WindowFont m_lf;
+    FontDescPtr m_font;  // made from m_lf
 };
 
 }  // namespace tessaly

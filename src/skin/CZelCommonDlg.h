@@ -115,8 +115,15 @@ public:
     virtual bool OnCommand(int id, int notification);
     // Whether a left click at client row y starts moving the window ("CaptionHeight" band).
     bool ShouldDragAt(int y) const;
-    // Moves the focus to the next window of m_arrTabOrder (Shift is not looked at).
+    // Moves the focus to the next window of the explicit Tab order (Shift is not looked at).
     void MoveToNextTabItem();
+    // Sets the explicit Tab order; empty means the dialog's order (see ClientArea()). Null entries are
+    // left out, and the dialog holds a reference to every listed window until the order is replaced
+    // or the dialog's window goes, so a listed window never dangles.
+    void SetTabOrder(const std::vector<GtkWidget*>& windows);
+    // A dialog living inside another window never drags it.
+    void SetChildStyle(bool child) { m_bChildStyle = child; }
+    bool IsChildStyle() const { return m_bChildStyle; }
 
     // Queues OnMessage on the dialog's thread. From another thread use a poster, which stays safe
     // while the dialog is being destroyed.
@@ -135,11 +142,6 @@ public:
     int ClientHeight() const { return m_nClientHeight; }
     // Draws the client area as it looks: background, template slots, then every skin control.
     void RenderClient(cairo_t* cr);
-
-    // Explicit Tab order; empty means the dialog's order (see ClientArea()).
-    std::vector<GtkWidget*> m_arrTabOrder;
-    // A dialog living inside another window never drags it.
-    bool m_bChildStyle = false;
 
 protected:
     virtual bool OnInitDialog() { return true; }
@@ -178,6 +180,8 @@ private:
     GtkWidget* m_client = nullptr;  // the GtkFixed client area (owned by the window)
     GtkWidget* m_slot1000 = nullptr;
     MainLoopPtr m_loop;  // the modal loop while DoModal runs
+    std::vector<GObjectPtr<GtkWidget>> m_arrTabOrder;  // no null entries
+    bool m_bChildStyle = false;
     int m_nResult = -1;
     bool m_bEnded = false;
     bool m_bDestroyed = false;

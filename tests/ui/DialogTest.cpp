@@ -236,9 +236,9 @@ TEST_F(SkinnedDialog, ControlsGetTheirIdsAndHooksRunInOrder)
     auto* one = dynamic_cast<CLabel*>(dlg.Config().LabelItems()[1].pCtrl.get());
     auto* zero = dynamic_cast<CLabel*>(dlg.Config().LabelItems()[0].pCtrl.get());
     ASSERT_TRUE(one && zero);
-    EXPECT_EQ(one->m_lf.nHeight, -14);
-    EXPECT_EQ(zero->m_lf.nHeight, -13) << "items without a size take the window's";
-    EXPECT_EQ(zero->m_lf.nWeight, 700);
+    EXPECT_EQ(one->Font().nHeight, -14);
+    EXPECT_EQ(zero->Font().nHeight, -13) << "items without a size take the window's";
+    EXPECT_EQ(zero->Font().nWeight, 700);
     EXPECT_EQ(zero->m_strText, u"zero");
     auto label = [&](int i) { return dynamic_cast<CLabel*>(dlg.Config().LabelItems()[i].pCtrl.get()); };
     EXPECT_NE(label(2)->m_hCursor, nullptr);
@@ -308,7 +308,7 @@ TEST_F(SkinnedDialog, CaptionBandDecidesDragging)
     EXPECT_TRUE(banded.ShouldDragAt(0));
     EXPECT_TRUE(banded.ShouldDragAt(30));
     EXPECT_FALSE(banded.ShouldDragAt(31));
-    banded.m_bChildStyle = true;
+    banded.SetChildStyle(true);
     EXPECT_FALSE(banded.ShouldDragAt(0));
     banded.DestroyWindow();
 
@@ -328,7 +328,7 @@ TEST_F(SkinnedDialog, TabFollowsTheExplicitOrder)
     gtk_widget_show(dlg.Window());
     auto widget = [&](int i) { return dynamic_cast<CSkinWidget*>(dlg.Config().ButtonItems()[i].pCtrl.get())->Widget(); };
     GtkWidget *a = widget(0), *b = widget(1), *c = widget(2), *other = widget(3);
-    dlg.m_arrTabOrder = {a, b, c};
+    dlg.SetTabOrder({a, nullptr, b, c});
     auto focus = [&] { return gtk_window_get_focus(GTK_WINDOW(dlg.Window())); };
     gtk_widget_grab_focus(a);
     dlg.MoveToNextTabItem();
@@ -353,15 +353,15 @@ TEST_F(SkinnedDialog, PlaceControlSkinsByClassAndNeedsAnEntry)
     EXPECT_TRUE(dlg.PlaceControl(coloured, u"LBL"));
     EXPECT_EQ(coloured.Rect(), (ZelRect{5, 5, 55, 25}));
     EXPECT_EQ(coloured.m_crText, 0xFFu);
-    EXPECT_EQ(coloured.m_lf.nHeight, -13);
-    EXPECT_EQ(coloured.m_lf.nWeight, 700);
+    EXPECT_EQ(coloured.Font().nHeight, -13);
+    EXPECT_EQ(coloured.Font().nWeight, 700);
     ASSERT_TRUE(coloured.m_bmpBack);
     EXPECT_TRUE(dlg.PlaceControl(plain, u"PLAIN"));
     EXPECT_EQ(plain.m_crText, 0x00FF00u) << "no colour keeps the label's";
-    EXPECT_EQ(plain.m_lf.nHeight, -13) << "the window font still applies";
+    EXPECT_EQ(plain.Font().nHeight, -13) << "the window font still applies";
     EXPECT_FALSE(dlg.PlaceControl(unplaced, u"NOPE"));
     EXPECT_EQ(unplaced.Rect(), ZelRect{});
-    EXPECT_EQ(unplaced.m_lf.nHeight, 12);
+    EXPECT_EQ(unplaced.Font().nHeight, 12);
 
     CZelRadioButton check(CZelRadioButton::kCheckBox), neither(0);
     EXPECT_TRUE(dlg.PlaceControl(check, u"LBL"));
