@@ -16,7 +16,7 @@
 
 #include "faults/FakeMode.h"
 #include "faults/LibrarySandbox.h"
-#include "faults/ProcessCensus.h"
+#include "common/ProcessCensus.h"
 
 namespace tessaly::test {
 namespace {

@@ -4,17 +4,12 @@
 #include <gtest/gtest.h>
 
 #include "CompanionSandbox.h"
+#include "common/ProcessCensus.h"
 #include "fakes/FakeCompanionState.h"
 #include "support/WideText.h"
 
 namespace tessaly {
 namespace {
-
-std::size_t ThreadCount()
-{
-    const auto tasks = std::filesystem::directory_iterator("/proc/self/task");
-    return static_cast<std::size_t>(std::distance(begin(tasks), end(tasks)));
-}
 
 TEST(LibraryPin, UnloadedLibraryStaysMappedUntilItsWorkerFinishes)
 {
@@ -25,7 +20,7 @@ TEST(LibraryPin, UnloadedLibraryStaysMappedUntilItsWorkerFinishes)
     fake->blockUntilReleased = 1;
 
     const std::string modulePath = test::FakeLibrary("WorkerModule.so").string();
-    const std::size_t threadsBefore = ThreadCount();
+    const int threadsBefore = test::ThreadCount();
     void* module = ::dlopen(modulePath.c_str(), RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(module, nullptr) << ::dlerror();
     auto start = reinterpret_cast<int (*)(const char16_t*)>(::dlsym(module, "StartWorker"));
@@ -42,7 +37,7 @@ TEST(LibraryPin, UnloadedLibraryStaysMappedUntilItsWorkerFinishes)
         ::dlclose(stillThere);
 
     reinterpret_cast<FakeDunmoreReleaseFn>(sandbox.Export("FakeDunmoreRelease"))();  // back into its code
-    EXPECT_TRUE(test::WaitFor([&] { return ThreadCount() <= threadsBefore; }));
+    EXPECT_TRUE(test::WaitFor([&] { return test::ThreadCount() <= threadsBefore; }));
     EXPECT_TRUE(sandbox.TempFolderEmpty());
 }
 

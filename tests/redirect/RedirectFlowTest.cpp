@@ -17,7 +17,7 @@
 
 #include "browser/BrowserHosting.h"
 #include "platform/SharedMemory.h"
-#include "faults/ProcessCensus.h"
+#include "common/ProcessCensus.h"
 #include "redirect/RedirectHarness.h"
 
 namespace tessaly::test {

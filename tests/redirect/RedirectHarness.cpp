@@ -17,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/ProcessCensus.h"
 #include "platform/ModulePaths.h"
 #include "redirect/RedirectEntry.h"
 #include "platform/WindowSystem.h"
@@ -415,18 +416,6 @@ void Pump(int ms)
 }
 
 namespace {
-int CountEntries(const char* folder)
-{
-    int n = 0;
-    if (DIR* dir = opendir(folder)) {
-        while (dirent* entry = readdir(dir))
-            if (entry->d_name[0] != '.')
-                ++n;
-        closedir(dir);
-    }
-    return n;
-}
-
 int CountChildren()
 {
     int n = 0;
@@ -479,7 +468,7 @@ std::vector<std::string> OpenDescriptors()
 ResourceCounts CountResources()
 {
     ResourceCounts counts;
-    counts.threads = CountEntries("/proc/self/task");
+    counts.threads = ThreadCount();
     counts.fds = static_cast<int>(OpenDescriptors().size());
     GList* windows = gtk_window_list_toplevels();
     counts.windows = static_cast<int>(g_list_length(windows));

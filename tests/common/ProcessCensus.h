@@ -52,6 +52,16 @@ inline std::string NewMappings(const ProcessCensus& before, const ProcessCensus&
     return out.str();
 }
 
+// Threads of this process.
+inline int ThreadCount()
+{
+    int n = 0;
+    std::error_code ignored;
+    for ([[maybe_unused]] const auto& task : std::filesystem::directory_iterator("/proc/self/task", ignored))
+        ++n;
+    return n;
+}
+
 // Threads of this process that carry `name` (as /proc/self/task/*/comm shows it).
 inline int ThreadsNamed(const std::string& name)
 {
