@@ -14,9 +14,9 @@
 
 #include <tessaly/tessaly.h>
 
+#include "common/ProcessCensus.h"
 #include "faults/FakeMode.h"
 #include "faults/LibrarySandbox.h"
-#include "common/ProcessCensus.h"
 
 namespace tessaly::test {
 namespace {
@@ -26,14 +26,6 @@ using namespace std::chrono_literals;
 
 // What the library's worker threads are called.
 const std::string kWorkerThread = "tessaly-worker";
-
-std::size_t ThreadCount()
-{
-    std::size_t n = 0;
-    for ([[maybe_unused]] const auto& task : fs::directory_iterator("/proc/self/task"))
-        ++n;
-    return n;
-}
 
 class RedirectFaultTest : public ::testing::Test {
 protected:
@@ -60,7 +52,7 @@ TEST_F(RedirectFaultTest, TwentyRunsInOneProcessLeaveNothingBehind)
         ASSERT_EQ(sandbox_.CallRedirect(), 1);
     ASSERT_TRUE(WaitUntil([] { return ThreadsNamed(kWorkerThread) == 0; }, 60s));
     const ProcessCensus before = ProcessCensus::Take();
-    const std::size_t threadsBefore = ThreadCount();
+    const int threadsBefore = test::ThreadCount();
     for (int i = 0; i < 20; ++i)
         ASSERT_EQ(sandbox_.CallRedirect(), 1) << "run " << i;
     EXPECT_TRUE(WaitUntil([] { return ThreadsNamed(kWorkerThread) == 0; }, 60s)) << "worker threads left running";
@@ -75,7 +67,7 @@ TEST_F(RedirectFaultTest, TwentyRunsInOneProcessLeaveNothingBehind)
         if (!before.mappedFiles.count(file) && file.find(".so") != std::string::npos)
             newLibraries += file + "\n";
     EXPECT_EQ(newLibraries, "");
-    EXPECT_LE(ThreadCount(), threadsBefore + 2) << "worker threads left running";
+    EXPECT_LE(test::ThreadCount(), threadsBefore + 2) << "worker threads left running";
 }
 
 // Identity buffers filled to the last unit without a terminator: what goes up is cut inside the
