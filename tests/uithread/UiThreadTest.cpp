@@ -233,8 +233,15 @@ TEST_F(UiThreadHosts, TwentyWindowsLeaveOnlyWebKitConnectionThreadsBehind)
                 threads[0], ipc[0], fds[0], threads[1], ipc[1], fds[1]);
     EXPECT_LE(threads[1] - ipc[1], threads[0] - ipc[0]) << "threads of the library or the toolkit left behind";
     // Besides its connections WebKit may hold a helper process's pidfd (being started or reaped) and,
-    // once per process, a shared-memory file: two descriptors (measured: 0 to 2).
-    EXPECT_LE(fds[1] - ipc[1], fds[0] - ipc[0] + 2) << "descriptors left behind besides WebKit's connections";
+    // once per process, a shared-memory file: two descriptors (measured: 0 to 2). Sanitizer builds run
+    // slower, so more helper processes are still exiting when the count is taken (measured: 3 to 4).
+#ifdef TESSALY_SANITIZED
+    constexpr int kHelperDescriptors = 4;
+#else
+    constexpr int kHelperDescriptors = 2;
+#endif
+    EXPECT_LE(fds[1] - ipc[1], fds[0] - ipc[0] + kHelperDescriptors)
+        << "descriptors left behind besides WebKit's connections";
     EXPECT_LE(ipc[1], ipc[0] + 10);
 }
 
