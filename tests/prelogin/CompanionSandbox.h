@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "common/ProcessCensus.h"
 #include "platform/DynamicLibrary.h"
 
 namespace tessaly::test {
@@ -45,13 +46,7 @@ std::filesystem::path FakeLibrary(const char* fileName);
 template <typename Predicate>
 bool WaitFor(Predicate done, double seconds = 10.0)
 {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
+    return WaitUntil(done, std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::duration<double>(seconds)));
 }
 
 }  // namespace tessaly::test
