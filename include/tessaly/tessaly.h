@@ -387,15 +387,14 @@ static inline int TessalyPostWindowMessage(uint32_t window, uint32_t message, ui
 {
     char name[TESSALY_SHARED_CHANNEL_SIZE];
     char prefix[sizeof TESSALY_CHANNEL_NAME_PREFIX + 24];
-    char digits[24];
+    char blockName[64];
     struct sockaddr_un address;
     struct stat info;
     TessalyWindowMessageRecord record;
     unsigned long pid = (unsigned long)getpid();
-    size_t nameLength, prefixLength = sizeof TESSALY_CHANNEL_NAME_PREFIX - 1, n = 0;
+    size_t nameLength, prefixLength;
     ssize_t sent;
     void *block;
-    char blockName[64];
     int fd;
     snprintf(blockName, sizeof blockName, "%s.%lu", TESSALY_SHARED_BLOCK_PREFIX, pid);
     fd = shm_open(blockName, O_RDONLY | O_CLOEXEC, 0);
@@ -410,14 +409,7 @@ static inline int TessalyPostWindowMessage(uint32_t window, uint32_t message, ui
     memcpy(name, (const char *)block + TESSALY_SHARED_CHANNEL_OFFSET, sizeof name);
     munmap(block, TESSALY_SHARED_BLOCK_SIZE);
     /* Only a complete name of this very process: "tessaly.<pid>." and a token. */
-    memcpy(prefix, TESSALY_CHANNEL_NAME_PREFIX, prefixLength);
-    do {
-        digits[n++] = (char)('0' + pid % 10);
-        pid /= 10;
-    } while (pid);
-    while (n)
-        prefix[prefixLength++] = digits[--n];
-    prefix[prefixLength++] = '.';
+    prefixLength = (size_t)snprintf(prefix, sizeof prefix, "%s%lu.", TESSALY_CHANNEL_NAME_PREFIX, pid);
     if (!memchr(name, 0, sizeof name))
         return 0;
     nameLength = strlen(name);
