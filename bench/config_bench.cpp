@@ -2,18 +2,23 @@
 // every PreLogin does, and the skin section read, as every Redirect does. The baseline is reading the
 // same file's bytes, which is the floor any parser has to stand on. Then the same login read of files
 // of 1 KiB, 64 KiB, 1 MiB and 4 MiB (the largest file read at all), each next to reading its bytes:
-// the time per KiB must stay the same as the file grows.
+// the bytes per second must stay the same as the file grows. Those reads also count the page faults
+// per read (counter "faults"), since new pages for the document are what grows with the file.
 //
-// usage: config_bench [--calls N] [--size KiB]   (default 500 calls, the larger files get fewer rounds;
-//        --size times only the file of that size, N rounds, for a profiler)
+// usage: config_bench [--calls N] [Google Benchmark flags]
+//        (default 500 calls; the larger files get fewer, down to 5 for 1 MiB and up. To profile
+//        one size: --benchmark_filter=config-read-1024KiB$ --calls 16000)
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <string>
+#include <vector>
 
-#include "BenchStats.h"
+#include "BenchRun.h"
 #include "config/CZelDialogConfig.h"
 #include "config/CZelXMLParseBase.h"
 #include "config/ConfigSection.h"
@@ -22,6 +27,7 @@
 namespace {
 
 using namespace tessaly;
+using benchmark::State;
 
 long MinorFaults()
 {
@@ -34,6 +40,12 @@ bool ReadLogin(const std::u16string& path)
 {
     CZelXMLParseBase base;
     return ReadConfigSection(path, kLoginSection, base) && !base.WindowInfo().empty();
+}
+
+bool ReadSkin(const std::u16string& path)
+{
+    CZelDialogConfig config;
+    return ReadConfigSection(path, kRedirectSection, config) && !config.WindowInfo().empty();
 }
 
 bool ReadBytes(const std::string& path)
@@ -62,67 +74,56 @@ std::string WriteSizedConfig(const std::filesystem::path& folder, std::size_t by
     return path.string();
 }
 
+// Registers a benchmark of `read`, which gives false when the file was not read as it should be.
+// With `bytes`, the throughput and the page faults per read are reported as well.
+template <class Read>
+void Register(const std::string& name, int calls, Read read, std::size_t bytes = 0)
+{
+    tessaly::bench::Shape(benchmark::RegisterBenchmark(name.c_str(), [read, bytes, name](State& state) {
+        const long faultsBefore = MinorFaults();
+        for (auto _ : state)
+            if (!read()) {
+                state.SkipWithError((name + ": the file was not read").c_str());
+                break;
+            }
+        if (bytes) {
+            state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(bytes));
+            state.counters["faults"] = benchmark::Counter(static_cast<double>(MinorFaults() - faultsBefore),
+                                                          benchmark::Counter::kAvgIterations);
+        }
+    }), calls);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    const int calls = bench::CallsFromArgs(argc, argv, 500);
-    std::size_t onlySize = 0;
-    for (int i = 1; i + 1 < argc; ++i)
-        if (std::string(argv[i]) == "--size")
-            onlySize = static_cast<std::size_t>(std::max(1, std::atoi(argv[i + 1])));
+    const int calls = bench::TakeCount(argc, argv, "--calls", 500);
     const std::string path = std::string(TESSALY_OUT_DIR) + "/Config/VomoLoginCfg.xml";
     const std::u16string widePath = FromUtf8(path);
-
-    auto readLogin = [&] { return ReadLogin(widePath); };
-    auto readSkin = [&] {
-        CZelDialogConfig config;
-        return ReadConfigSection(widePath, kRedirectSection, config) && !config.WindowInfo().empty();
-    };
-    auto readBytes = [&] { return ReadBytes(path); };
-    std::vector<double> warm, login, skin, raw;
-    for (int i = 0; i < 10; ++i)
-        if (!bench::TimeOnce(readLogin, warm) || !bench::TimeOnce(readSkin, warm) || !bench::TimeOnce(readBytes, warm)) {
-            std::fprintf(stderr, "config_bench: cannot read %s (build the tessaly_config_folder target)\n", path.c_str());
-            return 1;
-        }
-    for (int i = 0; i < (onlySize ? 0 : calls); ++i) {
-        if (!bench::TimeOnce(readLogin, login) || !bench::TimeOnce(readSkin, skin) || !bench::TimeOnce(readBytes, raw)) {
-            std::fprintf(stderr, "config_bench: read %d failed\n", i);
-            return 1;
-        }
-    }
-    if (!onlySize) {
-        bench::PrintResult("config-read-login-section", login, "read-file-bytes", raw);
-        bench::PrintResult("config-read-skin-section", skin, "read-file-bytes", raw);
-    }
-
     char pattern[] = "/tmp/tessaly-config-bench-XXXXXX";
     if (!mkdtemp(pattern))
         return 1;
     const std::filesystem::path folder(pattern);
-    const std::vector<std::size_t> sizes = onlySize ? std::vector<std::size_t>{onlySize}
-                                                    : std::vector<std::size_t>{1, 64, 1024, 4096};
-    for (const std::size_t kib : sizes) {
+
+    // Untimed rounds first: warm caches, and proof that the shipped file is there.
+    for (int i = 0; i < 10; ++i)
+        if (!ReadLogin(widePath) || !ReadSkin(widePath) || !ReadBytes(path)) {
+            std::fprintf(stderr, "config_bench: cannot read %s (build the tessaly_config_folder target)\n", path.c_str());
+            return 1;
+        }
+    Register("config-read-login-section", calls, [widePath] { return ReadLogin(widePath); });
+    Register("config-read-skin-section", calls, [widePath] { return ReadSkin(widePath); });
+    Register("read-file-bytes", calls, [path] { return ReadBytes(path); });
+    for (const std::size_t kib : {1, 64, 1024, 4096}) {
         const std::string file = WriteSizedConfig(folder, kib * 1024);
         const std::u16string wideFile = FromUtf8(file);
-        const int rounds = onlySize ? calls : std::max(5, static_cast<int>(calls / std::max<std::size_t>(1, kib / 16)));
-        std::vector<double> sizedLogin, sizedRaw;
-        long faults = 0;
-        for (int i = 0; i < rounds; ++i) {
-            const long before = MinorFaults();
-            const bool read = bench::TimeOnce([&] { return ReadLogin(wideFile); }, sizedLogin);
-            faults += MinorFaults() - before;
-            if (!read || !bench::TimeOnce([&] { return ReadBytes(file); }, sizedRaw)) {
-                std::fprintf(stderr, "config_bench: the %zu KiB file was not read\n", kib);
-                return 1;
-            }
-        }
-        bench::PrintResult("config-read-" + std::to_string(kib) + "KiB", sizedLogin,
-                           "read-file-bytes-" + std::to_string(kib) + "KiB", sizedRaw);
-        std::printf("per KiB: %.2f us; page faults per read: %ld\n", bench::MedianMicros(sizedLogin) / static_cast<double>(kib),
-                    faults / rounds);
+        const int sizedCalls = std::max(5, static_cast<int>(calls / std::max<std::size_t>(1, kib / 16)));
+        const std::string size = std::to_string(kib) + "KiB";
+        Register("config-read-" + size, sizedCalls, [wideFile] { return ReadLogin(wideFile); }, kib * 1024);
+        Register("read-file-bytes-" + size, sizedCalls, [file] { return ReadBytes(file); }, kib * 1024);
     }
+    const int status = bench::RunBenchmarks(argc, argv);
     std::filesystem::remove_all(folder);
-    return 0;
+    return status;
 }

@@ -1,14 +1,16 @@
 // The pre-login exchange alone: the identity block uploaded through Dunmore.so to tessaly-service and
 // the reply address read back from the temporary reply file, next to a bare libcurl POST of the same
-// form to the same address.
+// form to the same address; and loading and freeing Dunmore.so alone, next to the same POST.
 //
-// usage: exchange_bench [--calls N]   (default 200)
+// usage: exchange_bench [--calls N] [Google Benchmark flags]   (default 200)
 #include <curl/curl.h>
 #include <dlfcn.h>
 
+#include <cstdio>
 #include <memory>
+#include <string>
 
-#include "BenchStats.h"
+#include "BenchRun.h"
 #include "ServiceProcess.h"
 #include "platform/ModulePaths.h"
 #include "prelogin/CGetPreloginInfo.h"
@@ -18,6 +20,9 @@ namespace {
 
 struct CurlCloser {
     void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
+};
+struct LibraryCloser {
+    void operator()(void* handle) const { dlclose(handle); }
 };
 
 std::size_t Collect(char* data, std::size_t size, std::size_t count, void* sink)
@@ -39,14 +44,23 @@ bool BarePost(const std::string& url)
     return curl_easy_perform(curl.get()) == CURLE_OK && body.rfind("http:", 0) == 0;
 }
 
-// What every exchange has to do by design, timed alone: load and free the transfer library.
+// What every exchange has to do by design, alone: load and free the transfer library.
 bool LoadAndFreeTransferLibrary(const std::string& path)
 {
-    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle)
-        return false;
-    dlclose(handle);
-    return true;
+    return std::unique_ptr<void, LibraryCloser>(dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) != nullptr;
+}
+
+// Registers a benchmark of `call`, which gives false when the call did not do what it should.
+template <class Call>
+void Register(const char* name, int calls, const char* failure, Call call)
+{
+    tessaly::bench::Shape(benchmark::RegisterBenchmark(name, [call, failure](benchmark::State& state) {
+        for (auto _ : state)
+            if (!call()) {
+                state.SkipWithError(failure);
+                break;
+            }
+    }), calls);
 }
 
 }  // namespace
@@ -54,7 +68,7 @@ bool LoadAndFreeTransferLibrary(const std::string& path)
 int main(int argc, char** argv)
 {
     using namespace tessaly;
-    const int calls = bench::CallsFromArgs(argc, argv, 200);
+    const int calls = bench::TakeCount(argc, argv, "--calls", 200);
     const std::string out = TESSALY_OUT_DIR;
     std::string error;
     const auto service = host::ServiceProcess::Start(out + "/tessaly-service", {"--port", "0"}, error);
@@ -66,31 +80,27 @@ int main(int argc, char** argv)
     platform::OverrideModuleFolders(FromUtf8(out + "/"), FromUtf8(out + "/"));
     const std::string url = service->BaseUrl() + "/prelogin/exchange";
     const std::u16string wideUrl = FromUtf8(url);
+    const std::string transfer = out + "/Dunmore.so";
 
-    auto exchange = [&] {
+    auto exchange = [&wideUrl] {
         CGetPreloginInfo info;
         info.LoadHttpDll();
         std::u16string result;
         return info.GetAdInfo(wideUrl, u"bench-pc", u"OEM1", u"CH1", result) && result.rfind(u"http:", 0) == 0;
     };
+    auto post = [&url] { return BarePost(url); };
+    auto load = [&transfer] { return LoadAndFreeTransferLibrary(transfer); };
     curl_global_init(CURL_GLOBAL_DEFAULT);
-    std::vector<double> warm, exchangeMicros, postMicros, loaderMicros;
-    const std::string transfer = out + "/Dunmore.so";
+    // Untimed rounds first: warm caches on both sides, and proof that the set-up works.
     for (int i = 0; i < 5; ++i)
-        if (!bench::TimeOnce(exchange, warm) || !bench::TimeOnce([&] { return BarePost(url); }, warm)) {
+        if (!exchange() || !post() || !load()) {
             std::fprintf(stderr, "exchange_bench: the warm-up exchange failed (is Dunmore.so in %s?)\n", out.c_str());
             return 1;
         }
-    // Interleaved, so that drifts of the machine's load touch both alike.
-    for (int i = 0; i < calls; ++i) {
-        if (!bench::TimeOnce(exchange, exchangeMicros) || !bench::TimeOnce([&] { return BarePost(url); }, postMicros) ||
-            !bench::TimeOnce([&] { return LoadAndFreeTransferLibrary(transfer); }, loaderMicros)) {
-            std::fprintf(stderr, "exchange_bench: round %d failed\n", i);
-            return 1;
-        }
-    }
+    Register("exchange", calls, "the exchange failed", exchange);
+    Register("bare-libcurl-POST", calls, "the bare POST failed", post);
+    Register("transfer-library-load-and-free", calls, "Dunmore.so could not be loaded", load);
+    const int status = bench::RunBenchmarks(argc, argv);
     curl_global_cleanup();
-    bench::PrintResult("exchange(GetAdInfo+Dunmore.so)", exchangeMicros, "bare-libcurl-POST", postMicros);
-    bench::PrintResult("transfer-library-load-and-free", loaderMicros, "bare-libcurl-POST", postMicros);
-    return 0;
+    return status;
 }

@@ -1,75 +1,54 @@
-// Times PreLogin of libtessaly.so (dlopen'ed from a private copy of the output folder, pointed at a
-// tessaly-service on a free port) next to a bare libcurl GET of the same request URL, in the same run.
-// Prints the median of each and their ratio.
+// PreLogin of libtessaly.so (dlopen'ed from a private copy of the output folder, pointed at a
+// tessaly-service on a free port) next to a bare libcurl GET of the same request URL; loading and
+// freeing the two companions every call uses, next to the same GET; and the first PreLogin of a fresh
+// process (this program started again for one call) next to the warm calls.
 //
-// usage: prelogin_bench [--calls N] [--out DIR]   (N >= 1, default 200; DIR defaults to the build's out/)
+// usage: prelogin_bench [--calls N] [--out DIR] [Google Benchmark flags]
+//        (N >= 1, default 200; DIR defaults to the build's out/)
 #include <dlfcn.h>
 
 #include <curl/curl.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <functional>
+#include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
-#include <vector>
 
 #include <tessaly/tessaly.h>
 
-#include "CipherTool.h"
+#include "BenchRun.h"
 #include "PreLoginCall.h"
-#include "PrivateInstall.h"
-#include "ServiceProcess.h"
 #include "login/AdapterIdentity.h"
 #include "login/PercentEncode.h"
 #include "support/WideText.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 using tessaly::bench::PreLoginFn;
 
 constexpr char kUser[] = "alice";
 constexpr char kPassword[] = "wonderland";
+constexpr char kColdCall[] = "--cold-call";
 
 struct LibraryCloser {
     void operator()(void* handle) const { dlclose(handle); }
 };
+using Library = std::unique_ptr<void, LibraryCloser>;
 struct CurlCloser {
     void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
 };
+struct PipeCloser {
+    void operator()(FILE* pipe) const { pclose(pipe); }
+};
 
-double MedianMicros(std::vector<double> samples)
-{
-    std::sort(samples.begin(), samples.end());
-    const std::size_t mid = samples.size() / 2;
-    return samples.size() % 2 ? samples[mid] : (samples[mid - 1] + samples[mid]) / 2;
-}
-
-// Runs `call` `count` times; false as soon as one call does not give the expected outcome.
-bool Time(int count, const std::function<bool()>& call, std::vector<double>& micros)
-{
-    for (int i = 0; i < count; ++i) {
-        const auto start = Clock::now();
-        const bool ok = call();
-        micros.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());
-        if (!ok)
-            return false;
-    }
-    return true;
-}
-
-// What every call has to do by design, timed alone: load and free the two companions it uses.
+// What every call has to do by design, alone: load and free the two companions it uses.
 bool LoadAndFreeCompanions(const std::string& agent, const std::string& cipher)
 {
-    for (const std::string& path : {agent, cipher}) {
-        void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (!handle)
+    for (const std::string& path : {agent, cipher})
+        if (!Library(dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)))
             return false;
-        dlclose(handle);
-    }
     return true;
 }
 
@@ -105,6 +84,38 @@ std::string RequestUrl(const std::string& base)
     return base + "/login?user=" + kUser + "&pwd=" + kPassword + "&ip=" + tessaly::ToUtf8(tessaly::PercentEncode(ip));
 }
 
+PreLoginFn FindPreLogin(const Library& library) { return reinterpret_cast<PreLoginFn>(dlsym(library.get(), "PreLogin")); }
+
+// The child's side of a cold call: load the library as a host does, time its first PreLogin and
+// print the microseconds. Exits non-zero when the call is not accepted.
+int ColdCallChild(const std::string& libraryPath, const std::string& passwordHex)
+{
+    const Library library(dlopen(libraryPath.c_str(), RTLD_NOW | RTLD_LOCAL));
+    const PreLoginFn preLogin = library ? FindPreLogin(library) : nullptr;
+    if (!preLogin)
+        return 1;
+    const auto start = std::chrono::steady_clock::now();
+    const bool accepted = CallPreLogin(preLogin, passwordHex);
+    const auto micros = std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count();
+    std::printf("%.1f\n", micros);
+    return accepted ? 0 : 1;
+}
+
+// Starts this program again for one cold call; its time in microseconds, or nothing on failure.
+// The temporary paths and the hex text hold no quote, so single quotes suffice for the shell.
+std::optional<double> ColdCall(const std::string& self, const std::string& libraryPath, const std::string& passwordHex)
+{
+    const std::string command = "'" + self + "' " + kColdCall + " '" + libraryPath + "' " + passwordHex;
+    std::unique_ptr<FILE, PipeCloser> child(popen(command.c_str(), "r"));
+    double micros = -1;
+    if (!child || std::fscanf(child.get(), "%lf", &micros) != 1)
+        return std::nullopt;
+    const int status = pclose(child.release());
+    if (status != 0 || micros < 0)
+        return std::nullopt;
+    return micros;
+}
+
 int Fail(const std::string& what)
 {
     std::fprintf(stderr, "prelogin_bench: %s\n", what.c_str());
@@ -115,63 +126,72 @@ int Fail(const std::string& what)
 
 int main(int argc, char** argv)
 {
-    int calls = 200;
-    std::string out = TESSALY_OUT_DIR;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        const std::string option = argv[i];
-        if (option == "--calls")
-            calls = std::max(1, std::atoi(argv[i + 1]));
-        else if (option == "--out")
-            out = argv[i + 1];
-        else
-            return Fail("unknown option " + option);
-    }
+    if (argc == 4 && std::string(argv[1]) == kColdCall)
+        return ColdCallChild(argv[2], argv[3]);
+    const int calls = tessaly::bench::TakeCount(argc, argv, "--calls", 200);
+    const std::string out = tessaly::bench::TakeOption(argc, argv, "--out").value_or(TESSALY_OUT_DIR);
 
     std::string error;
     const auto setup = tessaly::bench::LoginSetup::Make(out, kPassword, error);
     if (!setup)
         return Fail(error);
-    const auto& install = setup->install;
-    const auto& service = setup->service;
-    const std::optional<std::string> passwordHex = setup->passwordHex;
-
-    std::unique_ptr<void, LibraryCloser> library(dlopen(install->LibraryPath().c_str(), RTLD_NOW | RTLD_LOCAL));
+    const std::string libraryPath = setup->install->LibraryPath().string();
+    const std::string& passwordHex = setup->passwordHex;
+    const Library library(dlopen(libraryPath.c_str(), RTLD_NOW | RTLD_LOCAL));
     if (!library)
         return Fail(std::string("cannot load libtessaly.so: ") + dlerror());
-    const auto preLogin = reinterpret_cast<PreLoginFn>(dlsym(library.get(), "PreLogin"));
+    const PreLoginFn preLogin = FindPreLogin(library);
     if (!preLogin)
         return Fail("libtessaly.so has no PreLogin");
     curl_global_init(CURL_GLOBAL_DEFAULT);
-    const std::string url = RequestUrl(service->BaseUrl());
-
-    // The first call of a fresh process is timed on its own (cold); then a few untimed rounds, so
-    // both sides start with warm caches.
-    std::vector<double> cold, warmUp, preLoginMicros, curlMicros, loaderMicros;
-    const std::string agent = (install->Root() / "Trelvin.so").string();
+    const std::string url = RequestUrl(setup->service->BaseUrl());
+    const std::string agent = (setup->install->Root() / "Trelvin.so").string();
     const std::string cipher = out + "/Cyvelle.so";
-    if (!Time(1, [&] { return CallPreLogin(preLogin, *passwordHex); }, cold) ||
-        !Time(5, [&] { return CallPreLogin(preLogin, *passwordHex); }, warmUp) ||
-        !Time(5, [&] { return BareGet(url); }, warmUp))
-        return Fail("the warm-up calls were not accepted (is Cyvelle.so beside this program?)");
-    // Interleave the two so drifts of the machine's load affect both alike.
-    for (int i = 0; i < calls; ++i) {
-        if (!Time(1, [&] { return CallPreLogin(preLogin, *passwordHex); }, preLoginMicros))
-            return Fail("PreLogin refused call " + std::to_string(i));
-        if (!Time(1, [&] { return BareGet(url); }, curlMicros))
-            return Fail("bare GET failed on call " + std::to_string(i));
-        if (!Time(1, [&] { return LoadAndFreeCompanions(agent, cipher); }, loaderMicros))
-            return Fail("the companions could not be loaded");
-    }
-    curl_global_cleanup();
+    const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
 
-    const double a = MedianMicros(preLoginMicros), b = MedianMicros(curlMicros);
-    std::printf("calls: %d each, URL %s\n", calls, url.c_str());
-    std::printf("PreLogin median:        %10.1f us\n", a);
-    std::printf("bare libcurl GET median: %9.1f us\n", b);
-    std::printf("ratio PreLogin / GET:    %9.2f\n", a / b);
-    std::printf("first PreLogin of the process: %9.1f us\n", cold.front());
-    std::printf("RESULT prelogin %.1f bare-libcurl-GET %.1f\n", a, b);
-    std::printf("RESULT companions-load-and-free %.1f bare-libcurl-GET %.1f\n", MedianMicros(loaderMicros), b);
-    std::printf("RESULT prelogin-cold-first-call %.1f prelogin-warm-median %.1f\n", cold.front(), a);
-    return 0;
+    // A few untimed rounds first, so that both sides start with warm caches; they also show that the
+    // set-up works before anything is measured.
+    for (int i = 0; i < 5; ++i)
+        if (!CallPreLogin(preLogin, passwordHex) || !BareGet(url) || !LoadAndFreeCompanions(agent, cipher))
+            return Fail("the warm-up calls were not accepted (is Cyvelle.so beside this program?)");
+    if (!ColdCall(self, libraryPath, passwordHex))
+        return Fail("the first call of a fresh process was not accepted");
+
+    using benchmark::State;
+    tessaly::bench::Shape(benchmark::RegisterBenchmark("prelogin", [&](State& state) {
+        for (auto _ : state)
+            if (!CallPreLogin(preLogin, passwordHex)) {
+                state.SkipWithError("PreLogin refused a call");
+                break;
+            }
+    }), calls);
+    tessaly::bench::Shape(benchmark::RegisterBenchmark("bare-libcurl-GET", [&](State& state) {
+        for (auto _ : state)
+            if (!BareGet(url)) {
+                state.SkipWithError("the bare GET failed");
+                break;
+            }
+    }), calls);
+    tessaly::bench::Shape(benchmark::RegisterBenchmark("companions-load-and-free", [&](State& state) {
+        for (auto _ : state)
+            if (!LoadAndFreeCompanions(agent, cipher)) {
+                state.SkipWithError("the companions could not be loaded");
+                break;
+            }
+    }), calls);
+    // One fresh process per repetition; only its PreLogin is timed (by the child), not its start.
+    tessaly::bench::Shape(benchmark::RegisterBenchmark("prelogin-cold-first-call", [&](State& state) {
+        for (auto _ : state) {
+            const auto micros = ColdCall(self, libraryPath, passwordHex);
+            if (!micros) {
+                state.SkipWithError("the first call of a fresh process failed");
+                break;
+            }
+            state.SetIterationTime(*micros / 1e6);
+        }
+    }), std::max(5, calls / 30))->UseManualTime();
+
+    const int status = tessaly::bench::RunBenchmarks(argc, argv);
+    curl_global_cleanup();
+    return status;
 }

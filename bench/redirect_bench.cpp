@@ -1,8 +1,11 @@
 // How long the user waits for the first picture: from the Redirect call until the wait page is
 // loaded and drawn, next to a bare WebKit window showing the same page, measured in the same run; and
 // the same Redirect with a skin of 200 controls (labels, buttons, pictures) next to the shipped skin.
-// Run by hand:   xvfb-run -a build/bench/redirect_bench [iterations]
-// The exchange address points at a socket that never answers, so the window stays on the wait page.
+// Each window runs its own main loop, so each is one iteration whose time the program takes itself
+// (from the call to the first drawn frame) and hands to Google Benchmark as manual time.
+// Run by hand:   xvfb-run -a build/bench/redirect_bench [--windows N] [Google Benchmark flags]
+// (N windows of each kind, default 9). The exchange address points at a socket that never answers,
+// so the window stays on the wait page.
 #include <gtk/gtk.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -20,6 +23,7 @@
 #include <utility>
 #include <vector>
 
+#include "BenchRun.h"
 #include "browser/BrowserHosting.h"
 #include "platform/ModulePaths.h"
 #include "redirect/RedirectEntry.h"
@@ -208,18 +212,27 @@ double MeasureBare(const std::string& waitPage)
     return watch.painted ? ms : -1;
 }
 
-double Median(std::vector<double> values)
+// Registers `windows` runs of `measure` (milliseconds to the drawn page, negative when it was not drawn).
+template <class Measure>
+void Register(const char* name, int windows, Measure measure)
 {
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n == 0 ? 0 : (n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2);
+    benchmark::RegisterBenchmark(name, [measure](benchmark::State& state) {
+        for (auto _ : state) {
+            const double ms = measure();
+            if (ms < 0) {
+                state.SkipWithError("the wait page was not drawn");
+                break;
+            }
+            state.SetIterationTime(ms / 1000);
+        }
+    })->UseManualTime()->Iterations(1)->Repetitions(windows)->Unit(benchmark::kMillisecond);
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    const int iterations = argc > 1 ? std::max(1, std::atoi(argv[1])) : 9;
+    const int windows = tessaly::bench::TakeCount(argc, argv, "--windows", 9);
     if (!gtk_init_check(nullptr, nullptr)) {
         std::fprintf(stderr, "redirect_bench: no display (run it under xvfb-run)\n");
         return 1;
@@ -227,12 +240,8 @@ int main(int argc, char** argv)
     int port = 0;
     const int listener = SilentListener(port);
     const std::string install = listener >= 0 ? MakeInstall(port) : std::string();
-    if (install.empty()) {
-        std::fprintf(stderr, "redirect_bench: cannot prepare the install folder\n");
-        return 1;
-    }
-    const std::string crowded = MakeInstall(port);
-    if (crowded.empty()) {
+    const std::string crowded = listener >= 0 ? MakeInstall(port) : std::string();
+    if (install.empty() || crowded.empty()) {
         std::fprintf(stderr, "redirect_bench: cannot prepare the install folder\n");
         return 1;
     }
@@ -244,28 +253,10 @@ int main(int argc, char** argv)
     MeasureRedirect(install);
     MeasureRedirect(crowded);
     MeasureBare(waitPage);
-    std::vector<double> redirect, crowdedRedirect, bare;
-    for (int i = 0; i < iterations; ++i) {
-        const double r = MeasureRedirect(install);
-        const double c = MeasureRedirect(crowded);
-        const double b = MeasureBare(waitPage);
-        if (r >= 0)
-            redirect.push_back(r);
-        if (c >= 0)
-            crowdedRedirect.push_back(c);
-        if (b >= 0)
-            bare.push_back(b);
-    }
-    std::printf("wait page loaded and drawn, median of %d runs (ms)\n", iterations);
-    std::printf("  Redirect (skinned window, browser, exchange started): %8.1f  (%zu ok)\n", Median(redirect),
-                redirect.size());
-    std::printf("  bare WebKit window, same page:                        %8.1f  (%zu ok)\n", Median(bare),
-                bare.size());
-    std::printf("  Redirect with a skin of 200 more controls:            %8.1f  (%zu ok)\n", Median(crowdedRedirect),
-                crowdedRedirect.size());
-    std::printf("RESULT redirect-wait-page %.1f bare-webkit-window %.1f\n", Median(redirect) * 1000, Median(bare) * 1000);
-    std::printf("RESULT redirect-200-controls %.1f redirect-shipped-skin %.1f\n", Median(crowdedRedirect) * 1000,
-                Median(redirect) * 1000);
+    Register("redirect-wait-page", windows, [&install] { return MeasureRedirect(install); });
+    Register("bare-webkit-window", windows, [&waitPage] { return MeasureBare(waitPage); });
+    Register("redirect-200-controls", windows, [&crowded] { return MeasureRedirect(crowded); });
+    const int status = tessaly::bench::RunBenchmarks(argc, argv);
     tessaly::StopBrowserHosting();
     tessaly::platform::OverrideModuleFolders(u"", u"");
     std::error_code ignored;
@@ -274,5 +265,5 @@ int main(int argc, char** argv)
     close(listener);
     // Detached exchange workers still wait on the silent socket; leave without waiting for them.
     std::fflush(stdout);
-    _exit(0);
+    _exit(status);
 }

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Builds the benchmarks (RelWithDebInfo, into build-bench/) and runs them all, then prints one table
-# of medians and ratios, each subject next to its baseline measured in the same run (interleaved):
+# of medians and ratios, each subject next to its baseline measured in the same run:
 #   PreLogin against tessaly-service        vs a bare libcurl GET of the same URL
 #   loading and freeing its two companions  vs the same GET (what every call costs by design)
-#   the first PreLogin of a process         vs its warm median
+#   the first PreLogin of a fresh process   vs its warm median
 #   the pre-login exchange alone            vs a bare libcurl POST of the same form
 #   the configuration read alone            vs reading the file's bytes (shipped file; 1 KiB to 4 MiB)
 #   Redirect until the wait page is drawn   vs a bare WebKitGTK window showing the same page
@@ -11,9 +11,15 @@
 #
 #   scripts/bench.sh [calls]      (default 300 calls per measurement; Redirect runs calls/30 windows)
 #
+# The programs are Google Benchmark programs: every subject and its baseline are benchmarks of the
+# same program, whose repetitions run interleaved in random order, so both see the same load. Each
+# writes JSON (build-bench/bench-logs/now-<program>.json); the table shows the medians over the
+# repetitions, read from there by scripts/bench_table.py.
+#
 # The "today" column is the ratio before the speed work (commit e740c72), measured on the 2-core
 # development machine. TESSALY_BENCH_BEFORE=<build folder of an older tree> measures it again instead,
-# running that tree's benchmark programs right before this tree's.
+# running that tree's benchmark programs right before this tree's (older, hand-timed programs print
+# RESULT lines, which are read as well).
 #
 # Each benchmark's full output is kept in build-bench/bench-logs/. Run it on a quiet machine: the
 # figures are medians, but other load still moves them.
@@ -38,30 +44,31 @@ run() {  # run <log name> <command...>: output to the log, failure noted but not
   fi
 }
 
-# Ratios before the speed work, keyed by subject: measured at e740c72 by this script on the 2-core
-# development machine (Redirect: the 1.10 of the issue that asked for the work; runs of the old tree
-# under heavy load gave anything from 0.75 to 1.18).
-declare -A today=(
-  [prelogin]=6.08 [companions-load-and-free]=- [prelogin-cold-first-call]=- [transfer-library-load-and-free]=-
-  [exchange]=3.17 [config-read-login-section]=7.84 [config-read-skin-section]=8.66
-  [config-read-1KiB]=- [config-read-64KiB]=- [config-read-1024KiB]=- [config-read-4096KiB]=-
-  [redirect-wait-page]=1.10 [redirect-200-controls]=-
-)
-declare -A goal=(
-  [prelogin]="<= 2.0" [exchange]="<= 1.5" [config-read-login-section]="<= 3" [config-read-skin-section]="<= 3"
-  [redirect-wait-page]="<= 1.10" [redirect-200-controls]="<= 1.3"
-)
+on_display() { xvfb-run -a -s "-screen 0 1280x1024x24" "$@"; }
 
-redirect_cmd() { xvfb-run -a -s "-screen 0 1280x1024x24" "$1/bench/redirect_bench" "$windows"; }
+# Whether a benchmark program is a Google Benchmark one (older trees have hand-timed programs).
+gbench() { objdump -p "$1" 2>/dev/null | grep -q 'NEEDED.*libbenchmark'; }
 
-# RESULT lines of one tree's benchmarks into <prefix>-*.log. The older programs print their redirect
-# and PreLogin figures as text, which is turned into the same lines here.
+# One tree's benchmarks: JSON into <prefix>-<program>.json, the console output into <prefix>-*.log.
+# Older programs print RESULT lines instead (and the oldest their redirect and PreLogin figures as
+# text, which is turned into the same lines here).
 measure() {
-  local dir=$1 prefix=$2
-  run "$prefix-prelogin" "$dir/bench/prelogin_bench" --calls "$calls"
-  run "$prefix-exchange" "$dir/bench/exchange_bench" --calls "$calls"
-  run "$prefix-config" "$dir/bench/config_bench" --calls "$calls"
-  run "$prefix-redirect" redirect_cmd "$dir"
+  local dir=$1 prefix=$2 program
+  rm -f "$logs/$prefix"-*
+  for program in prelogin exchange config; do
+    if gbench "$dir/bench/${program}_bench"; then
+      run "$prefix-$program" "$dir/bench/${program}_bench" --calls "$calls" \
+        --benchmark_out="$logs/$prefix-$program.json" --benchmark_out_format=json
+    else
+      run "$prefix-$program" "$dir/bench/${program}_bench" --calls "$calls"
+    fi
+  done
+  if gbench "$dir/bench/redirect_bench"; then
+    run "$prefix-redirect" on_display "$dir/bench/redirect_bench" --windows "$windows" \
+      --benchmark_out="$logs/$prefix-redirect.json" --benchmark_out_format=json
+  else
+    run "$prefix-redirect" on_display "$dir/bench/redirect_bench" "$windows"
+  fi
   if ! grep -q '^RESULT prelogin ' "$logs/$prefix-prelogin.log" 2>/dev/null; then
     awk '/^PreLogin median:/ {a=$3} /^bare libcurl GET median:/ {b=$5}
          END { if (a && b) printf "RESULT prelogin %s bare-libcurl-GET %s\n", a, b }' \
@@ -76,17 +83,8 @@ measure() {
 
 if [ -n "$before" ]; then
   measure "$before" before
-  while read -r _ subject a _ b; do
-    today[${subject%%(*}]=$(awk -v a="$a" -v b="$b" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }')
-  done < <(cat "$logs"/before-*.log | grep '^RESULT')
+else
+  rm -f "$logs"/before-*
 fi
 measure "$build" now
-
-printf '%-28s %12s  %-26s %12s  %7s  %7s  %s\n' "measurement" "median us" "baseline" "median us" "ratio" "today" "goal"
-cat "$logs"/now-prelogin.log "$logs"/now-exchange.log "$logs"/now-config.log "$logs"/now-redirect.log | grep '^RESULT' |
-  sed 's/exchange(GetAdInfo+Dunmore.so)/exchange/' |
-  while read -r _ subject a base b; do
-    awk -v m="$subject" -v a="$a" -v base="$base" -v b="$b" -v t="${today[$subject]:--}" -v g="${goal[$subject]:-}" \
-      'BEGIN { printf "%-28s %12.1f  %-26s %12.1f  %7.2f  %7s  %s\n", m, a, base, b, (b > 0 ? a / b : 0), t, g }'
-  done
-echo "(calls per measurement: $calls; Redirect windows: $windows; logs in $logs)"
+python3 "$here/scripts/bench_table.py" "$logs" "$calls" "$windows"
