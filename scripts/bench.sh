@@ -47,7 +47,7 @@ run() {  # run <log name> <command...>: output to the log, failure noted but not
 on_display() { xvfb-run -a -s "-screen 0 1280x1024x24" "$@"; }
 
 # Whether a benchmark program is a Google Benchmark one (older trees have hand-timed programs).
-gbench() { objdump -p "$1" 2>/dev/null | grep -q 'NEEDED.*libbenchmark'; }
+gbench() { [[ $(objdump -p "$1" 2>/dev/null) == *NEEDED*libbenchmark* ]]; }
 
 # One tree's benchmarks: JSON into <prefix>-<program>.json, the console output into <prefix>-*.log.
 # Older programs print RESULT lines instead (and the oldest their redirect and PreLogin figures as
