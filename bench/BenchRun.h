@@ -35,13 +35,14 @@ inline int TakeCount(int& argc, char** argv, const std::string& name, int fallba
 
 // `calls` timed calls of one benchmark, split into repetitions that the run interleaves at random
 // with the repetitions of the other benchmarks, so a subject and its baseline see the same load.
-// Quick calls come ten to a repetition: the framework's own clock reads around a repetition (about
-// 2 µs) then weigh a tenth, not a whole call. Slow ones (fewer than 50 calls) come one at a time.
-inline benchmark::internal::Benchmark* Shape(benchmark::internal::Benchmark* b, int calls,
+// Calls that take a millisecond or so come one to a repetition: the median is then that of single
+// calls, which a passing hiccup of a shared machine does not move. Calls of a few microseconds come
+// `batch` to a repetition, so that the framework's own clock reads around each repetition (about
+// 2 µs here) weigh a fraction of a call instead of a whole one.
+inline benchmark::internal::Benchmark* Shape(benchmark::internal::Benchmark* b, int calls, int batch = 1,
                                              benchmark::TimeUnit unit = benchmark::kMicrosecond)
 {
-    constexpr int kBatch = 10;
-    const int perRepetition = calls >= 5 * kBatch ? kBatch : 1;
+    const int perRepetition = calls >= 5 * batch ? batch : 1;
     return b->Iterations(perRepetition)->Repetitions(std::max(5, calls / perRepetition))->Unit(unit);
 }
 
