@@ -12,16 +12,13 @@
 #include <unistd.h>
 #include <webkit2/webkit2.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "BenchRun.h"
 #include "browser/BrowserHosting.h"
