@@ -35,10 +35,10 @@ inline int TakeCount(int& argc, char** argv, const std::string& name, int fallba
 
 // `calls` timed calls of one benchmark, split into repetitions that the run interleaves at random
 // with the repetitions of the other benchmarks, so a subject and its baseline see the same load.
-// Calls that take a millisecond or so come one to a repetition: the median is then that of single
-// calls, which a passing hiccup of a shared machine does not move. Calls of a few microseconds come
-// `batch` to a repetition, so that the framework's own clock reads around each repetition (about
-// 2 µs here) weigh a fraction of a call instead of a whole one.
+// Calls come one to a repetition by default: the median is then that of single calls, which a
+// passing hiccup of a shared machine does not move. Calls of a few microseconds can come `batch` to
+// a repetition, so that the framework's own clock reads around each repetition (about 2 µs here)
+// weigh a fraction of a call instead of a whole one.
 inline benchmark::internal::Benchmark* Shape(benchmark::internal::Benchmark* b, int calls, int batch = 1,
                                              benchmark::TimeUnit unit = benchmark::kMicrosecond)
 {
