@@ -46,6 +46,19 @@ inline benchmark::internal::Benchmark* Shape(benchmark::internal::Benchmark* b, 
     return b->Iterations(perRepetition)->Repetitions(std::max(5, calls / perRepetition))->Unit(unit);
 }
 
+// Registers `calls` calls of `call`, which gives false when a call did not do what it should.
+template <class Call>
+benchmark::internal::Benchmark* RegisterCalls(const char* name, int calls, const char* failure, Call call)
+{
+    return Shape(benchmark::RegisterBenchmark(name, [call, failure](benchmark::State& state) {
+        for (auto _ : state)
+            if (!call()) {
+                state.SkipWithError(failure);
+                break;
+            }
+    }), calls);
+}
+
 // Runs the registered benchmarks. The defaults, which later arguments override: repetitions
 // interleaved at random, and only their aggregates (mean, median, spread) reported.
 inline int RunBenchmarks(int argc, char** argv)

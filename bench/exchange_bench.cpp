@@ -50,19 +50,6 @@ bool LoadAndFreeTransferLibrary(const std::string& path)
     return std::unique_ptr<void, LibraryCloser>(dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) != nullptr;
 }
 
-// Registers a benchmark of `call`, which gives false when the call did not do what it should.
-template <class Call>
-void Register(const char* name, int calls, const char* failure, Call call)
-{
-    tessaly::bench::Shape(benchmark::RegisterBenchmark(name, [call, failure](benchmark::State& state) {
-        for (auto _ : state)
-            if (!call()) {
-                state.SkipWithError(failure);
-                break;
-            }
-    }), calls);
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -97,9 +84,9 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "exchange_bench: the warm-up exchange failed (is Dunmore.so in %s?)\n", out.c_str());
             return 1;
         }
-    Register("exchange", calls, "the exchange failed", exchange);
-    Register("bare-libcurl-POST", calls, "the bare POST failed", post);
-    Register("transfer-library-load-and-free", calls, "Dunmore.so could not be loaded", load);
+    bench::RegisterCalls("exchange", calls, "the exchange failed", exchange);
+    bench::RegisterCalls("bare-libcurl-POST", calls, "the bare POST failed", post);
+    bench::RegisterCalls("transfer-library-load-and-free", calls, "Dunmore.so could not be loaded", load);
     const int status = bench::RunBenchmarks(argc, argv);
     curl_global_cleanup();
     return status;

@@ -157,30 +157,13 @@ int main(int argc, char** argv)
     if (!ColdCall(self, libraryPath, passwordHex))
         return Fail("the first call of a fresh process was not accepted");
 
-    using benchmark::State;
-    tessaly::bench::Shape(benchmark::RegisterBenchmark("prelogin", [&](State& state) {
-        for (auto _ : state)
-            if (!CallPreLogin(preLogin, passwordHex)) {
-                state.SkipWithError("PreLogin refused a call");
-                break;
-            }
-    }), calls);
-    tessaly::bench::Shape(benchmark::RegisterBenchmark("bare-libcurl-GET", [&](State& state) {
-        for (auto _ : state)
-            if (!BareGet(url)) {
-                state.SkipWithError("the bare GET failed");
-                break;
-            }
-    }), calls);
-    tessaly::bench::Shape(benchmark::RegisterBenchmark("companions-load-and-free", [&](State& state) {
-        for (auto _ : state)
-            if (!LoadAndFreeCompanions(agent, cipher)) {
-                state.SkipWithError("the companions could not be loaded");
-                break;
-            }
-    }), calls);
+    using tessaly::bench::RegisterCalls;
+    RegisterCalls("prelogin", calls, "PreLogin refused a call", [&] { return CallPreLogin(preLogin, passwordHex); });
+    RegisterCalls("bare-libcurl-GET", calls, "the bare GET failed", [&] { return BareGet(url); });
+    RegisterCalls("companions-load-and-free", calls, "the companions could not be loaded",
+                  [&] { return LoadAndFreeCompanions(agent, cipher); });
     // One fresh process per repetition; only its PreLogin is timed (by the child), not its start.
-    tessaly::bench::Shape(benchmark::RegisterBenchmark("prelogin-cold-first-call", [&](State& state) {
+    tessaly::bench::Shape(benchmark::RegisterBenchmark("prelogin-cold-first-call", [&](benchmark::State& state) {
         for (auto _ : state) {
             const auto micros = ColdCall(self, libraryPath, passwordHex);
             if (!micros) {
