@@ -265,7 +265,7 @@ TEST_F(BmpButton, DisabledTextIsGreyAndEnabledTextUsesItsColour)
 {
     button.m_strText = u"MMMM";
     button.m_crText = 0x0000FF;
-    button.RecreateFont();
+    button.SetFont({});
     auto grey = [](const Pixel& p) { return p.r == p.g && p.g == p.b && p.r >= 0x80 && p.r < 0xC0; };
     SurfacePtr enabled = Draw(100, 30);
     EXPECT_GT(test::CountPixels(enabled.get(), IsReddish), 10);
@@ -281,9 +281,9 @@ TEST_F(BmpButton, IconSitsLeftOfTheMeasuredText)
 {
     button.LoadIconImage(dir.SolidPng("icon.png", 16, 16, 0x00FF00));
     button.m_strText = u"Sign in";
-    button.RecreateFont();
+    button.SetFont({});
     ZelRect text;
-    MeasureTextRect(button.m_strText, 100, &text, button.m_font.get());
+    MeasureTextRect(button.m_strText, 100, &text, button.FontDescription());
     const int iconX = (100 - text.Width() - 16 - 2) / 2;
     SurfacePtr out = Draw(100, 30);
     EXPECT_EQ(ColorAt(out.get(), iconX, 15), FromRgb(0x00FF00));
@@ -415,7 +415,6 @@ TEST_F(RadioStrip, ClickTogglesACheckBoxButOnlyChecksARadioButton)
 TEST_F(RadioStrip, TextWithoutColourIsBlack)
 {
     radio.m_strText = u"MMMM";
-    radio.RecreateFont();
     SurfacePtr out = Draw();
     EXPECT_GT(test::CountPixels(out.get(), [](const Pixel& p) { return p.r < 60 && p.g < 60 && p.b < 60; }), 5);
 }
