@@ -6,31 +6,22 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string>
 
 #include "browser/BrowserHosting.h"
 #include "browser/CExplorer1.h"
+#include "common/MainLoop.h"
+#include "common/TempDir.h"
 
 namespace tessaly {
 namespace {
-
-namespace fs = std::filesystem;
 
 // Spins the default main context until `done` holds or the time is up.
 template <typename Pred>
 bool RunUntil(Pred done, std::chrono::milliseconds limit = std::chrono::seconds(20))
 {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        g_main_context_iteration(nullptr, FALSE);
-        g_usleep(1000);
-    }
-    return true;
+    return test::PumpUntil(done, limit);
 }
 
 class ExplorerTest : public ::testing::Test {
@@ -42,9 +33,6 @@ protected:
     {
         if (!gtk_init_check(nullptr, nullptr))
             GTEST_SKIP() << "no display";
-        char pattern[] = "/tmp/tessaly-explorer-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_dir = pattern;
         m_window = gtk_offscreen_window_new();
         gtk_window_set_default_size(GTK_WINDOW(m_window), 400, 300);
         ASSERT_TRUE(m_explorer.Create());
@@ -60,15 +48,12 @@ protected:
             gtk_widget_destroy(m_window);
         while (g_main_context_pending(nullptr))
             g_main_context_iteration(nullptr, FALSE);
-        if (!m_dir.empty())
-            fs::remove_all(m_dir);
     }
 
     std::string WritePage(const std::string& name, const std::string& html)
     {
-        const fs::path path = fs::path(m_dir) / name;
-        std::ofstream(path) << html;
-        return path.string();
+        test::WriteFile(m_dir.file(name), html);
+        return m_dir.file(name);
     }
 
     // Loads the file and waits for the completed load.
@@ -91,7 +76,7 @@ protected:
         return markup;
     }
 
-    std::string m_dir;
+    test::TempDir m_dir;
     GtkWidget* m_window = nullptr;
     CExplorer1 m_explorer;
     int m_loads = 0;
@@ -148,7 +133,7 @@ TEST_F(ExplorerTest, BodyMarkupKeepsCommentsAndLeavesTheHeadOut)
 
 TEST_F(ExplorerTest, AFailedLoadStillCountsAsACompletedDownload)
 {
-    Load(m_dir + "/missing.htm");
+    Load(m_dir.file("missing.htm"));
     EXPECT_GE(m_loads, 1);
     // Each completed load reports again.
     const std::string page = WritePage("p.htm", "<html><body>x</body></html>");

@@ -138,7 +138,7 @@ TEST_F(ExchangeTest, FailuresKeepTheResultAndLeaveNoFileBehind)
     EXPECT_TRUE(sandbox.TempFolderEmpty());
 
     fake->result = 1;
-    ::setenv("TMPDIR", (sandbox.Folder() / "missing").c_str(), 1);
+    test::ScopedEnv noTemp("TMPDIR", (sandbox.Folder() / "missing").string());
     EXPECT_FALSE(Exchange(result));  // no temporary file can be made
     EXPECT_EQ(fake->uploadCalls, 1);
     EXPECT_EQ(result, u"stale");
@@ -147,7 +147,7 @@ TEST_F(ExchangeTest, FailuresKeepTheResultAndLeaveNoFileBehind)
 TEST_F(ExchangeTest, TraceShowsTheStepsAndDumpsTheWholeBlock)
 {
     Install();
-    ::setenv("TESSALY_REGISTRY", (sandbox.Folder() / "none.reg").c_str(), 1);
+    test::ScopedEnv registry("TESSALY_REGISTRY", (sandbox.Folder() / "none.reg").string());
     const fs::path log = sandbox.Folder() / "UILogTrace.txt";
     const std::u16string savedLog = g_LogTrace.FileName();
     g_LogTrace.Init(FromUtf8(log.string()), -1, 0xA00000);
