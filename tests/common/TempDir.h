@@ -1,5 +1,5 @@
 #pragma once
-// A fresh folder under the system's temporary folder, removed with everything in it at the end.
+// Scratch folders and small file helpers.
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -10,6 +10,23 @@
 
 namespace tessaly::test {
 
+inline void WriteFile(const std::string& path, std::string_view bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// The whole file; empty when it cannot be read.
+inline std::string ReadFile(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// ASCII-only widening for building test paths and names.
+inline std::u16string W(std::string_view s) { return std::u16string(s.begin(), s.end()); }
+
+// A fresh folder under the system's temporary folder, removed with everything in it at the end.
 class TempDir {
 public:
     TempDir()
@@ -40,27 +57,12 @@ public:
     {
         const std::filesystem::path target = path_ / name;
         std::filesystem::create_directories(target.parent_path());
-        std::ofstream(target, std::ios::binary | std::ios::trunc).write(content.data(), static_cast<std::streamsize>(content.size()));
+        WriteFile(target.string(), content);
         return target.u16string();
     }
 
 private:
     std::filesystem::path path_;
 };
-
-inline void WriteFile(const std::string& path, std::string_view bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-inline std::string ReadFile(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// ASCII-only widening for building test paths and names.
-inline std::u16string W(std::string_view s) { return std::u16string(s.begin(), s.end()); }
 
 }  // namespace tessaly::test

@@ -1,12 +1,8 @@
 #include "CompanionSandbox.h"
 
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 
 #include "platform/ModulePaths.h"
-#include "support/WideText.h"
 
 namespace tessaly::test {
 
@@ -47,14 +43,12 @@ void* CompanionSandbox::Export(const char* name) const
 
 void CompanionSandbox::WriteConfig(const std::string& fileName, const std::string& text) const
 {
-    std::ofstream(Folder() / "Config" / fileName, std::ios::binary) << text;
+    m_root.Write("Config/" + fileName, text);
 }
 
 std::string CompanionSandbox::ReadConfig(const std::string& fileName) const
 {
-    std::ostringstream text;
-    text << std::ifstream(Folder() / "Config" / fileName, std::ios::binary).rdbuf();
-    return text.str();
+    return ReadFile(Folder() / "Config" / fileName);
 }
 
 fs::path FakeLibrary(const char* fileName)

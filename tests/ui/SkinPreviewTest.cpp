@@ -101,9 +101,7 @@ TEST(SkinPreview, WatchRendersAgainWhenAFileOfTheFolderChanges)
     test::ImageFolder dir;
     std::filesystem::copy(TESSALY_OUT_DIR "/Config", dir.file("Config"), std::filesystem::copy_options::recursive);
     const std::string xml = dir.file("Config/VomoLoginCfg.xml");
-    std::stringstream text;
-    text << std::ifstream(xml).rdbuf();
-    std::string edited = text.str();
+    std::string edited = test::ReadFile(xml);
     const auto at = edited.find("ItemID=\"SheetSize\" Data=\"");
     ASSERT_NE(at, std::string::npos);
     edited.replace(at, edited.find('"', at + 26) - at, "ItemID=\"SheetSize\" Data=\"321,123");
