@@ -1,6 +1,7 @@
 #pragma once
 // tessaly-service from the build's output folder, started on a free loopback port for tests, and
-// fixtures that share one running service per test suite.
+// fixtures that share one running service per test suite. Programs that use it link
+// tessaly_host_parts, which holds the service runner and the private install.
 #include <gtest/gtest.h>
 
 #include <netinet/in.h>
