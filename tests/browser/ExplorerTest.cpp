@@ -17,12 +17,8 @@
 namespace tessaly {
 namespace {
 
-// Spins the default main context until `done` holds or the time is up.
-template <typename Pred>
-bool RunUntil(Pred done, std::chrono::milliseconds limit = std::chrono::seconds(20))
-{
-    return test::PumpUntil(done, limit);
-}
+using namespace std::chrono_literals;
+using test::PumpUntil;
 
 class ExplorerTest : public ::testing::Test {
 protected:
@@ -61,7 +57,7 @@ protected:
     {
         const int before = m_loads;
         ASSERT_TRUE(m_explorer.Navigate(std::u16string(path.begin(), path.end())));
-        ASSERT_TRUE(RunUntil([&] { return m_loads > before; }));
+        ASSERT_TRUE(PumpUntil([&] { return m_loads > before; }, 20s));
     }
 
     std::optional<std::u16string> Body()
@@ -72,7 +68,7 @@ protected:
             markup = std::move(text);
             finished = true;
         });
-        EXPECT_TRUE(RunUntil([&] { return finished; }));
+        EXPECT_TRUE(PumpUntil([&] { return finished; }, 20s));
         return markup;
     }
 
@@ -154,7 +150,7 @@ TEST_F(ExplorerTest, RequestsForANewWindowLoadInTheSameViewAsACompletedNavigatio
                                          std::pair{"window.open('third.htm')", u"THIRD"}}) {
         const int before = m_loads;
         webkit_web_view_evaluate_javascript(view, script, -1, nullptr, nullptr, nullptr, nullptr, nullptr);
-        ASSERT_TRUE(RunUntil([&] { return m_loads > before; })) << script;
+        ASSERT_TRUE(PumpUntil([&] { return m_loads > before; }, 20s)) << script;
         const auto body = Body();
         ASSERT_TRUE(body.has_value());
         EXPECT_NE(body->find(marker), std::u16string::npos) << script;
