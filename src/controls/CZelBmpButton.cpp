@@ -38,11 +38,12 @@ void CZelBmpButton::SetFaceName(std::u16string_view face, bool makeFont)
 {
     SetFontFace(m_lf, face);
     if (makeFont)
-        RecreateFont();
+        m_font = MakeFontDescription(m_lf);
 }
 
-void CZelBmpButton::RecreateFont()
+void CZelBmpButton::SetFont(const WindowFont& font)
 {
+    m_lf = font;
     m_font = MakeFontDescription(m_lf);
 }
 

@@ -31,10 +31,14 @@ public:
                          std::optional<std::u16string_view> pressed, std::optional<std::u16string_view> disabled);
     // Loads the icon; an undecodable file leaves none. Always true.
     bool LoadIconImage(std::u16string_view path);
-    // Sets the face name of m_lf (cut to 31 characters); with makeFont also remakes m_font.
+    // The font the text is drawn with: stored and made at once. Until the first call the text is
+    // drawn in the toolkit's default font.
+    void SetFont(const WindowFont& font);
+    const WindowFont& Font() const { return m_lf; }
+    const PangoFontDescription* FontDescription() const { return m_font.get(); }
+    // Sets only the face name of the font record (cut to 31 characters); with makeFont the font is
+    // made again from the record, without it the text keeps the font made last.
     void SetFaceName(std::u16string_view face, bool makeFont);
-    // Remakes m_font from m_lf.
-    void RecreateFont();
 
     // Renders the cached face of `state` at width x height from its image, or the normal image when
     // the state has none; without either the face stays empty.
@@ -56,10 +60,8 @@ public:
     PixbufPtr m_pIcon;
     std::u16string m_strText;
     bool m_bChecked = false;
-    WindowFont m_lf;
     ZelColor m_crText = 0;
     ZelColor m_crDisabledText = kGrayText;
-    FontDescPtr m_font;
     std::uint32_t m_nTextFormat = 0;
     bool m_bDrawFocus = false;
     // Set by tests that draw without a widget: whether to draw as if focused.
@@ -73,6 +75,9 @@ protected:
 
 private:
     void DropFaces();
+
+    WindowFont m_lf;
+    FontDescPtr m_font;  // made from m_lf by SetFont (or SetFaceName with makeFont)
 
     int m_faceWidth = 0;
     int m_faceHeight = 0;

@@ -6,10 +6,7 @@
 
 namespace tessaly {
 
-CZelRadioButton::CZelRadioButton(int type) : m_nType(type)
-{
-    RecreateFont();
-}
+CZelRadioButton::CZelRadioButton(int type) : m_nType(type), m_font(MakeFontDescription(m_lf)) {}
 
 void CZelRadioButton::CaptureBackground(cairo_surface_t* parentBackground)
 {
@@ -30,8 +27,9 @@ void CZelRadioButton::LoadImageStrip(std::u16string_view path)
     Invalidate();
 }
 
-void CZelRadioButton::RecreateFont()
+void CZelRadioButton::SetFont(const WindowFont& font)
 {
+    m_lf = font;
     m_font = MakeFontDescription(m_lf);
 }
 

@@ -33,8 +33,9 @@ public:
     // Loads the strip with magenta made transparent; a file that cannot be decoded leaves the
     // previous strip as it was.
     void LoadImageStrip(std::u16string_view path);
-    // Remakes m_font from m_lf.
-    void RecreateFont();
+    // The font the text is drawn with (the default record until set): stored and made at once.
+    void SetFont(const WindowFont& font);
+    const WindowFont& Font() const { return m_lf; }
 
     bool IsChecked() const { return m_bChecked; }
     void SetChecked(bool checked);
@@ -54,8 +55,6 @@ public:
     ZelColor m_crText = kNoColor;
     SurfacePtr m_bmpBack;
     std::u16string m_strText;
-    WindowFont m_lf;
-    FontDescPtr m_font;
 
 protected:
     void OnClicked() override;
@@ -63,6 +62,8 @@ protected:
 
 private:
     bool m_bChecked = false;
+    WindowFont m_lf;
+    FontDescPtr m_font;  // always made from m_lf
 };
 
 }  // namespace tessaly

@@ -199,9 +199,9 @@ void CZelCommonDlg::CreateButtons()
             button.m_bDrawFocus = true;
         if (!item.strName.empty())
             button.m_strText = item.strName;
-        button.m_lf = m_config.GetItemFont(item);
-        button.m_lf.bUnderline = false;
-        button.RecreateFont();
+        WindowFont font = m_config.GetItemFont(item);
+        font.bUnderline = false;
+        button.SetFont(font);
         button.m_crText = item.crFontColor;
         item.nCtrlID = id;
         ConnectControl(button);

@@ -6,32 +6,19 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string>
 
 #include "browser/BrowserHosting.h"
 #include "browser/CExplorer1.h"
+#include "common/MainLoop.h"
+#include "common/TempDir.h"
 
 namespace tessaly {
 namespace {
 
-namespace fs = std::filesystem;
-
-// Spins the default main context until `done` holds or the time is up.
-template <typename Pred>
-bool RunUntil(Pred done, std::chrono::milliseconds limit = std::chrono::seconds(20))
-{
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        g_main_context_iteration(nullptr, FALSE);
-        g_usleep(1000);
-    }
-    return true;
-}
+using namespace std::chrono_literals;
+using test::PumpUntil;
 
 class ExplorerTest : public ::testing::Test {
 protected:
@@ -42,9 +29,6 @@ protected:
     {
         if (!gtk_init_check(nullptr, nullptr))
             GTEST_SKIP() << "no display";
-        char pattern[] = "/tmp/tessaly-explorer-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_dir = pattern;
         m_window = gtk_offscreen_window_new();
         gtk_window_set_default_size(GTK_WINDOW(m_window), 400, 300);
         ASSERT_TRUE(m_explorer.Create());
@@ -60,15 +44,12 @@ protected:
             gtk_widget_destroy(m_window);
         while (g_main_context_pending(nullptr))
             g_main_context_iteration(nullptr, FALSE);
-        if (!m_dir.empty())
-            fs::remove_all(m_dir);
     }
 
     std::string WritePage(const std::string& name, const std::string& html)
     {
-        const fs::path path = fs::path(m_dir) / name;
-        std::ofstream(path) << html;
-        return path.string();
+        test::WriteFile(m_dir.file(name), html);
+        return m_dir.file(name);
     }
 
     // Loads the file and waits for the completed load.
@@ -76,7 +57,7 @@ protected:
     {
         const int before = m_loads;
         ASSERT_TRUE(m_explorer.Navigate(std::u16string(path.begin(), path.end())));
-        ASSERT_TRUE(RunUntil([&] { return m_loads > before; }));
+        ASSERT_TRUE(PumpUntil([&] { return m_loads > before; }, 20s));
     }
 
     std::optional<std::u16string> Body()
@@ -87,11 +68,11 @@ protected:
             markup = std::move(text);
             finished = true;
         });
-        EXPECT_TRUE(RunUntil([&] { return finished; }));
+        EXPECT_TRUE(PumpUntil([&] { return finished; }, 20s));
         return markup;
     }
 
-    std::string m_dir;
+    test::TempDir m_dir;
     GtkWidget* m_window = nullptr;
     CExplorer1 m_explorer;
     int m_loads = 0;
@@ -148,7 +129,7 @@ TEST_F(ExplorerTest, BodyMarkupKeepsCommentsAndLeavesTheHeadOut)
 
 TEST_F(ExplorerTest, AFailedLoadStillCountsAsACompletedDownload)
 {
-    Load(m_dir + "/missing.htm");
+    Load(m_dir.file("missing.htm"));
     EXPECT_GE(m_loads, 1);
     // Each completed load reports again.
     const std::string page = WritePage("p.htm", "<html><body>x</body></html>");
@@ -169,7 +150,7 @@ TEST_F(ExplorerTest, RequestsForANewWindowLoadInTheSameViewAsACompletedNavigatio
                                          std::pair{"window.open('third.htm')", u"THIRD"}}) {
         const int before = m_loads;
         webkit_web_view_evaluate_javascript(view, script, -1, nullptr, nullptr, nullptr, nullptr, nullptr);
-        ASSERT_TRUE(RunUntil([&] { return m_loads > before; })) << script;
+        ASSERT_TRUE(PumpUntil([&] { return m_loads > before; }, 20s)) << script;
         const auto body = Body();
         ASSERT_TRUE(body.has_value());
         EXPECT_NE(body->find(marker), std::u16string::npos) << script;

@@ -10,7 +10,10 @@
 #include <fstream>
 #include <set>
 #include <sstream>
+#include <initializer_list>
 #include <string>
+#include <string_view>
+#include <vector>
 #include <thread>
 
 namespace tessaly::test {
@@ -50,6 +53,24 @@ inline std::string NewMappings(const ProcessCensus& before, const ProcessCensus&
         if (!before.mappedFiles.count(file))
             out << file << '\n';
     return out.str();
+}
+
+// "<fd> <target>" for each open descriptor whose target starts with none of `skipped`.
+inline std::vector<std::string> OpenDescriptors(std::initializer_list<std::string_view> skipped = {})
+{
+    std::vector<std::string> out;
+    std::error_code ignored;
+    for (const auto& fd : std::filesystem::directory_iterator("/proc/self/fd", ignored)) {
+        const std::string target = std::filesystem::read_symlink(fd.path(), ignored).string();
+        if (ignored)
+            continue;  // closed meanwhile
+        bool skip = false;
+        for (std::string_view prefix : skipped)
+            skip = skip || target.starts_with(prefix);
+        if (!skip)
+            out.push_back(fd.path().filename().string() + " " + target);
+    }
+    return out;
 }
 
 // Threads of this process.

@@ -1,9 +1,12 @@
-#include "CompanionTestSupport.h"
+#include <gtest/gtest.h>
+
+#include "common/LoadedLibrary.h"
+#include "common/StandInService.h"
 
 #include <cstring>
 #include <vector>
 
-namespace tessaly::testing {
+namespace tessaly::test {
 namespace {
 
 using CipherFn = int (*)(const unsigned char*, int, const unsigned char*, int, unsigned char*, int*);
@@ -136,4 +139,4 @@ TEST_F(CyvelleTest, NullAndNegativeArgumentsAreRefused)
 }
 
 }  // namespace
-}  // namespace tessaly::testing
+}  // namespace tessaly::test

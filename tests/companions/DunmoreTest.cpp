@@ -1,16 +1,16 @@
-#include "CompanionTestSupport.h"
-
 #include <fstream>
-#include <sstream>
 
-namespace tessaly::testing {
+#include "common/LoadedLibrary.h"
+#include "common/ScopedEnv.h"
+#include "common/StandInService.h"
+#include "common/TempDir.h"
+
+namespace tessaly::test {
 namespace {
 
 using UploadFn = int (*)(const char16_t*, const char16_t*, const char16_t*);
 using DownloadFn = int (*)(const char16_t*, const char16_t*);
 namespace fs = std::filesystem;
-
-std::u16string Wide(const std::string& ascii) { return std::u16string(ascii.begin(), ascii.end()); }
 
 // A parameter block as the exchange builds it: each string NUL-terminated, then one more NUL.
 std::u16string Block(std::initializer_list<std::u16string> strings)
@@ -22,14 +22,6 @@ std::u16string Block(std::initializer_list<std::u16string> strings)
     }
     block += u'\0';
     return block;
-}
-
-std::string ReadFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 class DunmoreTest : public ServiceSuite {
@@ -50,7 +42,7 @@ protected:
 
     int Upload(const std::string& url, const std::u16string& block, const fs::path& reply)
     {
-        return m_upload(Wide(url).c_str(), block.c_str(), Wide(reply.string()).c_str());
+        return m_upload(W(url).c_str(), block.c_str(), W(reply.string()).c_str());
     }
 
     LoadedLibrary m_library{OutPath("Dunmore.so")};
@@ -110,8 +102,8 @@ TEST_F(DunmoreTest, UnwritableReplyPathsFailWithoutSending)
 TEST_F(DunmoreTest, BadArgumentsAreRefused)
 {
     const auto block = Block({u"PCID", u"1"});
-    const auto url = Wide(Url("/echo"));
-    const auto reply = Wide(m_reply.string());
+    const auto url = W(Url("/echo"));
+    const auto reply = W(m_reply.string());
     EXPECT_EQ(m_upload(nullptr, block.c_str(), reply.c_str()), 0);
     EXPECT_EQ(m_upload(url.c_str(), nullptr, reply.c_str()), 0);
     EXPECT_EQ(m_upload(url.c_str(), block.c_str(), nullptr), 0);
@@ -121,14 +113,14 @@ TEST_F(DunmoreTest, BadArgumentsAreRefused)
 TEST_F(DunmoreTest, DownloadWritesTheWholeFileOrNothing)
 {
     const fs::path target = m_dir.path() / "done.html";
-    ASSERT_EQ(m_download(Wide(Url("/done")).c_str(), Wide(target.string()).c_str()), 1);
+    ASSERT_EQ(m_download(W(Url("/done")).c_str(), W(target.string()).c_str()), 1);
     const std::string page = ReadFile(target);
     EXPECT_NE(page.find("<<<617458A4-8957-4a97-A646-AACC83D5DD38"), std::string::npos);
 
     std::ofstream(target, std::ios::trunc) << "previous download";
-    EXPECT_EQ(m_download(Wide(Url("/status/404")).c_str(), Wide(target.string()).c_str()), 0);
+    EXPECT_EQ(m_download(W(Url("/status/404")).c_str(), W(target.string()).c_str()), 0);
     EXPECT_EQ(ReadFile(target), "previous download") << "a failed download keeps the old file";
-    EXPECT_EQ(m_download(Wide(Url("/done")).c_str(), Wide((m_dir.path() / "missing" / "f").string()).c_str()), 0);
+    EXPECT_EQ(m_download(W(Url("/done")).c_str(), W((m_dir.path() / "missing" / "f").string()).c_str()), 0);
 
     std::size_t leftovers = 0;
     for (const auto& entry : fs::directory_iterator(m_dir.path()))
@@ -137,4 +129,4 @@ TEST_F(DunmoreTest, DownloadWritesTheWholeFileOrNothing)
 }
 
 }  // namespace
-}  // namespace tessaly::testing
+}  // namespace tessaly::test

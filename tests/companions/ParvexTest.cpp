@@ -1,9 +1,12 @@
-#include "CompanionTestSupport.h"
+#include "common/LoadedLibrary.h"
+#include "common/ScopedEnv.h"
+#include "common/StandInService.h"
+#include "common/TempDir.h"
 
 #include <fstream>
 #include <regex>
 
-namespace tessaly::testing {
+namespace tessaly::test {
 namespace {
 
 using ValueFn = int (*)(char16_t*, int, int);
@@ -15,17 +18,14 @@ class ParvexTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_FALSE(m_dir.path().empty());
         fs::create_directories(m_dir.path() / "Config");
         fs::copy_file(OutPath("Parvex.so"), m_dir.path() / "Parvex.so");
-        WriteFile(m_dir.path() / "machine-id", "0123456789abcdef0123456789abcdef\n");
+        m_dir.Write("machine-id", "0123456789abcdef0123456789abcdef\n");
         m_library = std::make_unique<LoadedLibrary>((m_dir.path() / "Parvex.so").string());
         ASSERT_TRUE(m_library->ok()) << m_library->error();
         for (const char* name : {"PVXGetPCID", "PVXGetOemID", "PVXGetAreaCode", "PVXGetVCC"})
             ASSERT_NE(m_library->Get<ValueFn>(name), nullptr) << name;
     }
-
-    static void WriteFile(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 
     // Calls an export with a buffer of `capacity` units plus a fenced tail; the value is the text up
     // to the first NUL.
@@ -48,8 +48,7 @@ protected:
     }
 
     TempDir m_dir;
-    std::unique_ptr<ScopedEnv> m_machineId =
-        std::make_unique<ScopedEnv>("PARVEX_MACHINE_ID_FILE", (m_dir.path() / "machine-id").string());
+    ScopedEnv m_machineId{"PARVEX_MACHINE_ID_FILE", m_dir.file("machine-id")};
     std::unique_ptr<LoadedLibrary> m_library;
 };
 
@@ -65,7 +64,7 @@ TEST_F(ParvexTest, PcIdentifierIsStableAndFollowsTheMachineId)
     EXPECT_EQ(Get("PVXGetPCID", 1).text, first.text);
 
     // A normal call may use the value computed before; a forced call computes it again.
-    WriteFile(m_dir.path() / "machine-id", "fedcba9876543210fedcba9876543210\n");
+    m_dir.Write("machine-id", "fedcba9876543210fedcba9876543210\n");
     EXPECT_EQ(Get("PVXGetPCID", 0).text, first.text);
     const Value forced = Get("PVXGetPCID", 1);
     EXPECT_EQ(forced.rc, 1);
@@ -98,7 +97,7 @@ TEST_F(ParvexTest, ValuesThatDoNotFitAreRefusedWithoutOverrun)
     EXPECT_EQ(m_library->Get<ValueFn>("PVXGetPCID")(&one, 0, 1), 0);
     EXPECT_EQ(one, u'x') << "a buffer of capacity 0 is not written";
 
-    WriteFile(m_dir.path() / "Config" / "Parvex.cfg", "[Identity]\nOemID=OEM-LONG-CODE\n");
+    m_dir.Write("Config/Parvex.cfg", "[Identity]\nOemID=OEM-LONG-CODE\n");
     const Value oem = Get("PVXGetOemID", 0, 8);
     EXPECT_EQ(oem.rc, 0);
     EXPECT_EQ(oem.text, u"");
@@ -107,7 +106,7 @@ TEST_F(ParvexTest, ValuesThatDoNotFitAreRefusedWithoutOverrun)
 
 TEST_F(ParvexTest, CodesComeFromTheSettingsFileBesideTheLibrary)
 {
-    WriteFile(m_dir.path() / "Config" / "Parvex.cfg",
+    m_dir.Write("Config/Parvex.cfg",
               "\xEF\xBB\xBF; written by the installer\r\n[COMMON]\r\nForceGetPcid=0\r\nOemID=wrong-section\r\n"
               "[ identity ]\r\n  oemid = \"OEM-0042\" \r\nAreaCode=Z\xC3\xBCrich-7\r\nVCC=\r\nOemID=second-wins-not\r\n");
     EXPECT_EQ(Get("PVXGetOemID").text, u"OEM-0042");
@@ -126,10 +125,10 @@ TEST_F(ParvexTest, MissingSettingsGiveEmptyValues)
         EXPECT_EQ(v.rc, 0) << name;
         EXPECT_EQ(v.text, u"") << name;
     }
-    WriteFile(m_dir.path() / "Config" / "Parvex.cfg", "[Identity]\nAreaCode=12\n");
+    m_dir.Write("Config/Parvex.cfg", "[Identity]\nAreaCode=12\n");
     EXPECT_EQ(Get("PVXGetOemID").rc, 0);
     EXPECT_EQ(Get("PVXGetAreaCode").text, u"12");
 }
 
 }  // namespace
-}  // namespace tessaly::testing
+}  // namespace tessaly::test

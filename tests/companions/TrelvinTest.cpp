@@ -1,11 +1,13 @@
-#include "CompanionTestSupport.h"
+#include "common/LoadedLibrary.h"
+#include "common/ScopedEnv.h"
+#include "common/StandInService.h"
 
 #include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <vector>
 
-namespace tessaly::testing {
+namespace tessaly::test {
 namespace {
 
 using RequestFn = int (*)(const char*, char*, std::uint32_t*);
@@ -126,4 +128,4 @@ TEST_F(TrelvinTest, BadArgumentsAreRefused)
 }
 
 }  // namespace
-}  // namespace tessaly::testing
+}  // namespace tessaly::test

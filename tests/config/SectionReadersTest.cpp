@@ -2,7 +2,7 @@
 // so every rule they share and every point where they differ shows side by side.
 #include <gtest/gtest.h>
 
-#include "ConfigTestFiles.h"
+#include "common/TempDir.h"
 #include "config/CZelDialogConfig.h"
 #include "config/CZelXMLParseBase.h"
 #include "config/ConfigSection.h"
@@ -51,7 +51,7 @@ protected:
         const std::u16string file = folder_.Write("VomoLoginCfg.xml", text);
         ASSERT_TRUE(ReadConfigSection(file, kLoginSection, base_));
         ASSERT_TRUE(ReadConfigSection(file, kRedirectSection, dialog_));
-        dir_ = folder_.Dir();
+        dir_ = folder_.folder16();
     }
 
     std::u16string BaseValue(std::u16string_view id) const
@@ -61,7 +61,7 @@ protected:
         return out;
     }
 
-    test::TempFolder folder_;
+    test::TempDir folder_;
     std::u16string dir_;
     CZelXMLParseBase base_;
     CZelDialogConfig dialog_;
@@ -186,7 +186,7 @@ TEST_F(SectionReaders, SheetSizeAndFontsComeFromWindowValues)
 
 TEST(ConfigSection, TheReaderRunsOnlyForAFoundSection)
 {
-    test::TempFolder folder;
+    test::TempDir folder;
     int calls = 0;
     std::u16string seenFolder;
     const SectionReader reader = [&](const xercesc::DOMElement*, const std::u16string& dir) {
@@ -195,11 +195,11 @@ TEST(ConfigSection, TheReaderRunsOnlyForAFoundSection)
     };
     const char* section = "<C><commonWINDOW><vomologin/><VomoLogin ignored=''/></commonWINDOW></C>";
     EXPECT_TRUE(ReadConfigSection(folder.Write("sub/VomoLoginCfg.xml", section), kLoginSection, reader));
-    EXPECT_EQ(seenFolder, folder.Dir() + u"sub/");
+    EXPECT_EQ(seenFolder, folder.folder16() + u"sub/");
     EXPECT_FALSE(ReadConfigSection(folder.Write("a.xml", section), kRedirectSection, reader));
     EXPECT_FALSE(ReadConfigSection(folder.Write("b.xml", "<C><VomoLogin/></C>"), kLoginSection, reader));
     EXPECT_FALSE(ReadConfigSection(folder.Write("c.xml", "<C><CommonWindow><VomoLogin>"), kLoginSection, reader));
-    EXPECT_FALSE(ReadConfigSection(folder.Dir() + u"missing.xml", kLoginSection, reader));
+    EXPECT_FALSE(ReadConfigSection(folder.folder16() + u"missing.xml", kLoginSection, reader));
     EXPECT_EQ(calls, 1);
 }
 

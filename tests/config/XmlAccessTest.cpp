@@ -6,13 +6,14 @@
 
 #include <xercesc/dom/DOM.hpp>
 
-#include "ConfigTestFiles.h"
+#include "common/TempDir.h"
 #include "config/CXMLDocument.h"
+#include "support/WideText.h"
 
 namespace tessaly {
 namespace {
 
-using test::TempFolder;
+using test::TempDir;
 using xercesc::DOMElement;
 
 struct Loaded {
@@ -36,7 +37,7 @@ std::u16string Attr(const DOMElement* element, std::u16string_view name)
 
 TEST(XmlAccess, ElementsMatchInAnyCaseFirstNamesakeWinsAttributesMatchExactly)
 {
-    TempFolder folder;
+    TempDir folder;
     Loaded xml(folder.Write("a.xml", R"(<?xml version="1.0"?>
 <AnyRoot>
   <!-- comment --> stray text <?pi data?>
@@ -72,7 +73,7 @@ TEST(XmlAccess, ElementsMatchInAnyCaseFirstNamesakeWinsAttributesMatchExactly)
 
 TEST(XmlAccess, ValuesArriveWithReferencesResolvedInTheDeclaredEncoding)
 {
-    TempFolder folder;
+    TempDir folder;
     Loaded xml(folder.Write("odd #1 %41/a.xml", R"(<?xml version="1.0"?>
 <!DOCTYPE r [ <!ENTITY product "Tessaly"> ]>
 <r amp="A &amp; B" line="one&#13;&#10;two" spaced="  x  " uni="&#x4E2D;&#20013;" own="&product;!"/>)"));
@@ -90,7 +91,7 @@ TEST(XmlAccess, ValuesArriveWithReferencesResolvedInTheDeclaredEncoding)
 
 TEST(XmlAccess, MissingDamagedAndEmptyFilesFailToLoad)
 {
-    TempFolder folder;
+    TempDir folder;
     const std::string cases[] = {
         "<?xml version=\"1.0\"?><r><CommonWindow><VomoLogin><WindowInfo><i ItemID=\"a\" Data=\"b\"/>",
         "<r a=\"x/>", "<r/><s/>", "<r><a></b></r>", "<r a=\"&nope;\"/>", "", "<?xml version=\"1.0\"?>",
@@ -102,8 +103,8 @@ TEST(XmlAccess, MissingDamagedAndEmptyFilesFailToLoad)
         EXPECT_FALSE(xml.ok);
         EXPECT_EQ(xml.root, nullptr);
     }
-    EXPECT_FALSE(Loaded(folder.Dir() + u"missing.xml").ok);
-    EXPECT_FALSE(Loaded(folder.Dir()).ok);
+    EXPECT_FALSE(Loaded(folder.folder16() + u"missing.xml").ok);
+    EXPECT_FALSE(Loaded(folder.folder16()).ok);
 
     CXMLDocument uninitialised;
     DOMElement* root = reinterpret_cast<DOMElement*>(&uninitialised);
@@ -121,7 +122,7 @@ TEST(XmlAccess, EntityExpansionBombFailsToLoad)
         bomb += "\">";
     }
     bomb += "]><r a=\"&l12;\"><CommonWindow>&l12;</CommonWindow></r>";
-    TempFolder folder;
+    TempDir folder;
     EXPECT_FALSE(Loaded(folder.Write("bomb.xml", bomb)).ok);
 }
 
@@ -141,11 +142,11 @@ bool Touches(const std::filesystem::path& file, Action&& action)
 
 TEST(XmlAccess, NoExternalEntityOrDtdIsEverRead)
 {
-    TempFolder folder;
+    TempDir folder;
     folder.Write("secret.txt", "TOP-SECRET");
     folder.Write("outside.dtd", "<!ENTITY leak \"TOP-SECRET\">");
-    const std::string secret = (folder.Path() / "secret.txt").string();
-    const std::string dtd = "file://" + (folder.Path() / "outside.dtd").string();
+    const std::string secret = (folder.path() / "secret.txt").string();
+    const std::string dtd = "file://" + (folder.path() / "outside.dtd").string();
     const std::string cases[] = {
         "<!DOCTYPE r [<!ENTITY x SYSTEM \"file://" + secret + "\">]><r><c>&x;</c></r>",
         "<!DOCTYPE r [<!ENTITY x SYSTEM \"" + secret + "\">]><r><c>&x;</c></r>",
@@ -156,7 +157,7 @@ TEST(XmlAccess, NoExternalEntityOrDtdIsEverRead)
         SCOPED_TRACE(content);
         const std::u16string file = folder.Write("hostile.xml", content);
         for (const char* watched : {"secret.txt", "outside.dtd"}) {
-            EXPECT_FALSE(Touches(folder.Path() / watched, [&] {
+            EXPECT_FALSE(Touches(folder.path() / watched, [&] {
                 Loaded xml(file);
                 if (xml.ok) {
                     EXPECT_EQ(ToUtf8(xml.root->getTextContent()).find("SECRET"), std::string::npos);

@@ -4,9 +4,8 @@
 //
 //   tessaly-example-run <program> [arguments...]
 
-#include "PrivateInstall.h"
-#include "ServiceProcess.h"
-#include "host/CommandRun.h"
+#include "common/CommandRun.h"
+#include "common/StandInService.h"
 
 #include <cstdlib>
 #include <iostream>
@@ -19,11 +18,9 @@ int main(int argc, char** argv)
         return 2;
     }
     std::string error;
-    const std::string out = TESSALY_OUT_DIR;
-    auto service = tessaly::host::ServiceProcess::Start(out + "/tessaly-service", {"--port", "0", "--auto-continue", "1"},
-                                                        error);
-    auto install = service ? tessaly::host::PrivateInstall::Make(out, error) : nullptr;
-    if (!install || !install->PointAt(service->BaseUrl(), error)) {
+    auto service = tessaly::test::StartService(error, {"--auto-continue", "1"});
+    auto install = service ? tessaly::test::InstallFor(*service, error) : nullptr;
+    if (!install) {
         std::cerr << error << '\n';
         return 1;
     }
@@ -31,8 +28,8 @@ int main(int argc, char** argv)
 
     std::string command;
     for (int i = 1; i < argc; ++i)
-        command += tessaly::testing::ShellQuote(argv[i]) + " ";
-    const auto [code, output] = tessaly::testing::RunningCommand(command).Await();
+        command += tessaly::test::ShellQuote(argv[i]) + " ";
+    const auto [code, output] = tessaly::test::RunningCommand(command).Await();
     std::cout << output;
     const bool critical = output.find("-CRITICAL **") != std::string::npos;
     std::cout << "example exited with " << code << (critical ? ", with a critical message" : "") << std::endl;

@@ -41,7 +41,7 @@ TEST_F(CompanionFaultTest, ImpossibleReplyLengthsAreTheNoReplyPath)
     // 128 is one past the buffer, 2^32-1 and 2^31 would be negative as signed lengths.
     for (const char* mode : {"len128", "lenmax", "lenneg", "fail"})
         ExpectOutcome(mode, 0, -1, u"Error -1");
-    const std::string trace = ReadWholeFile(sandbox_.TraceFile());
+    const std::string trace = ReadFile(sandbox_.TraceFile());
     EXPECT_NE(trace.find("Exit  Fun CVomoLogin::QLRequestNet3"), std::string::npos);
     EXPECT_NE(trace.find("Exit  Fun CVomoLogin::QLRequestNet2"), std::string::npos);
 }
@@ -79,7 +79,7 @@ TEST_F(CompanionFaultTest, ClearPasswordReachesTheAgentButNeverTheTrace)
 {
     ExpectOutcome("reply:0", 1, 0, u"");
     EXPECT_NE(lastRecord_.find("user=alice&password=secret&ip="), std::string::npos) << lastRecord_;
-    const std::string trace = ReadWholeFile(sandbox_.TraceFile());
+    const std::string trace = ReadFile(sandbox_.TraceFile());
     EXPECT_NE(trace.find("password=******"), std::string::npos);
     EXPECT_EQ(trace.find("secret"), std::string::npos);
 }

@@ -69,7 +69,7 @@ void AfterLibraryShutDown()
         Finish(1, "the worker did not end after its upload was released");
     if (fs::exists(s.plantedFile))
         Finish(3, "the worker opened a path read from memory the library had freed");
-    if (tessaly::test::ReadWholeFile(s.traceFile).find("--Finish call m_UpLoad") != std::string::npos)
+    if (tessaly::test::ReadFile(s.traceFile).find("--Finish call m_UpLoad") != std::string::npos)
         Finish(4, "the worker wrote to the trace log after the library had shut down");
     Finish(0, nullptr);
 }
@@ -105,7 +105,7 @@ int main()
     if (!WaitUntil([&] { return fake->Record().find("HttpUpload ") != std::string::npos; }, 60s))
         Finish(1, "the upload never started");
     std::smatch id;
-    const std::string trace = ReadWholeFile(s.traceFile);
+    const std::string trace = ReadFile(s.traceFile);
     if (!std::regex_search(trace, id, std::regex("--Current Thread ID is 0X([0-9A-F]+) for CRedirectDlg")))
         Finish(1, "no worker thread id in the trace");
     s.workerThread = std::stol(id[1].str(), nullptr, 16);

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "faults/ChildProcess.h"
+#include "common/ChildProcess.h"
 #include "faults/FailShim.h"
 #include "faults/FakeMode.h"
 #include "faults/LibrarySandbox.h"

@@ -10,7 +10,7 @@
 #include <fstream>
 #include <regex>
 
-#include "faults/ChildProcess.h"
+#include "common/ChildProcess.h"
 #include "faults/FakeMode.h"
 #include "faults/LibrarySandbox.h"
 
@@ -87,9 +87,7 @@ TEST(FileFaultTest, PipeInPlaceOfAConfigurationFileDoesNotHang)
                 return sandbox.CallPreLogin(&code) == 0 && code == -102 ? 0 : 1;
             },
             10s);
-        EXPECT_FALSE(outcome.timedOut) << name << " as a pipe blocks PreLogin";
-        EXPECT_TRUE(outcome.exited && outcome.exitCode == 0) << name << " exit " << outcome.exitCode
-                                                             << " signal " << outcome.signal;
+        EXPECT_EQ(outcome.exitCode, 0) << name << " as a pipe: " << outcome.Describe();
     }
 }
 
@@ -132,7 +130,7 @@ TEST(FileFaultTest, UnknownLibraryFolderReadsAndWritesNoConfiguration)
     }
     ::close(watch);
     EXPECT_EQ(touched, "") << "opened or created in the host's current folder";
-    EXPECT_NE(ReadWholeFile(sandbox.TraceFile()).find("--Library folder unknown: orvane.cfg is neither read nor written"),
+    EXPECT_NE(ReadFile(sandbox.TraceFile()).find("--Library folder unknown: orvane.cfg is neither read nor written"),
               std::string::npos);
 }
 
@@ -214,13 +212,13 @@ TEST(FileFaultTest, FullDiskForTheTraceLogLosesLinesButNotResults)
         ASSERT_EQ(code, -102);
         ASSERT_EQ(message, u"Wrong password");
     }
-    ExpectWholeLines(ReadWholeFile(sandbox.TraceFile()), true);
+    ExpectWholeLines(ReadFile(sandbox.TraceFile()), true);
 
     // Space again: tracing resumes by itself.
     fs::remove(filler, ignored);
     fs::remove(sandbox.TraceFile(), ignored);
     EXPECT_EQ(sandbox.CallPreLogin(), 0);
-    const std::string trace = ReadWholeFile(sandbox.TraceFile());
+    const std::string trace = ReadFile(sandbox.TraceFile());
     EXPECT_NE(trace.find("Exit  Fun CVomoLogin::LoginService, Ret is 0"), std::string::npos);
     ExpectWholeLines(trace, false);
 }
@@ -240,7 +238,7 @@ TEST(FileFaultTest, TraceFileSizeLimitOfTheProcessIsSurvived)
             return 0;
         },
         60s);
-    EXPECT_TRUE(outcome.exited && outcome.exitCode == 0) << "exit " << outcome.exitCode << " signal " << outcome.signal;
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.Describe();
     EXPECT_LE(fs::file_size(sandbox.TraceFile()), 2000u);
 }
 

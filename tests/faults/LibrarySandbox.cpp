@@ -3,9 +3,7 @@
 #include <dlfcn.h>
 #include <stdlib.h>
 
-#include <fstream>
-#include <sstream>
-#include <stdexcept>
+#include "common/TracingStore.h"
 
 namespace tessaly::test {
 
@@ -25,34 +23,7 @@ const char kLoginConfigXml[] = R"(<?xml version="1.0" encoding="UTF-8"?>
 </Config>
 )";
 
-namespace {
-
-fs::path MakeTempRoot()
-{
-    const char* tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/tessaly-faults-XXXXXX";
-    if (!::mkdtemp(pattern.data()))
-        throw std::runtime_error("mkdtemp failed");
-    return pattern;
-}
-
-void WriteText(const fs::path& path, const std::string& text)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
-}
-
-}  // namespace
-
-std::string ReadWholeFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-LibrarySandbox::LibrarySandbox(Companions companions, bool tracing) : root_(MakeTempRoot())
+LibrarySandbox::LibrarySandbox(Companions companions, bool tracing)
 {
     fs::create_directories(ConfigFolder());
     fs::copy_file(fs::path(TESSALY_OUT_DIR) / "libtessaly.so", LibraryFolder() / "libtessaly.so");
@@ -67,26 +38,14 @@ LibrarySandbox::LibrarySandbox(Companions companions, bool tracing) : root_(Make
     WriteConfigFile("orvane.cfg", "[WebUrl]\nVomoLoginUrl=http://127.0.0.1:9/login\n"
                                   "PreLoginFromInternet=http://127.0.0.1:9/prelogin/exchange\n");
 
-    if (const char* old = std::getenv("TESSALY_REGISTRY")) {
-        hadRegistry_ = true;
-        savedRegistry_ = old;
-    }
-    const fs::path registry = root_ / "registry.reg";
-    WriteText(registry, tracing ? "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\pelmorix\\Orvane3.0]\n\"Debug\"=\"1\"\n"
-                                : "REGEDIT4\n");
-    ::setenv("TESSALY_REGISTRY", registry.c_str(), 1);
+    root_.Write("registry.reg", tracing ? kDebugOn : "REGEDIT4\n");
 }
 
 LibrarySandbox::~LibrarySandbox()
 {
     Unload();
-    if (hadRegistry_)
-        ::setenv("TESSALY_REGISTRY", savedRegistry_.c_str(), 1);
-    else
-        ::unsetenv("TESSALY_REGISTRY");
     std::error_code ignored;
     fs::permissions(ConfigFolder(), fs::perms::owner_all, fs::perm_options::add, ignored);
-    fs::remove_all(root_, ignored);
 }
 
 namespace {
@@ -178,7 +137,7 @@ void LibrarySandbox::UseShippedConfig() const
 
 void LibrarySandbox::WriteConfigFile(const std::string& name, const std::string& text) const
 {
-    WriteText(ConfigFolder() / name, text);
+    WriteFile((ConfigFolder() / name).string(), text);
 }
 
 }  // namespace tessaly::test

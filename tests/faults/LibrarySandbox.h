@@ -5,6 +5,9 @@
 // when the sandbox goes away.
 #include <tessaly/tessaly.h>
 
+#include "common/ScopedEnv.h"
+#include "common/TempDir.h"
+
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -43,9 +46,9 @@ public:
         after_ = std::move(after);
     }
 
-    const std::filesystem::path& Root() const { return root_; }
-    std::filesystem::path LibraryFolder() const { return root_ / "lib"; }
-    std::filesystem::path ConfigFolder() const { return root_ / "lib" / "Config"; }
+    const std::filesystem::path& Root() const { return root_.path(); }
+    std::filesystem::path LibraryFolder() const { return Root() / "lib"; }
+    std::filesystem::path ConfigFolder() const { return Root() / "lib" / "Config"; }
     std::filesystem::path TraceFile() const { return ConfigFolder() / "UILogTrace.txt"; }
 
     // Copies the shipped configuration folder (skin, wait page, every section) over Config/, for tests
@@ -56,18 +59,14 @@ public:
     void WriteConfigFile(const std::string& name, const std::string& text) const;
 
 private:
-    std::filesystem::path root_;
+    TempDir root_;
+    ScopedEnv registry_{"TESSALY_REGISTRY", (root_.path() / "registry.reg").string()};
     void* handle_ = nullptr;
     int (*preLogin_)(PreLoginRequest*, PreLoginResult*) = nullptr;
     int (*redirect_)() = nullptr;
     std::function<void()> before_;
     std::function<void()> after_;
-    std::string savedRegistry_;
-    bool hadRegistry_ = false;
 };
-
-// Reads a whole file; empty when it cannot be read.
-std::string ReadWholeFile(const std::filesystem::path& path);
 
 // The login section every sandbox starts with.
 extern const char kLoginConfigXml[];

@@ -45,8 +45,7 @@ protected:
 // soon as the worker reports.
 TEST_F(RedirectFaultTest, TwentyRunsInOneProcessLeaveNothingBehind)
 {
-    FakeMode fake(sandbox_, "upload-reply:about:blank");
-    ::unsetenv("TESSALY_FAKE_RECORD");
+    FakeMode fake(sandbox_, "upload-reply:about:blank", /*record=*/false);
     // Warm-up: the web engine starts its network process and fills its cache of page processes.
     for (int i = 0; i < 5; ++i)
         ASSERT_EQ(sandbox_.CallRedirect(), 1);
@@ -95,7 +94,7 @@ TEST_F(RedirectFaultTest, IdentityWithoutTerminatorsStaysInsideItsBuffers)
 TEST_F(RedirectFaultTest, UploadThatNeverReturnsDoesNotHoldTheWindow)
 {
     const fs::path release = sandbox_.Root() / "release-upload";
-    ::setenv("TESSALY_FAKE_RELEASE", release.c_str(), 1);
+    ScopedEnv releaseWhen("TESSALY_FAKE_RELEASE", release.string());
     sandbox_.WriteConfigFile("PreLoginWait/wait.htm",
                              "<html><body>waiting<!-- <<<617458A4-8957-4a97-A646-AACC83D5DD38 "
                              "617458A4-8957-4a97-A646-AACC83D5DD38>>> --></body></html>");
@@ -108,7 +107,6 @@ TEST_F(RedirectFaultTest, UploadThatNeverReturnsDoesNotHoldTheWindow)
     sandbox_.WriteConfigFile("PreLoginWait/wait.htm", "<html><body>waiting</body></html>");
     FakeMode again(sandbox_, "upload-reply:about:blank");
     EXPECT_EQ(sandbox_.CallRedirect(), 1);
-    ::unsetenv("TESSALY_FAKE_RELEASE");
 }
 
 // Replaces this process's shared block for one test and removes it afterwards.

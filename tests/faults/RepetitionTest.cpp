@@ -34,8 +34,7 @@ TEST(RepetitionTest, ThousandCallsLeaveNothingBehind)
     LibrarySandbox sandbox(Companions::Fake);
     std::string error;
     ASSERT_TRUE(sandbox.Load(&error)) << error;
-    FakeMode fake(sandbox, "reply:-102");
-    ::unsetenv("TESSALY_FAKE_RECORD");  // keep the record file out of the descriptor count
+    FakeMode fake(sandbox, "reply:-102", /*record=*/false);  // no record file in the descriptor count
 
     // Warm-up: one-time set-up of the parser, locale tables and the loader's caches.
     for (int i = 0; i < 50; ++i)
@@ -79,12 +78,11 @@ TEST(RepetitionTest, EightThreadsAtOnceGetTheirOwnResultsAndWholeTraceLines)
     LibrarySandbox sandbox(Companions::Fake, /*tracing=*/true);
     std::string error;
     ASSERT_TRUE(sandbox.Load(&error)) << error;
-    FakeMode fake(sandbox, "reply:-102");
-    ::unsetenv("TESSALY_FAKE_RECORD");
+    FakeMode fake(sandbox, "reply:-102", /*record=*/false);
 
     // Lines one call writes, measured alone.
     ASSERT_EQ(sandbox.CallPreLogin(), 0);
-    const std::string single = ReadWholeFile(sandbox.TraceFile());
+    const std::string single = ReadFile(sandbox.TraceFile());
     const auto linesPerCall = static_cast<std::size_t>(std::count(single.begin(), single.end(), '\n'));
     ASSERT_GT(linesPerCall, 5u);
     std::filesystem::remove(sandbox.TraceFile());
@@ -105,7 +103,7 @@ TEST(RepetitionTest, EightThreadsAtOnceGetTheirOwnResultsAndWholeTraceLines)
         thread.join();
     EXPECT_EQ(wrong.load(), 0);
 
-    const std::string trace = ReadWholeFile(sandbox.TraceFile());
+    const std::string trace = ReadFile(sandbox.TraceFile());
     const std::regex line(R"(TID:\d{6,} \[\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3}\]     [^\r\n]*\r?)");
     std::size_t lines = 0, start = 0, bad = 0;
     while (start < trace.size()) {

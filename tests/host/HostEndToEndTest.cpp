@@ -1,9 +1,10 @@
 // tessaly-host as a user runs it: a separate process that loads libtessaly.so, against a running
 // tessaly-service.
 
-#include "PrivateInstall.h"
-#include "ServiceProcess.h"
-#include "companions/CompanionTestSupport.h"
+#include "common/CommandRun.h"
+#include "common/LoadedLibrary.h"
+#include "common/StandInService.h"
+#include "common/TempDir.h"
 
 #include <sys/wait.h>
 
@@ -11,26 +12,18 @@
 #include <fstream>
 #include <regex>
 
-namespace tessaly::testing {
+namespace tessaly::test {
 namespace {
 
 namespace fs = std::filesystem;
 
 using HostRun = CommandRun;  // stdout and stderr together
 
-std::string Quote(const std::string& word)
-{
-    std::string quoted = "'";
-    for (const char c : word)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
 HostRun RunHost(const std::vector<std::string>& args, const std::string& env = "")
 {
-    std::string command = env + " " + Quote(OutPath("tessaly-host"));
+    std::string command = env + " " + ShellQuote(OutPath("tessaly-host"));
     for (const auto& a : args)
-        command += " " + Quote(a);
+        command += " " + ShellQuote(a);
     return RunCommand(command + " 2>&1");
 }
 
@@ -164,9 +157,9 @@ TEST(HostDemoTest, RunsEndToEndAndCleansUp)
 }
 
 }  // namespace
-}  // namespace tessaly::testing
+}  // namespace tessaly::test
 
-namespace tessaly::testing {
+namespace tessaly::test {
 namespace {
 
 // The stand-in service on its own: its accounts, its command line, its shut-down.
@@ -202,7 +195,7 @@ TEST_F(ServiceAccountsTest, AnswersEveryReplyCodeOfTheLoginService)
 TEST(ServiceCommandLineTest, StopsCleanlyOnSigterm)
 {
     std::string error;
-    auto service = host::ServiceProcess::Start(OutPath("tessaly-service"), {"--port", "0"}, error);
+    auto service = StartService(error);
     ASSERT_TRUE(service) << error;
     EXPECT_EQ(service->Stop(), 0);
 }
@@ -210,7 +203,7 @@ TEST(ServiceCommandLineTest, StopsCleanlyOnSigterm)
 TEST(ServiceCommandLineTest, BadArgumentsAndUsersFilesAreReported)
 {
     const auto run = [](const std::string& args) {
-        const std::string command = Quote(OutPath("tessaly-service")) + " " + args + " 2>&1";
+        const std::string command = ShellQuote(OutPath("tessaly-service")) + " " + args + " 2>&1";
         return RunCommand(command);
     };
     EXPECT_EQ(run("--port 70000").exitCode, 2);
@@ -220,15 +213,15 @@ TEST(ServiceCommandLineTest, BadArgumentsAndUsersFilesAreReported)
     EXPECT_EQ(run("--help").exitCode, 0);
 
     TempDir dir;
-    const auto missing = run("--port 0 --users " + Quote((dir.path() / "none").string()));
+    const auto missing = run("--port 0 --users " + ShellQuote((dir.path() / "none").string()));
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_NE(missing.output.find("cannot read users file"), std::string::npos) << missing.output;
 
     std::ofstream(dir.path() / "users") << "# accounts\nalice wonderland active\nbob builder retired\n";
-    const auto malformed = run("--port 0 --users " + Quote((dir.path() / "users").string()));
+    const auto malformed = run("--port 0 --users " + ShellQuote((dir.path() / "users").string()));
     EXPECT_EQ(malformed.exitCode, 1);
     EXPECT_NE(malformed.output.find("line 3"), std::string::npos) << malformed.output;
 }
 
 }  // namespace
-}  // namespace tessaly::testing
+}  // namespace tessaly::test

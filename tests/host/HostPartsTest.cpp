@@ -5,6 +5,7 @@
 #include "IniEdit.h"
 #include "SharedBlock.h"
 #include "WindowCloser.h"
+#include "common/ProcessCensus.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -118,11 +119,12 @@ protected:
         if (!std::getenv("DISPLAY"))
             GTEST_SKIP() << "needs an X display (the suite runs under xvfb-run)";
         // The X server resets when its last client leaves, and refuses connections meanwhile.
-        for (int attempt = 0; attempt < 50; ++attempt, usleep(50000)) {
-            m_conn.reset(xcb_connect(nullptr, nullptr));
-            if (!xcb_connection_has_error(m_conn.get()))
-                break;
-        }
+        test::WaitUntil(
+            [&] {
+                m_conn.reset(xcb_connect(nullptr, nullptr));
+                return !xcb_connection_has_error(m_conn.get());
+            },
+            std::chrono::milliseconds(2500));
         ASSERT_FALSE(xcb_connection_has_error(m_conn.get()));
         const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(m_conn.get())).data;
         m_window = xcb_generate_id(m_conn.get());

@@ -1,14 +1,14 @@
 // Several tessaly-host processes at once, each closing only its own redirect window: every host has
 // a shared block of its own, so none takes another's over, and hosts of two users work side by side.
 
-#include "PrivateInstall.h"
-#include "companions/CompanionTestSupport.h"
-#include "host/CommandRun.h"
+#include "common/CommandRun.h"
+#include "common/StandInService.h"
+#include "common/TempDir.h"
 
 #include <pwd.h>
 #include <unistd.h>
 
-namespace tessaly::testing {
+namespace tessaly::test {
 namespace {
 
 namespace fs = std::filesystem;
@@ -22,12 +22,10 @@ protected:
         std::string error;
         // The target page waits for a click; only its host closes a window before the page's own
         // fallback 60 s later, which the checks below tell apart.
-        m_service = host::ServiceProcess::Start(OutPath("tessaly-service"), {"--port", "0", "--auto-continue", "60"},
-                                                error);
+        m_service = StartService(error, {"--auto-continue", "60"});
         ASSERT_TRUE(m_service) << error;
-        m_install = host::PrivateInstall::Make(TESSALY_OUT_DIR, error);
+        m_install = InstallFor(*m_service, error);
         ASSERT_TRUE(m_install) << error;
-        ASSERT_TRUE(m_install->PointAt(m_service->BaseUrl(), error)) << error;
         fs::copy_file(OutPath("tessaly-host"), m_install->Root() / "tessaly-host");
     }
 
@@ -92,4 +90,4 @@ TEST_F(SideBySideHostsTest, HostsOfTwoUsersEachCloseTheirOwnWindow)
 }
 
 }  // namespace
-}  // namespace tessaly::testing
+}  // namespace tessaly::test

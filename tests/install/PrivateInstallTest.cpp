@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "PrivateInstall.h"
-#include "support/TestFiles.h"
+#include "common/TempDir.h"
 
 namespace tessaly::host {
 namespace {

@@ -33,25 +33,12 @@ std::u16string Folder(const fs::path& p) { return tessaly::FromUtf8(p.string() +
 
 LoginSandbox::LoginSandbox()
 {
-    std::string pattern = (fs::temp_directory_path() / "tessaly-login-XXXXXX").string();
-    root = mkdtemp(pattern.data());
-    libDir = root / "lib";
-    hostDir = root / "host";
-    configDir = libDir / "Config";
-    recordFile = root / "records.txt";
     fs::create_directories(configDir);
     fs::create_directories(hostDir);
     tessaly::platform::OverrideModuleFolders(Folder(libDir), Folder(hostDir));
-    setenv("FAKE_LOGIN_LOG", recordFile.c_str(), 1);
 }
 
-LoginSandbox::~LoginSandbox()
-{
-    tessaly::platform::OverrideModuleFolders(u"", u"");
-    unsetenv("FAKE_LOGIN_LOG");
-    std::error_code ec;
-    fs::remove_all(root, ec);
-}
+LoginSandbox::~LoginSandbox() { tessaly::platform::OverrideModuleFolders(u"", u""); }
 
 void LoginSandbox::InstallAgent(const std::string& variant)
 {
@@ -100,13 +87,6 @@ std::vector<std::string> LoginSandbox::Records(const std::string& prefix) const
 }
 
 void LoginSandbox::ClearRecords() { fs::remove(recordFile); }
-
-ScopedEnv::ScopedEnv(const char* name, const std::string& value) : name_(name)
-{
-    setenv(name, value.c_str(), 1);
-}
-
-ScopedEnv::~ScopedEnv() { unsetenv(name_.c_str()); }
 
 CallOutcome CallPreLogin(const std::u16string& user, const std::u16string& hexPassword,
                          const std::u16string& presetMessage)

@@ -8,7 +8,12 @@
 
 #include <tessaly/tessaly.h>
 
+#include "common/ScopedEnv.h"
+#include "common/TempDir.h"
+
 namespace login_test {
+
+using tessaly::test::ScopedEnv;
 
 class LoginSandbox {
 public:
@@ -32,19 +37,10 @@ public:
     std::vector<std::string> Records(const std::string& prefix) const;
     void ClearRecords();
 
-    std::filesystem::path root, libDir, hostDir, configDir, recordFile;
-};
-
-// Sets an environment variable for the scope; unsets it again at the end.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const std::string& value);
-    ~ScopedEnv();
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    std::string name_;
+    tessaly::test::TempDir dir;
+    std::filesystem::path root = dir.path(), libDir = root / "lib", hostDir = root / "host",
+                          configDir = libDir / "Config", recordFile = root / "records.txt";
+    ScopedEnv recordEnv{"FAKE_LOGIN_LOG", recordFile.string()};  // where the fakes record
 };
 
 // One PreLogin call on host-style records.

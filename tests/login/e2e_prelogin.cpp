@@ -2,14 +2,10 @@
 // folder whose orvane.cfg points at the service.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <array>
-#include <cstdio>
 #include <memory>
 
-#include "PrivateInstall.h"
-#include "ServiceProcess.h"
+#include "common/CommandRun.h"
+#include "common/StandInService.h"
 #include "config/ConfigSection.h"
 #include "config/CZelXMLParseBase.h"
 #include "support/SafeFormat.h"
@@ -19,25 +15,15 @@ namespace {
 
 const std::filesystem::path kOut = TESSALY_OUT_DIR;
 
-struct HostRun {
-    int exitCode = -1;
-    std::string output;
-};
+using tessaly::test::ShellQuote;
+using HostRun = tessaly::test::CommandRun;  // stdout and stderr together
 
 HostRun RunHostPreLogin(const std::filesystem::path& library, const std::string& user, const std::string& password)
 {
-    const std::string command = "'" + (kOut / "tessaly-host").string() + "' --library '" + library.string() +
-                                "' prelogin --user '" + user + "' --password '" + password + "' 2>&1";
-    HostRun run;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return run;
-    std::array<char, 512> chunk{};
-    while (std::fgets(chunk.data(), chunk.size(), pipe))
-        run.output += chunk.data();
-    const int status = pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    return tessaly::test::RunningCommand(ShellQuote((kOut / "tessaly-host").string()) + " --library " +
+                                         ShellQuote(library.string()) + " prelogin --user " + ShellQuote(user) +
+                                         " --password " + ShellQuote(password))
+        .Await();
 }
 
 class PreLoginEndToEnd : public ::testing::Test {
@@ -45,11 +31,10 @@ protected:
     void SetUp() override
     {
         std::string error;
-        install = tessaly::host::PrivateInstall::Make(kOut, error);
-        ASSERT_TRUE(install) << error;
-        service = tessaly::host::ServiceProcess::Start((kOut / "tessaly-service").string(), {"--port", "0"}, error);
+        service = tessaly::test::StartService(error);
         ASSERT_TRUE(service) << error;
-        ASSERT_TRUE(install->PointAt(service->BaseUrl(), error)) << error;
+        install = tessaly::test::InstallFor(*service, error);
+        ASSERT_TRUE(install) << error;
         tessaly::ReadConfigSection(tessaly::FromUtf8((install->Root() / "Config/VomoLoginCfg.xml").string()),
                                    tessaly::kLoginSection, items);
     }

@@ -2,27 +2,17 @@
 // check would.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <memory>
 #include <set>
 #include <sstream>
 #include <string>
+
+#include "common/CommandRun.h"
 
 namespace {
 
 const std::string kLibrary = std::string(TESSALY_OUT_DIR) + "/libtessaly.so";
 
-std::string Capture(const std::string& command)
-{
-    std::unique_ptr<FILE, decltype(&::pclose)> pipe(::popen(command.c_str(), "r"), &::pclose);
-    if (!pipe)
-        return {};
-    std::string out;
-    char buffer[4096];
-    while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe.get()))
-        out.append(buffer, n);
-    return out;
-}
+std::string Capture(const std::string& command) { return tessaly::test::RunCommand(command).output; }
 
 TEST(ExportTable, OnlyPreLoginAndRedirectAreExported)
 {

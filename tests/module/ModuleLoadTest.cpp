@@ -2,7 +2,6 @@
 // that the library's one-time start-up and its global trace log start fresh every time.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <functional>
@@ -10,15 +9,16 @@
 
 #include <tessaly/tessaly.h>
 
-#include "support/TestFiles.h"
+#include "common/ChildProcess.h"
+#include "common/TempDir.h"
+#include "common/TracingStore.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using tessaly::test::kDebugOn;
 using tessaly::test::TempDir;
 
-constexpr std::string_view kDebugOn =
-    "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\pelmorix\\Orvane3.0]\n\"Debug\"=\"1\"\n";
 constexpr std::string_view kDebugOff =
     "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\pelmorix\\Orvane3.0]\n\"Debug\"=\"0\"\n"
     "[HKEY_LOCAL_MACHINE\\SOFTWARE]\n\"QuillonDebugFlag\"=dword:00000000\n";
@@ -36,22 +36,9 @@ public:
     TempDir dir;
 };
 
-// Runs `body` in a child process; its result (0 = success) becomes the exit status.
-int InChild(const std::function<int()>& body)
-{
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        int code = 99;
-        try {
-            code = body();
-        } catch (...) {
-        }
-        ::_exit(code);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
+// Runs `body` in a child process; its result (0 = success) is the exit code, -1 when it did not exit
+// within a minute.
+int InChild(const std::function<int()>& body) { return tessaly::test::RunInChild(body, std::chrono::minutes(1)).exitCode; }
 
 template <typename Fn>
 Fn Export(void* lib, const char* name)

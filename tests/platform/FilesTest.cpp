@@ -14,7 +14,8 @@
 #include "platform/TempFiles.h"
 #include "platform/TextEncoding.h"
 #include "platform/Threads.h"
-#include "support/TestFiles.h"
+#include "common/ScopedEnv.h"
+#include "common/TempDir.h"
 
 namespace tessaly::platform {
 namespace {

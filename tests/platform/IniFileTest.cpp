@@ -3,7 +3,7 @@
 
 #include "platform/FileIO.h"
 #include "platform/IniFile.h"
-#include "support/TestFiles.h"
+#include "common/TempDir.h"
 
 namespace tessaly::platform {
 namespace {

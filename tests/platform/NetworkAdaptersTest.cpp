@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "platform/NetworkAdapters.h"
-#include "support/TestFiles.h"
+#include "common/TempDir.h"
 
 namespace tessaly::platform {
 namespace {

@@ -2,7 +2,8 @@
 
 #include "platform/FileIO.h"
 #include "platform/SettingsStore.h"
-#include "support/TestFiles.h"
+#include "common/ScopedEnv.h"
+#include "common/TempDir.h"
 
 namespace tessaly::platform {
 namespace {
@@ -123,7 +124,7 @@ TEST(SettingsStore, FileComesFromTheEnvironmentAndBadFilesReadAsEmpty)
         ScopedEnv env("TESSALY_REGISTRY", dir.file("huge.reg"));
         EXPECT_FALSE(ReadSetting(u"SOFTWARE", u"QuillonDebugFlag"));
     }
-    ::unsetenv("TESSALY_REGISTRY");
+    ScopedEnv unset("TESSALY_REGISTRY", std::nullopt);
     EXPECT_EQ(SettingsStorePath(), "/etc/tessaly/registry.reg");
 }
 

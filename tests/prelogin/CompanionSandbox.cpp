@@ -1,12 +1,8 @@
 #include "CompanionSandbox.h"
 
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 
 #include "platform/ModulePaths.h"
-#include "support/WideText.h"
 
 namespace tessaly::test {
 
@@ -14,15 +10,9 @@ namespace fs = std::filesystem;
 
 CompanionSandbox::CompanionSandbox()
 {
-    std::string pattern = (fs::temp_directory_path() / "tessaly-pre-XXXXXX").string();
-    if (!::mkdtemp(pattern.data()))
-        throw std::runtime_error("cannot make a sandbox folder");
-    m_folder = pattern;
-    fs::create_directory(m_folder / "Config");
+    fs::create_directory(Folder() / "Config");
     fs::create_directory(TempFolder());
-    const std::u16string folder = FromUtf8(m_folder.string() + "/");
-    platform::OverrideModuleFolders(folder, folder);
-    ::setenv("TMPDIR", TempFolder().c_str(), 1);
+    platform::OverrideModuleFolders(m_root.folder16(), m_root.folder16());
 }
 
 CompanionSandbox::~CompanionSandbox()
@@ -30,16 +20,13 @@ CompanionSandbox::~CompanionSandbox()
     for (auto handle : m_loaded)
         platform::UnloadLibrary(handle);
     platform::OverrideModuleFolders(u"", u"");
-    ::unsetenv("TMPDIR");
-    std::error_code ignored;
-    fs::remove_all(m_folder, ignored);
 }
 
 void* CompanionSandbox::Install(const fs::path& built, const std::string& name, const char* controlExport)
 {
-    fs::copy_file(built, m_folder / name);
+    fs::copy_file(built, Folder() / name);
     std::string error;
-    auto handle = platform::LoadLibraryByPath((m_folder / name).string(), &error);
+    auto handle = platform::LoadLibraryByPath((Folder() / name).string(), &error);
     if (!handle)
         throw std::runtime_error("cannot load " + name + ": " + error);
     m_loaded.push_back(handle);
@@ -56,14 +43,12 @@ void* CompanionSandbox::Export(const char* name) const
 
 void CompanionSandbox::WriteConfig(const std::string& fileName, const std::string& text) const
 {
-    std::ofstream(m_folder / "Config" / fileName, std::ios::binary) << text;
+    m_root.Write("Config/" + fileName, text);
 }
 
 std::string CompanionSandbox::ReadConfig(const std::string& fileName) const
 {
-    std::ostringstream text;
-    text << std::ifstream(m_folder / "Config" / fileName, std::ios::binary).rdbuf();
-    return text.str();
+    return ReadFile(Folder() / "Config" / fileName);
 }
 
 fs::path FakeLibrary(const char* fileName)

@@ -2,13 +2,13 @@
 // A private module folder for one test: companion libraries copied in under the names the library
 // looks for, a Config/ folder, and a private temporary folder (TMPDIR) for reply files. The library's
 // folder lookups are redirected here while the sandbox lives.
-#include <chrono>
 #include <filesystem>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "common/ProcessCensus.h"
+#include "common/ScopedEnv.h"
+#include "common/TempDir.h"
 #include "platform/DynamicLibrary.h"
 
 namespace tessaly::test {
@@ -30,23 +30,17 @@ public:
     void WriteConfig(const std::string& fileName, const std::string& text) const;
     std::string ReadConfig(const std::string& fileName) const;
 
-    const std::filesystem::path& Folder() const { return m_folder; }
-    std::filesystem::path TempFolder() const { return m_folder / "tmp"; }
+    const std::filesystem::path& Folder() const { return m_root.path(); }
+    std::filesystem::path TempFolder() const { return Folder() / "tmp"; }
     bool TempFolderEmpty() const { return std::filesystem::is_empty(TempFolder()); }
 
 private:
-    std::filesystem::path m_folder;
+    TempDir m_root;
+    ScopedEnv m_tmpdir{"TMPDIR", TempFolder().string()};
     std::vector<platform::LibraryHandle> m_loaded;
 };
 
 // A fake library built by the test suite.
 std::filesystem::path FakeLibrary(const char* fileName);
-
-// Polls `done` for up to `seconds`; true when it became true.
-template <typename Predicate>
-bool WaitFor(Predicate done, double seconds = 10.0)
-{
-    return WaitUntil(done, std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::duration<double>(seconds)));
-}
 
 }  // namespace tessaly::test

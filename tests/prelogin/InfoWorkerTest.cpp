@@ -39,7 +39,8 @@ void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 namespace tessaly {
 namespace {
 
-using test::WaitFor;
+using test::WaitUntil;
+using namespace std::chrono_literals;
 
 TEST(ReplyMarkers, BothMarkersInAnyOrderAndExactCaseAreNeeded)
 {
@@ -88,10 +89,10 @@ protected:
 TEST_F(InfoWorkerTest, ReportReachesTheCallbackOnceEvenWhenTheExchangeFails)
 {
     auto failing = Start();  // no transfer library yet
-    ASSERT_TRUE(failing && WaitFor([&] { return failing->Finished(); }));
+    ASSERT_TRUE(failing && WaitUntil([&] { return failing->Finished(); }, 10s));
     Install();
     auto worker = Start();
-    ASSERT_TRUE(worker && WaitFor([&] { return worker->Finished(); }));
+    ASSERT_TRUE(worker && WaitUntil([&] { return worker->Finished(); }, 10s));
     EXPECT_NE(worker->ThreadId(), 0);
     worker->RequestStop();  // after the report: harmless
     std::lock_guard lock(mutex);
@@ -105,7 +106,7 @@ TEST_F(InfoWorkerTest, MemoryRunningOutDuringTheExchangeStillReportsNoAddress)
     g_failNextWorkerAllocation = true;
     auto worker = Start();
     ASSERT_TRUE(worker);
-    EXPECT_TRUE(WaitFor([&] { return worker->Finished(); }));
+    EXPECT_TRUE(WaitUntil([&] { return worker->Finished(); }, 10s));
     EXPECT_FALSE(g_failNextWorkerAllocation.exchange(false)) << "the worker allocated nothing";
     std::lock_guard lock(mutex);
     EXPECT_EQ(reports, (std::vector<std::u16string>{u""}));
@@ -124,7 +125,7 @@ TEST_F(InfoWorkerTest, StopDuringTheTransferDropsTheResultAndTheWorkerEndsOnItsO
     worker.reset();  // the window lets go; the thread still holds the shared state
     ASSERT_FALSE(watch.expired());
     release();
-    EXPECT_TRUE(WaitFor([&] { return watch.expired(); }));
+    EXPECT_TRUE(WaitUntil([&] { return watch.expired(); }, 10s));
     EXPECT_EQ(Reports(), 0u);
     EXPECT_TRUE(sandbox.TempFolderEmpty());
 }

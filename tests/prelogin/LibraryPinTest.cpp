@@ -11,6 +11,8 @@
 namespace tessaly {
 namespace {
 
+using namespace std::chrono_literals;
+
 TEST(LibraryPin, UnloadedLibraryStaysMappedUntilItsWorkerFinishes)
 {
     test::CompanionSandbox sandbox;
@@ -37,7 +39,7 @@ TEST(LibraryPin, UnloadedLibraryStaysMappedUntilItsWorkerFinishes)
         ::dlclose(stillThere);
 
     reinterpret_cast<FakeDunmoreReleaseFn>(sandbox.Export("FakeDunmoreRelease"))();  // back into its code
-    EXPECT_TRUE(test::WaitFor([&] { return test::ThreadCount() <= threadsBefore; }));
+    EXPECT_TRUE(test::WaitUntil([&] { return test::ThreadCount() <= threadsBefore; }, 10s));
     EXPECT_TRUE(sandbox.TempFolderEmpty());
 }
 

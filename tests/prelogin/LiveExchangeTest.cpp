@@ -6,7 +6,8 @@
 #include <mutex>
 
 #include "CompanionSandbox.h"
-#include "ServiceProcess.h"
+#include "common/ScopedEnv.h"
+#include "common/StandInService.h"
 #include "prelogin/CGetPreloginInfo.h"
 #include "redirect/worker/InfoWorker.h"
 #include "support/WideText.h"
@@ -14,24 +15,26 @@
 namespace tessaly {
 namespace {
 
+using namespace std::chrono_literals;
+
 class LiveExchangeTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_NE(service.Port(), 0) << "tessaly-service did not start";
+        ASSERT_TRUE(service) << error;
         sandbox.Install(std::string(TESSALY_OUT_DIR) + "/Dunmore.so", "Dunmore.so");
         sandbox.Install(std::string(TESSALY_OUT_DIR) + "/Parvex.so", "Parvex.so");
         std::ofstream(sandbox.Folder() / "machine-id") << "0123456789abcdef0123456789abcdef\n";
-        ::setenv("PARVEX_MACHINE_ID_FILE", (sandbox.Folder() / "machine-id").c_str(), 1);
         sandbox.WriteConfig("Parvex.cfg", "[Identity]\nOemID=OEM-1\nAreaCode=Area 7\n");
         sandbox.WriteConfig("orvane.cfg", "[WebUrl]\nPreLoginFromInternet=" + Url("/prelogin/exchange") + "\n");
     }
-    void TearDown() override { ::unsetenv("PARVEX_MACHINE_ID_FILE"); }
 
-    std::string Url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(service.Port()) + path; }
+    std::string Url(const std::string& path) const { return service->BaseUrl() + path; }
 
-    test::ServiceProcess service;
+    std::string error;
+    std::unique_ptr<host::ServiceProcess> service = test::StartService(error);
     test::CompanionSandbox sandbox;
+    test::ScopedEnv machineId{"PARVEX_MACHINE_ID_FILE", (sandbox.Folder() / "machine-id").string()};
 };
 
 TEST_F(LiveExchangeTest, WorkerReadsTheIdentityAndReportsTheServicesTarget)
@@ -48,7 +51,7 @@ TEST_F(LiveExchangeTest, WorkerReadsTheIdentityAndReportsTheServicesTarget)
         std::lock_guard lock(mutex);
         reports.push_back(std::move(url));
     });
-    ASSERT_TRUE(worker && test::WaitFor([&] { return worker->Finished(); }, 30.0));
+    ASSERT_TRUE(worker && test::WaitUntil([&] { return worker->Finished(); }, 30s));
     std::lock_guard lock(mutex);
     EXPECT_EQ(reports, std::vector<std::u16string>{FromUtf8(Url("/welcome"))});
     EXPECT_TRUE(sandbox.TempFolderEmpty());

@@ -2,10 +2,10 @@
 #include <gtest/gtest.h>
 #include <grp.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "CompanionSandbox.h"
+#include "common/ChildProcess.h"
 #include "fakes/FakeCompanionState.h"
 #include "prelogin/CMachineInfo.h"
 #include "support/TraceTestSupport.h"
@@ -128,16 +128,15 @@ TEST_F(MachineInfoTest, OrdinaryUserWritesThroughTheInstalledLinkOrTracesTheFail
     fs::permissions(traces.path(), fs::perms::all);
     const auto readAsNobody = [&](fs::perms stateMode) {
         fs::permissions(state, stateMode);
-        const pid_t child = ::fork();
-        if (child == 0) {
-            const bool dropped = ::setgroups(0, nullptr) == 0 && ::setresgid(65534, 65534, 65534) == 0 &&
-                                 ::setresuid(65534, 65534, 65534) == 0;
-            test::EnableTracing(g_LogTrace, traces);
-            ::_exit(dropped && ReadPcid() == u"PC-0001" ? 0 : 1);
-        }
-        int status = -1;
-        ::waitpid(child, &status, 0);
-        return status;
+        return test::RunInChild(
+                   [&] {
+                       const bool dropped = ::setgroups(0, nullptr) == 0 && ::setresgid(65534, 65534, 65534) == 0 &&
+                                            ::setresuid(65534, 65534, 65534) == 0;
+                       test::EnableTracing(g_LogTrace, traces);
+                       return dropped && ReadPcid() == u"PC-0001" ? 0 : 1;
+                   },
+                   std::chrono::seconds(30))
+            .exitCode;
     };
 
     ASSERT_EQ(readAsNobody(fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |

@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 
 #include <fstream>
-#include <sstream>
 
 #include "CompanionSandbox.h"
 #include "fakes/FakeCompanionState.h"
@@ -138,7 +137,7 @@ TEST_F(ExchangeTest, FailuresKeepTheResultAndLeaveNoFileBehind)
     EXPECT_TRUE(sandbox.TempFolderEmpty());
 
     fake->result = 1;
-    ::setenv("TMPDIR", (sandbox.Folder() / "missing").c_str(), 1);
+    test::ScopedEnv noTemp("TMPDIR", (sandbox.Folder() / "missing").string());
     EXPECT_FALSE(Exchange(result));  // no temporary file can be made
     EXPECT_EQ(fake->uploadCalls, 1);
     EXPECT_EQ(result, u"stale");
@@ -147,7 +146,7 @@ TEST_F(ExchangeTest, FailuresKeepTheResultAndLeaveNoFileBehind)
 TEST_F(ExchangeTest, TraceShowsTheStepsAndDumpsTheWholeBlock)
 {
     Install();
-    ::setenv("TESSALY_REGISTRY", (sandbox.Folder() / "none.reg").c_str(), 1);
+    test::ScopedEnv registry("TESSALY_REGISTRY", (sandbox.Folder() / "none.reg").string());
     const fs::path log = sandbox.Folder() / "UILogTrace.txt";
     const std::u16string savedLog = g_LogTrace.FileName();
     g_LogTrace.Init(FromUtf8(log.string()), -1, 0xA00000);
@@ -156,8 +155,7 @@ TEST_F(ExchangeTest, TraceShowsTheStepsAndDumpsTheWholeBlock)
     g_LogTrace.SetEnabledForTesting(false);
     g_LogTrace.Init(savedLog, -1, 0xA00000);
 
-    std::ostringstream text;
-    text << std::ifstream(log).rdbuf() << "|dump|" << std::ifstream(log.string() + ".Dat").rdbuf();
+    const std::string text = test::ReadFile(log) + "|dump|" + test::ReadFile(log.string() + ".Dat");
     const std::u16string block = BlockOf(u"p", u"o", u"c");
     const std::string steps[] = {"Enter Fun CGetPreloginInfo::GetAdInfo", "--CGetAdInfo::PCID is p",
                                  "--CGetAdInfo::OEMCode is o", "Exit  Fun CGetPreloginInfo::GetUpParam",
@@ -167,8 +165,8 @@ TEST_F(ExchangeTest, TraceShowsTheStepsAndDumpsTheWholeBlock)
                                  "::::" + std::string(reinterpret_cast<const char*>(block.data()), 58) + "====="};
     std::size_t at = 0;
     for (const std::string& step : steps) {
-        at = text.str().find(step, at);
-        ASSERT_NE(at, std::string::npos) << "missing or out of order: " << step << "\n" << text.str();
+        at = text.find(step, at);
+        ASSERT_NE(at, std::string::npos) << "missing or out of order: " << step << "\n" << text;
     }
 }
 

@@ -18,6 +18,7 @@
 #include "browser/BrowserHosting.h"
 #include "platform/SharedMemory.h"
 #include "common/ProcessCensus.h"
+#include "common/StandInService.h"
 #include "redirect/RedirectHarness.h"
 
 namespace tessaly::test {
@@ -347,10 +348,11 @@ TEST_F(RedirectFlow, ACrashedPageProcessIsStartedAgainOnTheSamePage)
 
 TEST_F(RedirectFlow, StandInServiceWelcomePageContinuesToTheDonePage)
 {
-    ServiceProcess service({"--auto-continue", "1"});
-    ASSERT_GT(service.Port(), 0) << "tessaly-service did not start";
+    std::string error;
+    const auto service = StartService(error, {"--auto-continue", "1"});
+    ASSERT_TRUE(service) << error;
     m_install.reset();
-    m_install = std::make_unique<InstallFolder>("http://127.0.0.1:" + std::to_string(service.Port()) +
+    m_install = std::make_unique<InstallFolder>(service->BaseUrl() +
                                                 "/prelogin/exchange");
     std::string shown;
     const int result = RunRedirectWith([&](WindowProbe& p) {
@@ -371,7 +373,7 @@ TEST_F(RedirectFlow, TwentyRunsLeaveNoThreadDescriptorWindowOrProcessBehind)
     ASSERT_EQ(once(), 1);  // warm-up: WebKit's own long-lived helpers start here
     Pump(1500);
     const ResourceCounts before = CountResources();
-    const std::vector<std::string> fdsBefore = OpenDescriptors();
+    const std::vector<std::string> fdsBefore = CountedDescriptors();
     for (int i = 0; i < 20; ++i)
         ASSERT_EQ(once(), 1) << "run " << i;
     // Helper processes and worker threads wind down asynchronously; give them a moment. The toolkit
@@ -396,7 +398,7 @@ TEST_F(RedirectFlow, TwentyRunsLeaveNoThreadDescriptorWindowOrProcessBehind)
     EXPECT_LE(after.threads, before.threads + kJitter);
     EXPECT_LE(after.fds, before.fds + kJitter);
     if (after.fds > before.fds + kJitter)
-        for (const std::string& fd : OpenDescriptors())
+        for (const std::string& fd : CountedDescriptors())
             if (std::find(fdsBefore.begin(), fdsBefore.end(), fd) == fdsBefore.end())
                 ADD_FAILURE() << "new descriptor " << fd;
     EXPECT_EQ(after.windows, before.windows);

@@ -47,8 +47,7 @@ PageServer::PageServer() : m_server(std::make_unique<httplib::Server>())
     });
     m_port = m_server->bind_to_any_port("127.0.0.1");
     m_thread = std::thread([this] { m_server->listen_after_bind(); });
-    while (!m_server->is_running())
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    WaitUntil([this] { return m_server->is_running(); }, std::chrono::seconds(30));
 }
 
 PageServer::~PageServer()
@@ -95,12 +94,8 @@ int PageServer::PageCount(const std::string& name) const
     return it == m_pageHits.end() ? 0 : it->second;
 }
 
-InstallFolder::InstallFolder(const std::string& exchangeUrl)
+InstallFolder::InstallFolder(const std::string& exchangeUrl) : m_dir(m_root.file())
 {
-    char pattern[] = "/tmp/tessaly-redirect-XXXXXX";
-    if (!mkdtemp(pattern))
-        throw std::runtime_error("no temporary folder");
-    m_dir = std::string(pattern) + "/";
     fs::create_directories(ConfigDir() + "PreLoginWait");
     for (const char* lib : {"Parvex.so", "Dunmore.so"})
         fs::copy_file(fs::path(TESSALY_OUT_DIR) / lib, m_dir + lib);
@@ -108,15 +103,12 @@ InstallFolder::InstallFolder(const std::string& exchangeUrl)
         << "[WebUrl]\nPreLoginFromInternet=" << exchangeUrl << "\n";
     std::ofstream(ConfigDir() + "Parvex.cfg") << "[Identity]\nOemID=OEM1\nAreaCode=AREA1\n";
     WriteWaitPage("<html><body><p>Please wait</p></body></html>");
-    const std::u16string dir(m_dir.begin(), m_dir.end());
-    platform::OverrideModuleFolders(dir, dir);
+    platform::OverrideModuleFolders(m_root.folder16(), m_root.folder16());
 }
 
 InstallFolder::~InstallFolder()
 {
     platform::OverrideModuleFolders(u"", u"");
-    std::error_code ignored;
-    fs::remove_all(m_dir, ignored);
 }
 
 void InstallFolder::WriteWaitPage(const std::string& html)
@@ -127,44 +119,6 @@ void InstallFolder::WriteWaitPage(const std::string& html)
 void InstallFolder::WriteSkin(const std::string& xml) { std::ofstream(ConfigDir() + "VomoLoginCfg.xml") << xml; }
 
 void InstallFolder::RemoveSkin() { fs::remove(ConfigDir() + "VomoLoginCfg.xml"); }
-
-ServiceProcess::ServiceProcess(const std::vector<std::string>& extraArgs)
-{
-    int out[2];
-    if (pipe2(out, O_CLOEXEC) != 0)
-        return;
-    std::vector<std::string> args{std::string(TESSALY_OUT_DIR) + "/tessaly-service", "--port", "0"};
-    args.insert(args.end(), extraArgs.begin(), extraArgs.end());
-    std::vector<char*> argv;
-    for (std::string& arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    if (posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
-        m_pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    close(out[1]);
-    // The first line names the port: "listening on 127.0.0.1:<port>".
-    std::string line;
-    char c = 0;
-    while (m_pid > 0 && read(out[0], &c, 1) == 1 && c != '\n')
-        line.push_back(c);
-    close(out[0]);
-    const auto colon = line.rfind(':');
-    if (line.rfind("listening on 127.0.0.1:", 0) == 0 && colon != std::string::npos)
-        m_port = std::atoi(line.c_str() + colon + 1);
-}
-
-ServiceProcess::~ServiceProcess()
-{
-    if (m_pid > 0) {
-        kill(m_pid, SIGTERM);
-        waitpid(m_pid, nullptr, 0);
-    }
-}
 
 namespace {
 
@@ -443,33 +397,13 @@ int CountChildren()
 
 }  // namespace
 
-// Open descriptors, leaving out the statistics files of WebKit's process-wide memory monitor, which
-// it opens once, some seconds after its first view, and keeps for the life of the process.
-std::vector<std::string> OpenDescriptors()
-{
-    std::vector<std::string> out;
-    if (DIR* dir = opendir("/proc/self/fd")) {
-        while (dirent* entry = readdir(dir)) {
-            if (entry->d_name[0] == '.' || std::atoi(entry->d_name) == dirfd(dir))
-                continue;
-            char target[512] = {};
-            const std::string link = std::string("/proc/self/fd/") + entry->d_name;
-            const ssize_t length = readlink(link.c_str(), target, sizeof target - 1);
-            const std::string path(target, length > 0 ? static_cast<std::size_t>(length) : 0);
-            if (path.starts_with("/proc/") || path.starts_with("/sys/fs/cgroup/"))
-                continue;
-            out.push_back(std::string(entry->d_name) + " " + path);
-        }
-        closedir(dir);
-    }
-    return out;
-}
+std::vector<std::string> CountedDescriptors() { return OpenDescriptors({"/proc/", "/sys/fs/cgroup/"}); }
 
 ResourceCounts CountResources()
 {
     ResourceCounts counts;
     counts.threads = ThreadCount();
-    counts.fds = static_cast<int>(OpenDescriptors().size());
+    counts.fds = static_cast<int>(CountedDescriptors().size());
     GList* windows = gtk_window_list_toplevels();
     counts.windows = static_cast<int>(g_list_length(windows));
     g_list_free(windows);

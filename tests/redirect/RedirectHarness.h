@@ -18,6 +18,8 @@
 
 #include <sys/types.h>
 
+#include "common/TempDir.h"
+
 namespace httplib {
 class Server;
 }
@@ -66,19 +68,8 @@ public:
     void RemoveSkin();
 
 private:
-    std::string m_dir;  // ends in '/'
-};
-
-// tessaly-service from the build's output folder on a free port; stopped when the object goes.
-class ServiceProcess {
-public:
-    explicit ServiceProcess(const std::vector<std::string>& extraArgs);
-    ~ServiceProcess();
-    int Port() const { return m_port; }  // 0 when it did not start
-
-private:
-    pid_t m_pid = -1;
-    int m_port = 0;
+    TempDir m_root;
+    std::string m_dir;  // m_root ending in '/'
 };
 
 // What a test sees and does while the window is open.
@@ -141,8 +132,10 @@ struct ResourceCounts {
     int children = 0;
 };
 ResourceCounts CountResources();
-// "<fd> <target>" for each open descriptor counted by CountResources.
-std::vector<std::string> OpenDescriptors();
+// "<fd> <target>" for each open descriptor counted by CountResources: all but the statistics files of
+// WebKit's process-wide memory monitor, which it opens once, some seconds after its first view, and
+// keeps for the life of the process.
+std::vector<std::string> CountedDescriptors();
 
 // Marker texts as pages write them.
 inline constexpr const char* kStart = "<<<617458A4-8957-4a97-A646-AACC83D5DD38";

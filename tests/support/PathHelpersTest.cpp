@@ -3,7 +3,8 @@
 
 #include "platform/ModulePaths.h"
 #include "support/PathHelpers.h"
-#include "support/TestFiles.h"
+#include "common/ScopedEnv.h"
+#include "common/TempDir.h"
 
 namespace tessaly {
 namespace {

@@ -3,13 +3,12 @@
 #include <string>
 #include <vector>
 
+#include "common/ScopedEnv.h"
+#include "common/TempDir.h"
+#include "common/TracingStore.h"
 #include "support/CLogTrace.h"
-#include "support/TestFiles.h"
 
 namespace tessaly::test {
-
-inline constexpr std::string_view kDebugOn =
-    "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\pelmorix\\Orvane3.0]\n\"Debug\"=\"1\"\n";
 
 // Lines of a text file without their line feeds.
 inline std::vector<std::string> Lines(const std::string& path)

@@ -91,7 +91,7 @@ protected:
         label.Paint(cr.get(), 40, 20);
         return ColorAt(out.get(), 8, 8);
     }
-    test::TempFolder dir;
+    test::ImageFolder dir;
     PixbufPtr normal, hover;
     CLabel label;
 };
@@ -197,7 +197,7 @@ protected:
         button.Paint(cr.get(), w, h);
         return out;
     }
-    test::TempFolder dir;
+    test::ImageFolder dir;
     CZelBmpButton button;
 };
 
@@ -228,7 +228,7 @@ TEST_F(BmpButton, PressedWhileHeldInside)
 
 TEST_F(BmpButton, MissingStateImagesFallBackToNormal)
 {
-    button.LoadStateImages(dir.SolidPng("n.png", 8, 8, kNormal), dir.WidePath("none.png"), std::u16string_view{},
+    button.LoadStateImages(dir.SolidPng("n.png", 8, 8, kNormal), dir.wide("none.png"), std::u16string_view{},
                            std::nullopt);
     button.m_bHover = true;
     EXPECT_EQ(ColorAt(Draw().get(), 30, 12), FromRgb(kNormal));
@@ -265,7 +265,7 @@ TEST_F(BmpButton, DisabledTextIsGreyAndEnabledTextUsesItsColour)
 {
     button.m_strText = u"MMMM";
     button.m_crText = 0x0000FF;
-    button.RecreateFont();
+    button.SetFont({});
     auto grey = [](const Pixel& p) { return p.r == p.g && p.g == p.b && p.r >= 0x80 && p.r < 0xC0; };
     SurfacePtr enabled = Draw(100, 30);
     EXPECT_GT(test::CountPixels(enabled.get(), IsReddish), 10);
@@ -281,9 +281,9 @@ TEST_F(BmpButton, IconSitsLeftOfTheMeasuredText)
 {
     button.LoadIconImage(dir.SolidPng("icon.png", 16, 16, 0x00FF00));
     button.m_strText = u"Sign in";
-    button.RecreateFont();
+    button.SetFont({});
     ZelRect text;
-    MeasureTextRect(button.m_strText, 100, &text, button.m_font.get());
+    MeasureTextRect(button.m_strText, 100, &text, button.FontDescription());
     const int iconX = (100 - text.Width() - 16 - 2) / 2;
     SurfacePtr out = Draw(100, 30);
     EXPECT_EQ(ColorAt(out.get(), iconX, 15), FromRgb(0x00FF00));
@@ -294,7 +294,7 @@ TEST_F(BmpButton, IconSitsLeftOfTheMeasuredText)
 
 TEST_F(BmpButton, UndecodableIconIsDroppedAndTextStandsAlone)
 {
-    EXPECT_TRUE(button.LoadIconImage(dir.Text("icon.ico", "junk")));
+    EXPECT_TRUE(button.LoadIconImage(dir.Write("icon.ico", "junk")));
     EXPECT_EQ(button.m_pIcon, nullptr);
 }
 
@@ -362,7 +362,7 @@ protected:
         radio.Paint(cr.get(), 100, 20);
         return out;
     }
-    test::TempFolder dir;
+    test::ImageFolder dir;
     CZelRadioButton radio{CZelRadioButton::kCheckBox};
 };
 
@@ -386,7 +386,7 @@ TEST_F(RadioStrip, NarrowStripRoundsCellWidthDownAndBadFileKeepsOldStrip)
     radio.LoadImageStrip(Strip(100));
     EXPECT_EQ(radio.m_nImageWidth, 12);
     cairo_surface_t* before = radio.m_imageList.get();
-    radio.LoadImageStrip(dir.WidePath("none.png"));
+    radio.LoadImageStrip(dir.wide("none.png"));
     EXPECT_EQ(radio.m_imageList.get(), before);
     EXPECT_EQ(radio.m_nImageWidth, 12);
 }
@@ -415,7 +415,6 @@ TEST_F(RadioStrip, ClickTogglesACheckBoxButOnlyChecksARadioButton)
 TEST_F(RadioStrip, TextWithoutColourIsBlack)
 {
     radio.m_strText = u"MMMM";
-    radio.RecreateFont();
     SurfacePtr out = Draw();
     EXPECT_GT(test::CountPixels(out.get(), [](const Pixel& p) { return p.r < 60 && p.g < 60 && p.b < 60; }), 5);
 }

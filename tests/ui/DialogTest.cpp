@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "common/ProcessCensus.h"
 #include "config/ConfigSection.h"
 #include "controls/CLabel.h"
 #include "controls/COwnedSurface.h"
@@ -24,6 +25,7 @@
 #include "controls/CZelBmpButton.h"
 #include "controls/CZelRadioButton.h"
 #include "skin/CZelCommonDlg.h"
+#include "support/WideText.h"
 #include "ui/UiTestSupport.h"
 #include "ui/XInput.h"
 
@@ -174,10 +176,10 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(EnsureUserInterface()) << "these tests need a display";
-        dir.Text("junk.png", "not an image");
+        dir.Write("junk.png", "not an image");
         dir.SolidPng("pic.png", 12, 12, 0x00FF00);
         dir.Png("strip.png", 160, 20, [](int, int) { return 0xFF123456u; });
-        std::filesystem::copy_file(TESSALY_OUT_DIR "/Config/skin/hand.cur", dir.Path("hand.cur"));
+        std::filesystem::copy_file(TESSALY_OUT_DIR "/Config/skin/hand.cur", dir.file("hand.cur"));
         // A modal test that goes wrong ends with -99 instead of hanging.
         watchdog = g_timeout_add_seconds(20, [](gpointer self) -> gboolean {
             if (auto* dlg = static_cast<SkinnedDialog*>(self)->modal)
@@ -198,14 +200,14 @@ protected:
         std::string xml = kSkin;
         xml.replace(xml.find("BACK"), 4, backBmp);
         xml.replace(xml.find("</WindowInfo>"), 0, extraInfo);
-        return dir.Text("VomoLoginCfg.xml", xml);
+        return dir.Write("VomoLoginCfg.xml", xml);
     }
     std::u16string WriteInput()
     {
         dir.Png("half-red.png", 300, 200, [](int, int) { return 0x80FF0000u; });
         dir.SolidPng("blue.png", 8, 8, 0x0000FF);
         dir.SolidPng("red.png", 8, 8, 0xFF0000);
-        return dir.Text("input.xml", kInputSkin);
+        return dir.Write("input.xml", kInputSkin);
     }
     // The dialog of kInputSkin, on screen and holding the keyboard.
     std::unique_ptr<RecordingDlg> ShowInputDialog()
@@ -215,7 +217,7 @@ protected:
             ADD_FAILURE() << "the dialog did not come up";
         return dlg;
     }
-    test::TempFolder dir;
+    test::ImageFolder dir;
     CZelCommonDlg* modal = nullptr;
     guint watchdog = 0;
 };
@@ -314,7 +316,7 @@ TEST_F(SkinnedDialog, CaptionBandDecidesDragging)
 
     std::string xml = kSkin;
     xml.erase(xml.find("<I ItemID=\"CaptionHeight\""), std::string("<I ItemID=\"CaptionHeight\" Data=\"30\"/>").size());
-    RecordingDlg plain(dir.Text("nocaption.xml", xml));
+    RecordingDlg plain(dir.Write("nocaption.xml", xml));
     ASSERT_TRUE(plain.Create());
     EXPECT_TRUE(plain.ShouldDragAt(0));
     EXPECT_FALSE(plain.ShouldDragAt(1));
@@ -402,15 +404,14 @@ TEST_F(SkinnedDialog, ShownWindowTakesTheSheetSizeEvenBelowTheTemplateSize)
     gtk_widget_show(dlg.Window());
     // On Wayland the size settles only after the compositor's configure round trip.
     int w = 0, h = 0;
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    for (;;) {
-        while (gtk_events_pending())
-            gtk_main_iteration();
-        gtk_window_get_size(GTK_WINDOW(dlg.Window()), &w, &h);
-        if ((w == 400 && h == 300) || std::chrono::steady_clock::now() > end)
-            break;
-        g_usleep(5000);
-    }
+    test::WaitUntil(
+        [&] {
+            while (gtk_events_pending())
+                gtk_main_iteration();
+            gtk_window_get_size(GTK_WINDOW(dlg.Window()), &w, &h);
+            return w == 400 && h == 300;
+        },
+        std::chrono::seconds(5));
     EXPECT_EQ(std::vector<int>({w, h}), std::vector<int>({400, 300})) << "the template is 422 x 297";
     dlg.DestroyWindow();
 }
@@ -449,7 +450,7 @@ TEST_F(SkinnedDialog, UndecodablePictureStillGetsItsControlButDrawsNothing)
 
 TEST_F(SkinnedDialog, WithoutSectionTheTemplateLookStays)
 {
-    RecordingDlg dlg(dir.WidePath("absent.xml"));
+    RecordingDlg dlg(dir.wide("absent.xml"));
     ASSERT_TRUE(dlg.Create());
     EXPECT_FALSE(dlg.found);
     EXPECT_EQ(std::string(gtk_window_get_title(GTK_WINDOW(dlg.Window()))), "Dialog");
@@ -759,20 +760,20 @@ private:
         if (!display)
             return false;
         const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
-        bool found = false;
-        for (int i = 0; i < 2000 && !found; ++i) {
-            Atom type = 0;
-            int format = 0;
-            unsigned long count = 0, after = 0;
-            unsigned char* data = nullptr;
-            if (XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False, AnyPropertyType, &type,
-                                   &format, &count, &after, &data) == Success)
-                found = count > 0;
-            if (data)
-                XFree(data);
-            if (!found)
-                g_usleep(10000);
-        }
+        const bool found = test::WaitUntil(
+            [&] {
+                Atom type = 0;
+                int format = 0;
+                unsigned long count = 0, after = 0;
+                unsigned char* data = nullptr;
+                const bool set = XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False,
+                                                    AnyPropertyType, &type, &format, &count, &after, &data) == Success &&
+                                 count > 0;
+                if (data)
+                    XFree(data);
+                return set;
+            },
+            std::chrono::seconds(20));
         XCloseDisplay(display);
         return found;
     }

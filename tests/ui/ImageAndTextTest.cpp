@@ -15,7 +15,7 @@ using test::PixelAt;
 
 class ImageRendering : public ::testing::Test {
 protected:
-    test::TempFolder dir;
+    test::ImageFolder dir;
 };
 
 TEST_F(ImageRendering, EmptySizeKeepsOwnSizeOtherwiseStretchesIgnoringAspect)
@@ -56,9 +56,9 @@ TEST_F(ImageRendering, FileThatCannotBeDecodedLeavesPreviousBitmap)
 {
     SurfacePtr bitmap = test::NewSurface(3, 3, 0x123456);
     cairo_surface_t* before = bitmap.get();
-    LoadImageToBitmap(bitmap, ZelRect{}, dir.WidePath("missing.png"), kNoColor);
+    LoadImageToBitmap(bitmap, ZelRect{}, dir.wide("missing.png"), kNoColor);
     EXPECT_EQ(bitmap.get(), before);
-    LoadImageToBitmap(bitmap, ZelRect{}, dir.Text("garbage.png", "this is not an image"), kNoColor);
+    LoadImageToBitmap(bitmap, ZelRect{}, dir.Write("garbage.png", "this is not an image"), kNoColor);
     EXPECT_EQ(bitmap.get(), before);
     LoadImageToBitmap(bitmap, ZelRect{}, u"", kNoColor);
     EXPECT_EQ(bitmap.get(), before);
@@ -68,7 +68,7 @@ TEST_F(ImageRendering, FileThatCannotBeDecodedLeavesPreviousBitmap)
 TEST_F(ImageRendering, BackslashInConfiguredNameIsAFolderSeparator)
 {
     dir.SolidPng("skin/pic.png", 4, 4, 0x00FF00);
-    EXPECT_TRUE(LoadDecodedImage(dir.WidePath() + u"skin\\pic.png"));
+    EXPECT_TRUE(LoadDecodedImage(dir.wide() + u"skin\\pic.png"));
 }
 
 TEST(TextLayout, MeasureWrapsAtWordsAndReportsWidestLine)

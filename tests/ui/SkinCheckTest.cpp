@@ -15,30 +15,22 @@ namespace fs = std::filesystem;
 
 test::CommandRun RunChecker(const std::string& folder)
 {
-    return test::CaptureCommand(std::string(TESSALY_OUT_DIR) + "/tessaly-skin-check " + folder + " 2>/dev/null");
-}
-
-std::string ReadAll(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return test::RunCommand(std::string(TESSALY_OUT_DIR) + "/tessaly-skin-check " + folder + " 2>/dev/null");
 }
 
 // A copy of the shipped folder whose VomoLoginCfg.xml has `from` replaced by `to`.
 struct BrokenCopy {
-    test::TempFolder dir;
+    test::ImageFolder dir;
     std::string xml;
     BrokenCopy(const std::string& from, const std::string& to)
     {
-        fs::copy(std::string(TESSALY_OUT_DIR) + "/Config", dir.Path("Config"), fs::copy_options::recursive);
-        xml = ReadAll(dir.Path("Config/VomoLoginCfg.xml"));
+        fs::copy(std::string(TESSALY_OUT_DIR) + "/Config", dir.file("Config"), fs::copy_options::recursive);
+        xml = test::ReadFile(dir.file("Config/VomoLoginCfg.xml"));
         const auto at = xml.find(from);
         EXPECT_NE(at, std::string::npos) << from;
         if (at != std::string::npos)
             xml.replace(at, from.size(), to);
-        std::ofstream(dir.Path("Config/VomoLoginCfg.xml"), std::ios::binary | std::ios::trunc) << xml;
+        std::ofstream(dir.file("Config/VomoLoginCfg.xml"), std::ios::binary | std::ios::trunc) << xml;
     }
     // Line of the first occurrence of `text` in the edited file.
     int LineOf(const std::string& text) const
@@ -51,7 +43,7 @@ struct BrokenCopy {
 TEST(SkinCheck, TheShippedFolderIsClean)
 {
     const test::CommandRun run = RunChecker(std::string(TESSALY_OUT_DIR) + "/Config");
-    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.output, "");
 }
 
@@ -103,11 +95,11 @@ TEST(SkinCheck, EachMistakeIsReportedAtItsLine)
     for (const Mistake& m : mistakes) {
         SCOPED_TRACE(m.expected);
         BrokenCopy copy(m.from, m.to);
-        const test::CommandRun run = RunChecker(copy.dir.Path("Config"));
-        const std::string place = copy.dir.Path("Config/VomoLoginCfg.xml") + ":" + std::to_string(copy.LineOf(m.marker)) + ": ";
+        const test::CommandRun run = RunChecker(copy.dir.file("Config"));
+        const std::string place = copy.dir.file("Config/VomoLoginCfg.xml") + ":" + std::to_string(copy.LineOf(m.marker)) + ": ";
         EXPECT_NE(run.output.find(place + m.expected), std::string::npos) << run.output;
         const bool isError = std::string_view(m.expected).starts_with("error");
-        EXPECT_EQ(run.status, isError ? 1 : 0) << run.output;
+        EXPECT_EQ(run.exitCode, isError ? 1 : 0) << run.output;
     }
 }
 

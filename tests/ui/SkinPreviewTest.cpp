@@ -14,18 +14,14 @@
 namespace tessaly {
 namespace {
 
-int RunCommand(const std::string& command)
-{
-    const int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
+int RunCommand(const std::string& command) { return test::RunCommand(command).exitCode; }
 
 const std::string kTool = std::string(TESSALY_OUT_DIR) + "/tessaly-skin-preview";
 
 TEST(SkinPreview, RendersTheShippedSkinAtItsSheetSize)
 {
-    test::TempFolder dir;
-    const std::string png = dir.Path("skin.png");
+    test::ImageFolder dir;
+    const std::string png = dir.file("skin.png");
     ASSERT_EQ(RunCommand(kTool + " --config " TESSALY_OUT_DIR "/Config --section PreLoginFromInternetInfo --out " + png), 0);
     SurfacePtr image(cairo_image_surface_create_from_png(png.c_str()));
     ASSERT_EQ(cairo_surface_status(image.get()), CAIRO_STATUS_SUCCESS);
@@ -38,10 +34,10 @@ TEST(SkinPreview, RendersTheShippedSkinAtItsSheetSize)
 
 TEST(SkinPreview, BadArgumentsAndNoDisplayAreReported)
 {
-    test::TempFolder dir;
+    test::ImageFolder dir;
     EXPECT_EQ(RunCommand(kTool + " --config x 2>/dev/null"), 1);
     EXPECT_EQ(RunCommand("env -u DISPLAY -u WAYLAND_DISPLAY " + kTool + " --config " TESSALY_OUT_DIR
-                  "/Config --section PreLoginFromInternetInfo --out " + dir.Path("x.png") + " 2>/dev/null"), 2);
+                  "/Config --section PreLoginFromInternetInfo --out " + dir.file("x.png") + " 2>/dev/null"), 2);
 }
 
 // Cells of the contact sheet by name ("button 3 \"IDCANCEL\" hover"), from the tool's listing.
@@ -70,11 +66,11 @@ int DifferingPixels(cairo_surface_t* image, const ZelRect& a, const ZelRect& b)
 
 TEST(SkinPreview, StatesShowEveryFaceOfEachButtonAndEveryStripCell)
 {
-    test::TempFolder dir;
-    const std::string png = dir.Path("states.png");
-    const test::CommandRun run = test::CaptureCommand(
+    test::ImageFolder dir;
+    const std::string png = dir.file("states.png");
+    const test::CommandRun run = test::RunCommand(
         kTool + " --config " TESSALY_OUT_DIR "/Config --section PreLoginFromInternetInfo --states --out " + png);
-    ASSERT_EQ(run.status, 0);
+    ASSERT_EQ(run.exitCode, 0);
     SurfacePtr image(cairo_image_surface_create_from_png(png.c_str()));
     ASSERT_EQ(cairo_surface_status(image.get()), CAIRO_STATUS_SUCCESS);
     const auto cells = ReadCells(run.output);
@@ -102,31 +98,24 @@ TEST(SkinPreview, StatesShowEveryFaceOfEachButtonAndEveryStripCell)
 
 TEST(SkinPreview, WatchRendersAgainWhenAFileOfTheFolderChanges)
 {
-    test::TempFolder dir;
-    std::filesystem::copy(TESSALY_OUT_DIR "/Config", dir.Path("Config"), std::filesystem::copy_options::recursive);
-    const std::string xml = dir.Path("Config/VomoLoginCfg.xml");
-    std::stringstream text;
-    text << std::ifstream(xml).rdbuf();
-    std::string edited = text.str();
+    test::ImageFolder dir;
+    std::filesystem::copy(TESSALY_OUT_DIR "/Config", dir.file("Config"), std::filesystem::copy_options::recursive);
+    const std::string xml = dir.file("Config/VomoLoginCfg.xml");
+    std::string edited = test::ReadFile(xml);
     const auto at = edited.find("ItemID=\"SheetSize\" Data=\"");
     ASSERT_NE(at, std::string::npos);
     edited.replace(at, edited.find('"', at + 26) - at, "ItemID=\"SheetSize\" Data=\"321,123");
 
     // The second render follows the edit made once the first is out; `timeout` bounds the wait.
-    const std::string png = dir.Path("live.png");
-    FILE* tool = popen(("timeout 120 " + kTool + " --config " + dir.Path("Config") +
-                        " --section PreLoginFromInternetInfo --watch --max-renders 2 --out " + png).c_str(), "r");
-    ASSERT_NE(tool, nullptr);
-    char line[512] = {};
-    ASSERT_NE(std::fgets(line, sizeof line, tool), nullptr);
-    EXPECT_EQ(std::string(line), "rendered 1: " + png + "\n");
+    const std::string png = dir.file("live.png");
+    test::RunningCommand tool("timeout 120 " + kTool + " --config " + dir.file("Config") +
+                                  " --section PreLoginFromInternetInfo --watch --max-renders 2 --out " + png,
+                              false);
+    EXPECT_EQ(tool.ReadLine(), "rendered 1: " + png + "\n");
     std::ofstream(xml, std::ios::trunc) << edited;
-    std::string rest;
-    while (std::fgets(line, sizeof line, tool))
-        rest += line;
-    const int status = pclose(tool);
-    EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 0);
-    EXPECT_EQ(rest, "rendered 2: " + png + "\n");
+    const test::CommandRun rest = tool.Await();
+    EXPECT_EQ(rest.exitCode, 0);
+    EXPECT_EQ(rest.output, "rendered 2: " + png + "\n");
     SurfacePtr image(cairo_image_surface_create_from_png(png.c_str()));
     EXPECT_EQ(cairo_image_surface_get_width(image.get()), 321);
     EXPECT_EQ(cairo_image_surface_get_height(image.get()), 123);

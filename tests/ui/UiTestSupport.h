@@ -1,22 +1,19 @@
 #pragma once
-// Helpers of the user-interface tests: a private temporary folder, PNG files drawn on the spot and
-// pixel reads from cairo image surfaces.
+// Helpers of the user-interface tests: PNG files drawn on the spot and pixel reads from cairo image
+// surfaces.
 #include <cairo.h>
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <string>
 
+#include "common/CommandRun.h"
+#include "common/TempDir.h"
 #include "controls/GuiHandles.h"
 #include "controls/ImageHelpers.h"
 #include "controls/SkinColor.h"
-#include "support/WideText.h"
 
 namespace tessaly::test {
 
@@ -52,25 +49,14 @@ inline SurfacePtr NewSurface(int width, int height, ZelColor fill)
     return MakeSolidSurface(width, height, fill);
 }
 
-class TempFolder {
+// A temporary folder that can also hold PNG files drawn on the spot.
+class ImageFolder : public TempDir {
 public:
-    TempFolder()
-    {
-        char pattern[] = "/tmp/tessaly-ui-XXXXXX";
-        m_path = mkdtemp(pattern);
-    }
-    ~TempFolder() { std::filesystem::remove_all(m_path); }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    std::string Path(const std::string& name = {}) const { return m_path + "/" + name; }
-    std::u16string WidePath(const std::string& name = {}) const { return FromUtf8(Path(name)); }
-
     // A PNG of width x height; `paint` receives x, y and returns 0xAARRGGBB (non-premultiplied).
     std::u16string Png(const std::string& name, int width, int height,
                        const std::function<std::uint32_t(int, int)>& paint) const
     {
-        std::filesystem::create_directories(std::filesystem::path(Path(name)).parent_path());
+        std::filesystem::create_directories(std::filesystem::path(file(name)).parent_path());
         SurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
         unsigned char* data = cairo_image_surface_get_data(surface.get());
         const int stride = cairo_image_surface_get_stride(surface.get());
@@ -83,45 +69,15 @@ public:
                     (a << 24) | (pre((argb >> 16) & 0xFF) << 16) | (pre((argb >> 8) & 0xFF) << 8) | pre(argb & 0xFF);
             }
         cairo_surface_mark_dirty(surface.get());
-        cairo_surface_write_to_png(surface.get(), Path(name).c_str());
-        return WidePath(name);
+        cairo_surface_write_to_png(surface.get(), file(name).c_str());
+        return wide(name);
     }
 
     std::u16string SolidPng(const std::string& name, int width, int height, std::uint32_t rgb) const
     {
         return Png(name, width, height, [rgb](int, int) { return 0xFF000000u | rgb; });
     }
-
-    std::u16string Text(const std::string& name, const std::string& content) const
-    {
-        std::filesystem::create_directories(std::filesystem::path(Path(name)).parent_path());
-        std::ofstream(Path(name)) << content;
-        return WidePath(name);
-    }
-
-private:
-    std::string m_path;
 };
-
-// Runs a shell command; its exit status (-1 when it did not exit) and what it wrote to stdout.
-struct CommandRun {
-    int status = -1;
-    std::string output;
-};
-
-inline CommandRun CaptureCommand(const std::string& command)
-{
-    CommandRun run;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return run;
-    char buffer[4096];
-    while (std::fgets(buffer, sizeof buffer, pipe))
-        run.output += buffer;
-    const int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
 
 // 0xRRGGBB as written in the PNG helpers, as the skin's colour value.
 constexpr ZelColor FromRgb(std::uint32_t rgb) { return MakeZelColor(rgb >> 16, rgb >> 8, rgb); }

@@ -12,6 +12,8 @@
 
 #include <chrono>
 
+#include "common/ProcessCensus.h"
+
 namespace tessaly::test {
 
 inline Display* XDisplay() { return gdk_x11_display_get_xdisplay(gdk_display_get_default()); }
@@ -37,13 +39,12 @@ inline void Pump()
 template <typename Pred>
 bool PumpUntil(Pred done, std::chrono::milliseconds limit = std::chrono::seconds(10))
 {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    for (Pump(); !done(); Pump()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        g_usleep(2000);
-    }
-    return true;
+    return test::WaitUntil(
+        [&] {
+            Pump();
+            return done();
+        },
+        limit);
 }
 
 inline void PointerTo(int rootX, int rootY)

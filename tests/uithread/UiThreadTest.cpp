@@ -4,25 +4,18 @@
 // then from others, a host under a non-C locale, and the -1 answers, each of which says why.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <memory>
-#include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "PrivateInstall.h"
-#include "ServiceProcess.h"
+#include "common/ChildProcess.h"
+#include "common/StandInService.h"
+#include "common/TracingStore.h"
 
 namespace tessaly::test {
 namespace {
@@ -30,98 +23,12 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-struct ProgramRun {
-    bool finished = false;  // false: killed at the time limit
-    int exitCode = -1;
-    int signal = 0;
-    std::string out;
-    std::string err;
-
-    // "<label> <code>" lines: every code reported under the label, in order.
-    std::vector<int> Results(const std::string& label) const
-    {
-        std::vector<int> codes;
-        std::istringstream lines(out);
-        std::string name;
-        int code = 0;
-        while (lines >> name >> code)
-            if (name == label)
-                codes.push_back(code);
-        return codes;
-    }
-    std::string Field(const std::string& label) const
-    {
-        const auto at = out.find(label + " ");
-        return at == std::string::npos ? "" : out.substr(at + label.size() + 1, out.find('\n', at) - at - label.size() - 1);
-    }
-};
-
-std::string ReadAll(const fs::path& path)
+// Runs a test host from the build's test folder, killed after `limit`.
+ProgramRun RunHost(const std::string& program, const std::vector<std::string>& args,
+                   const std::map<std::string, std::string>& env, const fs::path& scratch,
+                   std::chrono::seconds limit = 120s)
 {
-    std::ifstream file(path);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
-
-// Runs a test host with the environment changed by `env` (an empty value removes the variable),
-// killed after `limit`.
-ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& args,
-                      const std::map<std::string, std::string>& env, const fs::path& scratch,
-                      std::chrono::seconds limit = 120s)
-{
-    std::vector<std::string> argv{std::string(TESSALY_TEST_BIN_DIR) + "/" + program};
-    argv.insert(argv.end(), args.begin(), args.end());
-    std::vector<std::string> envp;
-    for (char** e = environ; *e; ++e) {
-        const std::string entry = *e;
-        if (!env.count(entry.substr(0, entry.find('='))))
-            envp.push_back(entry);
-    }
-    for (const auto& [name, value] : env)
-        if (!value.empty())
-            envp.push_back(name + "=" + value);
-    auto pointers = [](std::vector<std::string>& strings) {
-        std::vector<char*> out;
-        for (std::string& s : strings)
-            out.push_back(s.data());
-        out.push_back(nullptr);
-        return out;
-    };
-    std::vector<char*> argPointers = pointers(argv), envPointers = pointers(envp);
-    const fs::path outFile = scratch / "out.txt", errFile = scratch / "err.txt";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    pid_t pid = -1;
-    ProgramRun run;
-    const int spawned = posix_spawn(&pid, argPointers[0], &actions, nullptr, argPointers.data(), envPointers.data());
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0)
-        return run;
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    int status = 0;
-    while (waitpid(pid, &status, WNOHANG) == 0) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
-            run.out = ReadAll(outFile);
-            run.err = ReadAll(errFile);
-            return run;
-        }
-        std::this_thread::sleep_for(20ms);
-    }
-    run.finished = true;
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
-    run.out = ReadAll(outFile);
-    run.err = ReadAll(errFile);
-    return run;
-}
-
-std::string Describe(const ProgramRun& run)
-{
-    return "finished " + std::to_string(run.finished) + ", exit " + std::to_string(run.exitCode) + ", signal " +
-           std::to_string(run.signal) + "\nstdout:\n" + run.out + "stderr:\n" + run.err;
+    return RunProgram(std::string(TESSALY_TEST_BIN_DIR) + "/" + program, args, env, scratch, limit);
 }
 
 class UiThreadHosts : public ::testing::Test {
@@ -129,14 +36,12 @@ protected:
     static void SetUpTestSuite()
     {
         std::string error;
-        s_service = host::ServiceProcess::Start(std::string(TESSALY_OUT_DIR) + "/tessaly-service",
-                                                {"--port", "0", "--auto-continue", "1"}, error);
+        s_service = StartService(error, {"--auto-continue", "1"});
         ASSERT_TRUE(s_service) << error;
-        s_install = host::PrivateInstall::Make(TESSALY_OUT_DIR, error);
+        s_install = InstallFor(*s_service, error);
         ASSERT_TRUE(s_install) << error;
-        ASSERT_TRUE(s_install->PointAt(s_service->BaseUrl(), error)) << error;
         std::ofstream(s_install->Root() / "trace.reg")
-            << "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\pelmorix\\Orvane3.0]\n\"Debug\"=\"1\"\n";
+            << kDebugOn;
     }
     static void TearDownTestSuite()
     {
@@ -158,12 +63,12 @@ protected:
                           std::map<std::string, std::string> env = {})
     {
         env.emplace("TESSALY_REGISTRY", (s_install->Root() / "trace.reg").string());
-        return RunProgram(program, {s_install->LibraryPath().string(), mode}, env, s_install->Root());
+        return RunHost(program, {s_install->LibraryPath().string(), mode}, env, s_install->Root());
     }
 
     static void ExpectCleanRun(const ProgramRun& run)
     {
-        EXPECT_TRUE(run.finished && run.exitCode == 0) << Describe(run);
+        EXPECT_EQ(run.exitCode, 0) << run.Describe();
         EXPECT_EQ(run.err.find("CRITICAL"), std::string::npos) << run.err;
     }
 
@@ -178,7 +83,7 @@ TEST_F(UiThreadHosts, GtkHostCallsFromAWorkerThreadAndFromItsMainLoop)
     for (const char* mode : {"worker", "handler"}) {
         const ProgramRun run = Run("ui_gtk_host", mode);
         ExpectCleanRun(run);
-        EXPECT_EQ(run.Results("result"), std::vector<int>{1}) << mode << "\n" << Describe(run);
+        EXPECT_EQ(run.Results("result"), std::vector<int>{1}) << mode << "\n" << run.Describe();
         EXPECT_GT(std::atoi(run.Field("ticks").c_str()), 0) << mode << ": the host's timer stopped during the call";
     }
 }
@@ -189,10 +94,10 @@ TEST_F(UiThreadHosts, HostWithoutAToolkitCallsFromOneThreadThenFromOthers)
 {
     const ProgramRun run = Run("ui_plain_host", "hop");
     ExpectCleanRun(run);
-    EXPECT_EQ(run.Results("main"), std::vector<int>{1}) << Describe(run);
-    EXPECT_EQ(run.Results("thread"), std::vector<int>{1}) << Describe(run);
-    EXPECT_EQ(run.Results("main-again"), std::vector<int>{1}) << Describe(run);
-    EXPECT_EQ(run.Results("together"), (std::vector<int>{1, 1})) << Describe(run);
+    EXPECT_EQ(run.Results("main"), std::vector<int>{1}) << run.Describe();
+    EXPECT_EQ(run.Results("thread"), std::vector<int>{1}) << run.Describe();
+    EXPECT_EQ(run.Results("main-again"), std::vector<int>{1}) << run.Describe();
+    EXPECT_EQ(run.Results("together"), (std::vector<int>{1, 1})) << run.Describe();
 }
 
 // The environment names a German locale, the host has set only LC_TIME: starting the toolkit must
@@ -201,7 +106,7 @@ TEST_F(UiThreadHosts, TheToolkitStartLeavesTheHostLocaleAlone)
 {
     const ProgramRun run = Run("ui_plain_host", "locale", {{"LANG", "de_DE.UTF-8"}, {"LC_ALL", "de_DE.UTF-8"}});
     ExpectCleanRun(run);
-    EXPECT_EQ(run.Results("main"), std::vector<int>{1}) << Describe(run);
+    EXPECT_EQ(run.Results("main"), std::vector<int>{1}) << run.Describe();
     EXPECT_NE(run.Field("locales-before"), "");
     EXPECT_EQ(run.Field("locales-after"), run.Field("locales-before"));
     EXPECT_EQ(run.Field("number"), "3.25");
@@ -217,15 +122,14 @@ TEST_F(UiThreadHosts, TheToolkitStartLeavesTheHostLocaleAlone)
 TEST_F(UiThreadHosts, TwentyWindowsLeaveOnlyWebKitConnectionThreadsBehind)
 {
     std::string error;
-    const auto service = host::ServiceProcess::Start(std::string(TESSALY_OUT_DIR) + "/tessaly-service",
-                                                     {"--port", "0", "--target", "/done"}, error);
+    const auto service = StartService(error, {"--target", "/done"});
     ASSERT_TRUE(service) << error;
-    const auto install = host::PrivateInstall::Make(TESSALY_OUT_DIR, error);
-    ASSERT_TRUE(install && install->PointAt(service->BaseUrl(), error)) << error;
+    const auto install = InstallFor(*service, error);
+    ASSERT_TRUE(install) << error;
     const ProgramRun run =
-        RunProgram("ui_plain_host", {install->LibraryPath().string(), "census"}, {}, install->Root(), 300s);
+        RunHost("ui_plain_host", {install->LibraryPath().string(), "census"}, {}, install->Root(), 300s);
     ExpectCleanRun(run);
-    EXPECT_EQ(run.Results("run"), std::vector<int>(20, 1)) << Describe(run);
+    EXPECT_EQ(run.Results("run"), std::vector<int>(20, 1)) << run.Describe();
     int threads[2] = {}, ipc[2] = {}, fds[2] = {};
     ASSERT_EQ(std::sscanf(run.Field("census-before").c_str(), "%d %d %d", &threads[0], &ipc[0], &fds[0]), 3);
     ASSERT_EQ(std::sscanf(run.Field("census-after").c_str(), "%d %d %d", &threads[1], &ipc[1], &fds[1]), 3);
@@ -262,10 +166,10 @@ TEST_F(UiThreadHosts, MinusOneSaysWhyInTheTrace)
     for (const auto& c : cases) {
         fs::remove(TraceFile());
         const ProgramRun run = Run(c.program, c.mode, c.env);
-        EXPECT_TRUE(run.finished && run.exitCode == 0) << c.reason << "\n" << Describe(run);
+        EXPECT_EQ(run.exitCode, 0) << c.reason << "\n" << run.Describe();
         EXPECT_EQ(run.Results(c.program == std::string("ui_gtk_host") ? "result" : "main"), std::vector<int>{-1})
-            << c.reason << "\n" << Describe(run);
-        EXPECT_NE(ReadAll(TraceFile()).find(c.reason), std::string::npos) << c.reason << "\n" << ReadAll(TraceFile());
+            << c.reason << "\n" << run.Describe();
+        EXPECT_NE(ReadFile(TraceFile()).find(c.reason), std::string::npos) << c.reason << "\n" << ReadFile(TraceFile());
     }
 }
 

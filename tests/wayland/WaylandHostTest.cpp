@@ -2,13 +2,14 @@
 // against the stand-in service and close it through their window message list with the header's
 // TessalyPostWindowMessage, on whichever session the suite runs in: X11, or a Wayland-only one
 // (the Wayland pass of scripts/test.sh, with no DISPLAY).
-#include "companions/CompanionTestSupport.h"
+#include "common/CommandRun.h"
+#include "common/StandInService.h"
 
 #include <fstream>
 #include <set>
 #include <sstream>
 
-namespace tessaly::testing {
+namespace tessaly::test {
 namespace {
 
 CommandRun RunProgram(const std::string& command) { return RunCommand(command + " 2>&1"); }
@@ -82,4 +83,4 @@ TEST_F(HostClosesThroughItsList, StandInHostOnAWaylandOnlySession)
 INSTANTIATE_TEST_SUITE_P(Hosts, HostClosesThroughItsList, ::testing::Values("gtk", "plain"));
 
 }  // namespace
-}  // namespace tessaly::testing
+}  // namespace tessaly::test

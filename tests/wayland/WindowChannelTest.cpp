@@ -3,16 +3,16 @@
 // another process, and a channel that is gone reach nothing.
 #include <gtest/gtest.h>
 #include <glib.h>
-#include <sys/wait.h>
 
 #include <chrono>
 #include <cstring>
-#include <dirent.h>
 #include <map>
 #include <vector>
 
 #include <tessaly/tessaly.h>
 
+#include "common/ChildProcess.h"
+#include "common/MainLoop.h"
 #include "platform/WindowChannel.h"
 #include "support/CZelShareData.h"
 
@@ -40,16 +40,7 @@ bool SendRaw(const std::string& name, const void* data, std::size_t size)
     return sent;
 }
 
-int OpenDescriptorCount()
-{
-    int n = 0;
-    if (DIR* dir = opendir("/proc/self/fd")) {
-        while (readdir(dir))
-            ++n;
-        closedir(dir);
-    }
-    return n;
-}
+int OpenDescriptorCount() { return static_cast<int>(test::OpenDescriptors().size()); }
 
 class WindowChannel : public ::testing::Test {
 protected:
@@ -68,10 +59,7 @@ protected:
     // Runs the main context until `tag` has `count` messages (at most ten seconds).
     void WaitFor(const char* tag, std::size_t count)
     {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (m_received[tag].size() < count && std::chrono::steady_clock::now() < end)
-            if (!g_main_context_iteration(nullptr, FALSE))
-                g_usleep(2000);
+        test::PumpUntil([&] { return m_received[tag].size() >= count; }, std::chrono::seconds(10));
     }
 
     static int Post(std::uint32_t window, std::uintptr_t wParam = 0, std::intptr_t lParam = 0)
@@ -123,12 +111,7 @@ TEST_F(WindowChannel, StaleForgedAndForeignRecordsReachNothing)
     EXPECT_EQ(Post(0x04400001), 1);            // an X11 id that is not registered
     // A genuine record sent by another process, and records of the wrong shape from this one.
     TessalyWindowMessageRecord record{TESSALY_CHANNEL_RECORD_MAGIC, live.value(), TESSALY_WM_PRELOGIN_CLOSE, 0, 0, 0};
-    const pid_t child = fork();
-    if (child == 0)
-        _exit(SendRaw(name, &record, sizeof record) ? 0 : 1);
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_EQ(status, 0);
+    EXPECT_EQ(test::RunInChild([&] { return SendRaw(name, &record, sizeof record) ? 0 : 1; }, std::chrono::seconds(30)).exitCode, 0);
     EXPECT_TRUE(SendRaw(name, &record, sizeof record - 1));
     record.magic ^= 1;
     EXPECT_TRUE(SendRaw(name, &record, sizeof record));

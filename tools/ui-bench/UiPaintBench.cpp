@@ -73,7 +73,7 @@ void ButtonPaint(benchmark::State& state, bool keepCache)
     CZelBmpButton button;
     button.LoadStateImages(Shared().Path("face.png"), std::nullopt, std::nullopt, std::nullopt);
     button.m_strText = u"Cancel";
-    button.RecreateFont();
+    button.SetFont({});
     SurfacePtr target(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 100, 32));
     CairoPtr cr(cairo_create(target.get()));
     int width = 96;

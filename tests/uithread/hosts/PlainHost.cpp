@@ -7,16 +7,13 @@
 //   census  one window to warm up, then twenty; prints the threads and descriptors before and after
 //           ("census-before|census-after <threads> <WebKit IPC threads> <descriptors>"), the latter
 //           once they have settled (at most 30 s: idle pool threads of GLib end after 15 s).
-#include <dirent.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <clocale>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <thread>
 
+#include "common/ProcessCensus.h"
 #include "hosts/HostLibrary.h"
 
 namespace {
@@ -57,33 +54,10 @@ struct Census {
 Census Take()
 {
     Census census;
-    if (DIR* tasks = opendir("/proc/self/task")) {
-        while (dirent* task = readdir(tasks)) {
-            if (task->d_name[0] == '.')
-                continue;
-            ++census.threads;
-            char name[64] = {};
-            FILE* comm = std::fopen((std::string("/proc/self/task/") + task->d_name + "/comm").c_str(), "r");
-            if (comm && std::fgets(name, sizeof name, comm) && std::strcmp(name, "ReceiveQueue\n") == 0)
-                ++census.ipcThreads;
-            if (comm)
-                std::fclose(comm);
-        }
-        closedir(tasks);
-    }
+    census.threads = tessaly::test::ThreadCount();
+    census.ipcThreads = tessaly::test::ThreadsNamed("ReceiveQueue");
     // WebKit's memory monitor keeps statistics files of /proc and /sys open; they are not counted.
-    if (DIR* fds = opendir("/proc/self/fd")) {
-        while (dirent* fd = readdir(fds)) {
-            char target[256] = {};
-            if (fd->d_name[0] == '.' ||
-                readlink((std::string("/proc/self/fd/") + fd->d_name).c_str(), target, sizeof target - 1) < 0)
-                continue;
-            if (std::strncmp(target, "/proc/", 6) != 0 && std::strncmp(target, "/sys/", 5) != 0)
-                ++census.fds;
-        }
-        closedir(fds);
-    }
-    --census.fds;  // the listing's own descriptor
+    census.fds = static_cast<int>(tessaly::test::OpenDescriptors({"/proc/", "/sys/"}).size());
     return census;
 }
 
@@ -100,11 +74,13 @@ int TwentyWindows(tessaly::testhost::RedirectFn redirect)
     Print("census-before", before);
     for (int i = 0; i < 20; ++i)
         Report("run", redirect());
-    Census after = Take();
-    for (int i = 0; i < 120 && after.threads - after.ipcThreads > before.threads - before.ipcThreads; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(250));
-        after = Take();
-    }
+    Census after;
+    tessaly::test::WaitUntil(
+        [&] {
+            after = Take();
+            return after.threads - after.ipcThreads <= before.threads - before.ipcThreads;
+        },
+        std::chrono::seconds(30));
     Print("census-after", after);
     return 0;
 }

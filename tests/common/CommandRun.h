@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-namespace tessaly::testing {
+namespace tessaly::test {
 
 struct CommandRun {
     int exitCode = -1;  // -1 when it ended by a signal or could not start
@@ -24,6 +24,13 @@ public:
     RunningCommand(const RunningCommand&) = delete;
     RunningCommand& operator=(const RunningCommand&) = delete;
     ~RunningCommand() { Await(); }
+
+    // The next line of output with its '\n' (empty at the end), read while the command runs.
+    std::string ReadLine()
+    {
+        char line[4096] = {};
+        return m_pipe && std::fgets(line, sizeof line, m_pipe) ? line : "";
+    }
 
     CommandRun Await()
     {
@@ -58,4 +65,4 @@ inline std::string ShellQuote(const std::string& word)
     return quoted + "'";
 }
 
-}  // namespace tessaly::testing
+}  // namespace tessaly::test
