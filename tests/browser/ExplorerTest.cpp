@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "browser/BrowserHosting.h"
 #include "browser/CExplorer1.h"
@@ -179,6 +180,33 @@ TEST_F(ExplorerTest, ABodyReadPendingAtDestroyNeverReportsAndNavigateFailsAfterw
     EXPECT_EQ(m_explorer.Widget(), nullptr);
     EXPECT_FALSE(m_explorer.Navigate(u"/tmp/x.htm"));
     m_explorer.Destroy();  // idempotent
+}
+
+TEST_F(ExplorerTest, DestroyReleasesTheViewAndEveryWidgetItHoldsInternalOnesIncluded)
+{
+    Load(WritePage("r.htm", "<html><body><input autofocus></body></html>"));
+    // forall, unlike foreach, lists the widgets the view keeps for itself.
+    std::vector<GtkWidget*> held{m_explorer.Widget()};
+    gtk_container_forall(
+        GTK_CONTAINER(m_explorer.Widget()),
+        [](GtkWidget* child, gpointer list) { static_cast<std::vector<GtkWidget*>*>(list)->push_back(child); },
+        &held);
+    ASSERT_GT(held.size(), 1u) << "the view holds no internal widget to check";
+    for (GtkWidget*& widget : held)
+        g_object_add_weak_pointer(G_OBJECT(widget), reinterpret_cast<gpointer*>(&widget));
+    m_explorer.Destroy();
+    const auto allGone = [&] {
+        for (GtkWidget* widget : held)
+            if (widget)
+                return false;
+        return true;
+    };
+    EXPECT_TRUE(RunUntil(allGone, std::chrono::seconds(5)));
+    for (GtkWidget*& widget : held)
+        if (widget) {
+            ADD_FAILURE() << G_OBJECT_TYPE_NAME(widget) << " outlived the view";
+            g_object_remove_weak_pointer(G_OBJECT(widget), reinterpret_cast<gpointer*>(&widget));
+        }
 }
 
 }  // namespace
