@@ -201,7 +201,7 @@ TEST_F(ExplorerTest, DestroyReleasesTheViewAndEveryWidgetItHoldsInternalOnesIncl
                 return false;
         return true;
     };
-    EXPECT_TRUE(RunUntil(allGone, std::chrono::seconds(5)));
+    EXPECT_TRUE(PumpUntil(allGone, 5s));
     for (GtkWidget*& widget : held)
         if (widget) {
             ADD_FAILURE() << G_OBJECT_TYPE_NAME(widget) << " outlived the view";
