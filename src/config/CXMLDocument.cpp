@@ -1,5 +1,6 @@
 #include "config/CXMLDocument.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <mutex>
@@ -32,11 +33,11 @@ namespace tessaly {
 
 using namespace xercesc;
 
-const std::u16string* XmlElement::FindAttribute(std::u16string_view name) const
+const XmlAttribute* XmlElement::FindAttribute(std::u16string_view name) const
 {
-    for (const XmlAttribute& attribute : m_attributes)
+    for (const XmlAttribute& attribute : Attributes())
         if (attribute.name == name)
-            return &attribute.value;
+            return &attribute;
     return nullptr;
 }
 
@@ -58,37 +59,66 @@ XmlElement* XmlElement::NextSiblingElement() const
 
 std::u16string XmlElement::TextContent() const
 {
+    // Walked with a stack of its own: a hostile file may nest elements deeper than the call stack goes.
     std::u16string out;
-    AppendTextContent(out);
+    std::vector<const XmlElement*> pending{this};
+    while (!pending.empty()) {
+        const XmlElement* node = pending.back();
+        pending.pop_back();
+        if (node->m_next != nullptr && node != this)
+            pending.push_back(node->m_next);
+        if (node->m_isText)
+            out += node->m_text;
+        else if (node->m_firstChild != nullptr)
+            pending.push_back(node->m_firstChild);
+    }
     return out;
 }
 
-void XmlElement::AppendTextContent(std::u16string& out) const
-{
-    if (m_isText) {
-        out += m_text;
-        return;
+namespace {
+
+// Hands out runs of objects from blocks that are freed together; a run never moves. The objects are
+// trivially destructible, so freeing the blocks is all the clean-up there is.
+template <typename T, std::size_t kBlockSize>
+class BlockArena {
+public:
+    T* Allocate(std::size_t count)
+    {
+        if (count > m_room) {
+            const std::size_t size = std::max(count, kBlockSize);
+            m_blocks.push_back(std::make_unique<T[]>(size));
+            m_next = m_blocks.back().get();
+            m_room = size;
+        }
+        T* run = m_next;
+        m_next += count;
+        m_room -= count;
+        return run;
     }
-    for (const XmlElement* node = m_firstChild; node != nullptr; node = node->m_next)
-        node->AppendTextContent(out);
-}
 
-// Nodes are made in blocks, so a document of a few hundred nodes costs a handful of allocations for
-// the nodes themselves; they stay where they were made until the tree is freed.
+private:
+    std::vector<std::unique_ptr<T[]>> m_blocks;
+    T* m_next = nullptr;
+    std::size_t m_room = 0;
+};
+
+}  // namespace
+
+// The nodes, attributes and characters of one document, each kind in blocks of its own: a file of a
+// few hundred elements costs a handful of allocations, not one or more per node.
 struct CXMLDocument::Tree {
-    static constexpr std::size_t kBlockNodes = 64;
-
-    std::vector<std::unique_ptr<XmlElement[]>> blocks;
-    std::size_t usedInLast = kBlockNodes;
+    BlockArena<XmlElement, 128> nodes;
+    BlockArena<XmlAttribute, 256> attributes;
+    BlockArena<char16_t, 8192> characters;
     XmlElement* root = nullptr;
 
-    XmlElement& NewNode()
+    std::u16string_view Copy(const XMLCh* text, std::size_t length)
     {
-        if (usedInLast == kBlockNodes) {
-            blocks.push_back(std::make_unique<XmlElement[]>(kBlockNodes));
-            usedInLast = 0;
-        }
-        return blocks.back()[usedInLast++];
+        if (length == 0)
+            return {};
+        char16_t* copy = characters.Allocate(length);
+        std::copy_n(text, length, copy);
+        return {copy, length};
     }
 };
 
@@ -109,12 +139,14 @@ public:
 
     void startElement(const XMLCh*, const XMLCh*, const XMLCh* qname, const Attributes& attributes) override
     {
-        XmlElement& element = m_tree->NewNode();
-        element.m_name = qname;
+        XmlElement& element = *m_tree->nodes.Allocate(1);
+        element.m_name = CopyOf(qname);
         const XMLSize_t count = attributes.getLength();
-        element.m_attributes.reserve(count);
+        XmlAttribute* copies = count > 0 ? m_tree->attributes.Allocate(count) : nullptr;
         for (XMLSize_t i = 0; i < count; ++i)
-            element.m_attributes.push_back({attributes.getQName(i), attributes.getValue(i)});
+            copies[i] = {CopyOf(attributes.getQName(i)), CopyOf(attributes.getValue(i))};
+        element.m_attributes = copies;
+        element.m_attributeCount = count;
         Append(element);
         m_open.push_back(&element);
     }
@@ -155,18 +187,16 @@ private:
         parent->m_lastChild = &node;
     }
 
+    std::u16string_view CopyOf(const XMLCh* text) { return m_tree->Copy(text, XMLString::stringLen(text)); }
+
+    // A run the scanner reports in several pieces stays several text nodes; only TextContent joins them.
     void AppendText(const XMLCh* chars, XMLSize_t length)
     {
         if (m_open.empty() || length == 0)
             return;
-        XmlElement* last = m_open.back()->m_lastChild;
-        if (last != nullptr && last->m_isText) {
-            last->m_text.append(chars, length);
-            return;
-        }
-        XmlElement& text = m_tree->NewNode();
+        XmlElement& text = *m_tree->nodes.Allocate(1);
         text.m_isText = true;
-        text.m_text.assign(chars, length);
+        text.m_text = m_tree->Copy(chars, length);
         Append(text);
     }
 
@@ -462,10 +492,10 @@ bool GetAttributeValue(const XmlElement* element, std::u16string_view name, std:
     out.clear();
     if (element == nullptr)
         return false;
-    const std::u16string* value = element->FindAttribute(name);
-    if (value == nullptr)
+    const XmlAttribute* attribute = element->FindAttribute(name);
+    if (attribute == nullptr)
         return false;
-    out = *value;
+    out = attribute->value;
     return true;
 }
 

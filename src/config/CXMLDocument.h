@@ -10,15 +10,18 @@
 #include <cstddef>
 #include <initializer_list>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace tessaly {
 
+// Names and values point into the storage of the document they were read from, and live as long as
+// it stays loaded.
 struct XmlAttribute {
-    std::u16string name;
-    std::u16string value;
+    std::u16string_view name;
+    std::u16string_view value;
 };
 
 // One element of a loaded document, or one run of its character data. Elements see only their element
@@ -26,9 +29,9 @@ struct XmlAttribute {
 class XmlElement {
 public:
     std::u16string_view Name() const { return m_name; }
-    const std::vector<XmlAttribute>& Attributes() const { return m_attributes; }
+    std::span<const XmlAttribute> Attributes() const { return {m_attributes, m_attributeCount}; }
     // Null when there is no such attribute (names compare exactly).
-    const std::u16string* FindAttribute(std::u16string_view name) const;
+    const XmlAttribute* FindAttribute(std::u16string_view name) const;
 
     // Element children in document order.
     XmlElement* FirstChildElement() const;
@@ -40,11 +43,10 @@ public:
 private:
     friend class XmlTreeBuilder;
 
-    void AppendTextContent(std::u16string& out) const;
-
-    std::u16string m_name;  // empty for a run of text
-    std::u16string m_text;  // the characters of a run of text
-    std::vector<XmlAttribute> m_attributes;
+    std::u16string_view m_name;  // empty for a run of text
+    std::u16string_view m_text;  // the characters of a run of text
+    const XmlAttribute* m_attributes = nullptr;
+    std::size_t m_attributeCount = 0;
     XmlElement* m_firstChild = nullptr;
     XmlElement* m_lastChild = nullptr;
     XmlElement* m_next = nullptr;

@@ -156,7 +156,7 @@ void CheckContext::CheckAttributes(const XmlElement* e, std::string_view kind,
                                    const std::vector<std::string_view>& readElsewhere)
 {
     for (const XmlAttribute& attribute : e->Attributes()) {
-        const std::u16string& name16 = attribute.name;
+        const std::u16string name16(attribute.name);
         const std::string name = ToUtf8(name16);
         if (name.rfind("xmlns", 0) == 0 || name.rfind("xsi:", 0) == 0)
             continue;
