@@ -432,6 +432,7 @@ bool CXMLDocument::Load(const std::u16string& path, XmlElement*& root)
         builder.Start(*tree);
         MemBufInputSource source(reinterpret_cast<const XMLByte*>(bytes->data()), bytes->size(), path.c_str(),
                                  false, XMLPlatformUtils::fgMemoryManager);
+        source.setCopyBufToStream(false);  // the bytes outlive the parse; no second copy of the file
         m_pReader->parser->parse(source);
         builder.Finish();
         // Without the error check a truncated file would hand back the part before the damage.
