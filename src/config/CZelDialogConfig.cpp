@@ -11,7 +11,7 @@ namespace {
 
 // The dialog's image rule: an empty "Out" gives no image at all, and the other states fall back to
 // that empty path.
-void ReadDialogImages(const xercesc::DOMElement* element, const std::u16string& folder, DynamicItem& item)
+void ReadDialogImages(const XmlElement* element, const std::u16string& folder, DynamicItem& item)
 {
     item.strImage[kImageOut] = config::ConfigFile(folder, Attr(element, u"Out"));
     config::ReadStateImages(element, folder, item);
@@ -33,10 +33,10 @@ DynamicItem* ItemAt(std::vector<DynamicItem>& items, std::int32_t index)
 
 }  // namespace
 
-void ParseItems(const xercesc::DOMElement* group, const std::u16string& configDir, std::vector<DynamicItem>& items)
+void ParseItems(const XmlElement* group, const std::u16string& configDir, std::vector<DynamicItem>& items)
 {
     try {
-        ForEachChildElement(group, [&](const xercesc::DOMElement* element) {
+        ForEachChildElement(group, [&](const XmlElement* element) {
             DynamicItem item;
             config::ReadItemCommon(element, configDir, item, ReadDialogImages);
             item.nDrawFocus = WToI(Attr(element, u"DrawFocus"));
@@ -48,21 +48,21 @@ void ParseItems(const xercesc::DOMElement* group, const std::u16string& configDi
     }
 }
 
-void CZelDialogConfig::ParseSection(const xercesc::DOMElement* section, const std::u16string& configDir)
+void CZelDialogConfig::ParseSection(const XmlElement* section, const std::u16string& configDir)
 {
     m_strConfigDir = configDir;
     ParseWindowInfo(section);
     ParsePosInfo(section);
-    const xercesc::DOMElement* dynamicInfo = FindChildElement(section, u"DynamicInfo");
+    const XmlElement* dynamicInfo = FindChildElement(section, u"DynamicInfo");
     ParseItems(FindChildElement(dynamicInfo, u"LabelItem"), configDir, m_arrLabelItems);
     ParseItems(FindChildElement(dynamicInfo, u"ButtonItem"), configDir, m_arrButtonItems);
     ParseItems(FindChildElement(dynamicInfo, u"PictureItem"), configDir, m_arrPictureItems);
 }
 
-void CZelDialogConfig::ParseWindowInfo(const xercesc::DOMElement* section)
+void CZelDialogConfig::ParseWindowInfo(const XmlElement* section)
 {
     try {
-        ForEachChildElement(FindChildElement(section, u"WindowInfo"), [this](const xercesc::DOMElement* entry) {
+        ForEachChildElement(FindChildElement(section, u"WindowInfo"), [this](const XmlElement* entry) {
             m_mapWindowInfo[Attr(entry, u"ItemID")] = config::ReplaceCrlf(Attr(entry, u"Data"));
         });
     } catch (...) {
@@ -71,10 +71,10 @@ void CZelDialogConfig::ParseWindowInfo(const xercesc::DOMElement* section)
     }
 }
 
-void CZelDialogConfig::ParsePosInfo(const xercesc::DOMElement* section)
+void CZelDialogConfig::ParsePosInfo(const XmlElement* section)
 {
     try {
-        ForEachChildElement(FindChildElement(section, u"PosInfo"), [this](const xercesc::DOMElement* entry) {
+        ForEachChildElement(FindChildElement(section, u"PosInfo"), [this](const XmlElement* entry) {
             PosInfoItem item = config::ReadPosInfoItem(entry);
             m_mapPosInfo.insert_or_assign(item.strItemID, std::move(item));
         });

@@ -30,7 +30,7 @@ public:
 
     // Reads the section (may be null); `configDir` ends in '/'. Only the first "LabelItem",
     // "ButtonItem" and "PictureItem" group under "DynamicInfo" is read. Called once.
-    void ParseSection(const xercesc::DOMElement* section, const std::u16string& configDir);
+    void ParseSection(const XmlElement* section, const std::u16string& configDir);
 
     // The WindowInfo value under `itemId` (exact case); empty when absent.
     std::u16string GetWindowInfo(std::u16string_view itemId) const;
@@ -71,8 +71,8 @@ public:
     const std::u16string& ConfigDir() const { return m_strConfigDir; }
 
 private:
-    void ParseWindowInfo(const xercesc::DOMElement* section);
-    void ParsePosInfo(const xercesc::DOMElement* section);
+    void ParseWindowInfo(const XmlElement* section);
+    void ParsePosInfo(const XmlElement* section);
 
     std::unordered_map<std::u16string, PosInfoItem> m_mapPosInfo;
     std::vector<DynamicItem> m_arrLabelItems;
@@ -84,7 +84,7 @@ private:
 
 // Appends one item per element child of `group` (null reads nothing) to `items`; file names are
 // resolved against `configDir`.
-void ParseItems(const xercesc::DOMElement* group, const std::u16string& configDir,
+void ParseItems(const XmlElement* group, const std::u16string& configDir,
                 std::vector<DynamicItem>& items);
 
 }  // namespace tessaly

@@ -11,7 +11,7 @@ using config::ForEachChildElement;
 namespace {
 
 // This reader's image rule: the Out path is the folder plus "Out" even when "Out" is empty.
-void ReadBaseImages(const xercesc::DOMElement* element, const std::u16string& folder, DynamicItem& item)
+void ReadBaseImages(const XmlElement* element, const std::u16string& folder, DynamicItem& item)
 {
     item.strImage[kImageOut] = platform::JoinConfigPath(folder, Attr(element, u"Out"));
     config::ReadStateImages(element, folder, item);
@@ -19,12 +19,12 @@ void ReadBaseImages(const xercesc::DOMElement* element, const std::u16string& fo
 
 }  // namespace
 
-void CZelXMLParseBase::ParseSection(const xercesc::DOMElement* section, const std::u16string& configDir)
+void CZelXMLParseBase::ParseSection(const XmlElement* section, const std::u16string& configDir)
 {
     m_strConfigDir = configDir;
     ParseWindowInfo(section);
     ParsePosInfo(section);
-    if (const xercesc::DOMElement* dynamicInfo = FindChildElement(section, u"DynamicInfo"))
+    if (const XmlElement* dynamicInfo = FindChildElement(section, u"DynamicInfo"))
         ParseDynamicInfo(dynamicInfo, configDir);
 }
 
@@ -35,10 +35,10 @@ void CZelXMLParseBase::GetWindowInfo(std::u16string& out, std::u16string_view it
         out = it->second;
 }
 
-void CZelXMLParseBase::ParseWindowInfo(const xercesc::DOMElement* section)
+void CZelXMLParseBase::ParseWindowInfo(const XmlElement* section)
 {
     try {
-        ForEachChildElement(FindChildElement(section, u"WindowInfo"), [this](const xercesc::DOMElement* entry) {
+        ForEachChildElement(FindChildElement(section, u"WindowInfo"), [this](const XmlElement* entry) {
             // Stored exactly as written: these texts are patterns and messages, not display text.
             m_mapWindowInfo[Attr(entry, u"ItemID")] = Attr(entry, u"Data");
         });
@@ -48,10 +48,10 @@ void CZelXMLParseBase::ParseWindowInfo(const xercesc::DOMElement* section)
     }
 }
 
-void CZelXMLParseBase::ParsePosInfo(const xercesc::DOMElement* section)
+void CZelXMLParseBase::ParsePosInfo(const XmlElement* section)
 {
     try {
-        ForEachChildElement(FindChildElement(section, u"PosInfo"), [this](const xercesc::DOMElement* entry) {
+        ForEachChildElement(FindChildElement(section, u"PosInfo"), [this](const XmlElement* entry) {
             PosInfoItem item = config::ReadPosInfoItem(entry);
             m_mapPosInfo.insert_or_assign(item.strItemID, std::move(item));
         });
@@ -61,10 +61,10 @@ void CZelXMLParseBase::ParsePosInfo(const xercesc::DOMElement* section)
     }
 }
 
-void CZelXMLParseBase::ParseDynamicInfo(const xercesc::DOMElement* dynamicInfo, const std::u16string& configDir)
+void CZelXMLParseBase::ParseDynamicInfo(const XmlElement* dynamicInfo, const std::u16string& configDir)
 {
     try {
-        ForEachChildElement(dynamicInfo, [&](const xercesc::DOMElement* element) {
+        ForEachChildElement(dynamicInfo, [&](const XmlElement* element) {
             DynamicItem item;
             config::ReadItemCommon(element, configDir, item, ReadBaseImages);
             item.nControlType = WToI(Attr(element, u"ControlType"));

@@ -21,7 +21,7 @@ public:
 
     // Reads the section (may be null) into the three collections; `configDir` ends in '/' and is the
     // folder that file names in the section are relative to. Called once per object.
-    void ParseSection(const xercesc::DOMElement* section, const std::u16string& configDir);
+    void ParseSection(const XmlElement* section, const std::u16string& configDir);
 
     // `out` = the value stored under `itemId` (exact case), or empty.
     void GetWindowInfo(std::u16string& out, std::u16string_view itemId) const;
@@ -38,9 +38,9 @@ protected:
     std::vector<DynamicItem> m_arrDynamicItems;
 
 private:
-    void ParseWindowInfo(const xercesc::DOMElement* section);
-    void ParsePosInfo(const xercesc::DOMElement* section);
-    void ParseDynamicInfo(const xercesc::DOMElement* dynamicInfo, const std::u16string& configDir);
+    void ParseWindowInfo(const XmlElement* section);
+    void ParsePosInfo(const XmlElement* section);
+    void ParseDynamicInfo(const XmlElement* dynamicInfo, const std::u16string& configDir);
 };
 
 }  // namespace tessaly

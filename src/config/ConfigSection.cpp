@@ -23,10 +23,10 @@ bool ReadConfigSection(const std::u16string& filePath, std::u16string_view secti
     // this function returns.
     CXMLDocument document;
     document.Init();  // a failed Init shows itself as a failed Load
-    xercesc::DOMElement* root = nullptr;
+    XmlElement* root = nullptr;
     if (!document.Load(filePath, root))
         return false;
-    const xercesc::DOMElement* section = document.FindElement(root, {u"CommonWindow", sectionName});
+    const XmlElement* section = document.FindElement(root, {u"CommonWindow", sectionName});
     if (section == nullptr)
         return false;
     reader(section, folder);
@@ -37,7 +37,7 @@ bool ReadConfigSection(const std::u16string& filePath, std::u16string_view secti
 bool ReadConfigSection(const std::u16string& filePath, std::u16string_view sectionName, CZelXMLParseBase& target)
 {
     return ReadConfigSection(filePath, sectionName,
-                             [&target](const xercesc::DOMElement* section, const std::u16string& folder) {
+                             [&target](const XmlElement* section, const std::u16string& folder) {
                                  target.ParseSection(section, folder);
                              });
 }
@@ -45,7 +45,7 @@ bool ReadConfigSection(const std::u16string& filePath, std::u16string_view secti
 bool ReadConfigSection(const std::u16string& filePath, std::u16string_view sectionName, CZelDialogConfig& target)
 {
     return ReadConfigSection(filePath, sectionName,
-                             [&target](const xercesc::DOMElement* section, const std::u16string& folder) {
+                             [&target](const XmlElement* section, const std::u16string& folder) {
                                  target.ParseSection(section, folder);
                              });
 }

@@ -20,7 +20,7 @@ inline constexpr std::u16string_view kRedirectSection = u"PreLoginFromInternetIn
 // GetConfigDir(LibraryInstance()) + "VomoLoginCfg.xml".
 std::u16string DefaultConfigFilePath();
 
-using SectionReader = std::function<void(const xercesc::DOMElement* section, const std::u16string& configDir)>;
+using SectionReader = std::function<void(const XmlElement* section, const std::u16string& configDir)>;
 
 // Reads section `sectionName` of the file at `filePath` with `reader`; the folder handed over is the
 // file's folder with its trailing '/'. True when the section was found and read; false when the file

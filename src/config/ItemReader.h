@@ -4,9 +4,6 @@
 #include <string>
 #include <string_view>
 
-#include <xercesc/dom/DOMElement.hpp>
-#include <xercesc/dom/DOMNode.hpp>
-
 #include "config/CXMLDocument.h"
 #include "config/ConfigValues.h"
 #include "config/PosInfoItem.h"
@@ -17,18 +14,16 @@ namespace tessaly::config {
 // Calls visit(element) for every element child of `parent`, in document order; other nodes are
 // skipped and their names never looked at.
 template <typename Visit>
-void ForEachChildElement(const xercesc::DOMElement* parent, Visit&& visit)
+void ForEachChildElement(const XmlElement* parent, Visit&& visit)
 {
     if (parent == nullptr)
         return;
-    for (xercesc::DOMNode* node = parent->getFirstChild(); node != nullptr; node = node->getNextSibling()) {
-        if (node->getNodeType() == xercesc::DOMNode::ELEMENT_NODE)
-            visit(static_cast<const xercesc::DOMElement*>(node));
-    }
+    for (const XmlElement* child = parent->FirstChildElement(); child != nullptr; child = child->NextSiblingElement())
+        visit(child);
 }
 
 // The attribute's text, empty when absent.
-inline std::u16string Attr(const xercesc::DOMElement* element, std::u16string_view name)
+inline std::u16string Attr(const XmlElement* element, std::u16string_view name)
 {
     std::u16string value;
     GetAttributeValue(element, name, value);
@@ -36,7 +31,7 @@ inline std::u16string Attr(const xercesc::DOMElement* element, std::u16string_vi
 }
 
 // "ItemID", "Color" and "Pos" of a placement entry.
-inline PosInfoItem ReadPosInfoItem(const xercesc::DOMElement* entry)
+inline PosInfoItem ReadPosInfoItem(const XmlElement* entry)
 {
     PosInfoItem item;
     item.strItemID = Attr(entry, u"ItemID");
@@ -48,7 +43,7 @@ inline PosInfoItem ReadPosInfoItem(const xercesc::DOMElement* entry)
 
 // "In", "Select" and "Disable" fall back to the Out path; "Icon" is set only when given.
 template <typename Item>
-void ReadStateImages(const xercesc::DOMElement* element, const std::u16string& folder, Item& item)
+void ReadStateImages(const XmlElement* element, const std::u16string& folder, Item& item)
 {
     static constexpr std::u16string_view kStates[] = {u"In", u"Select", u"Disable"};
     for (std::size_t i = 0; i < 3; ++i) {
@@ -61,7 +56,7 @@ void ReadStateImages(const xercesc::DOMElement* element, const std::u16string& f
 // Every attribute that both records read alike, in the readers' order; `readImages` sets the image
 // paths at their place in that order.
 template <typename Item, typename ReadImages>
-void ReadItemCommon(const xercesc::DOMElement* element, const std::u16string& folder, Item& item,
+void ReadItemCommon(const XmlElement* element, const std::u16string& folder, Item& item,
                     ReadImages&& readImages)
 {
     item.strName = ReplaceCrlf(Attr(element, u"Name"));

@@ -81,9 +81,9 @@ void CRedirectDlg::LoadSkin()
     std::u16string configDir;
     SplitPath(path, &configDir, nullptr);
     CXMLDocument document;
-    xercesc::DOMElement* root = nullptr;
+    XmlElement* root = nullptr;
     if (document.Init() && document.Load(path, root)) {
-        if (xercesc::DOMElement* section = document.FindElement(root, {u"CommonWindow", kSkinSection})) {
+        if (XmlElement* section = document.FindElement(root, {u"CommonWindow", kSkinSection})) {
             ParseSection(section, configDir);
             ApplyWindowSkin();
             CreateLabels();

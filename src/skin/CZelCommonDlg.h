@@ -88,7 +88,7 @@ public:
     int Result() const { return m_nResult; }
 
     // ---- skin --------------------------------------------------------------------------------
-    void ParseSection(const xercesc::DOMElement* section, const std::u16string& configDir);
+    void ParseSection(const XmlElement* section, const std::u16string& configDir);
     CZelDialogConfig& Config() { return m_config; }
     const CZelDialogConfig& Config() const { return m_config; }
 

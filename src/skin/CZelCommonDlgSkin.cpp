@@ -37,7 +37,7 @@ std::string FontCss(const WindowFont& font)
 
 }  // namespace
 
-void CZelCommonDlg::ParseSection(const xercesc::DOMElement* section, const std::u16string& configDir)
+void CZelCommonDlg::ParseSection(const XmlElement* section, const std::u16string& configDir)
 {
     m_config.ParseSection(section, configDir);
 }

@@ -189,7 +189,7 @@ TEST(ConfigSection, TheReaderRunsOnlyForAFoundSection)
     test::TempDir folder;
     int calls = 0;
     std::u16string seenFolder;
-    const SectionReader reader = [&](const xercesc::DOMElement*, const std::u16string& dir) {
+    const SectionReader reader = [&](const XmlElement*, const std::u16string& dir) {
         ++calls;
         seenFolder = dir;
     };

@@ -4,8 +4,6 @@
 #include <sys/inotify.h>
 #include <unistd.h>
 
-#include <xercesc/dom/DOM.hpp>
-
 #include "common/TempDir.h"
 #include "config/CXMLDocument.h"
 #include "support/WideText.h"
@@ -14,11 +12,10 @@ namespace tessaly {
 namespace {
 
 using test::TempDir;
-using xercesc::DOMElement;
 
 struct Loaded {
     CXMLDocument document;
-    DOMElement* root = nullptr;
+    XmlElement* root = nullptr;
     bool ok = false;
 
     explicit Loaded(const std::u16string& file)
@@ -28,7 +25,7 @@ struct Loaded {
     }
 };
 
-std::u16string Attr(const DOMElement* element, std::u16string_view name)
+std::u16string Attr(const XmlElement* element, std::u16string_view name)
 {
     std::u16string value = u"not cleared";
     GetAttributeValue(element, name, value);
@@ -46,7 +43,7 @@ TEST(XmlAccess, ElementsMatchInAnyCaseFirstNamesakeWinsAttributesMatchExactly)
 </AnyRoot>)"));
     ASSERT_TRUE(xml.ok);
     EXPECT_EQ(Attr(FindChildElement(xml.root, u"CommonWindow"), u"marker"), u"first");
-    DOMElement* section = xml.document.FindElement(xml.root, {u"CommonWindow", u"VomoLogin"});
+    XmlElement* section = xml.document.FindElement(xml.root, {u"CommonWindow", u"VomoLogin"});
     ASSERT_NE(section, nullptr);
 
     std::u16string value;
@@ -107,7 +104,7 @@ TEST(XmlAccess, MissingDamagedAndEmptyFilesFailToLoad)
     EXPECT_FALSE(Loaded(folder.folder16()).ok);
 
     CXMLDocument uninitialised;
-    DOMElement* root = reinterpret_cast<DOMElement*>(&uninitialised);
+    XmlElement* root = reinterpret_cast<XmlElement*>(&uninitialised);
     EXPECT_FALSE(uninitialised.Load(folder.Write("good.xml", "<r/>"), root));
     EXPECT_EQ(root, nullptr);
 }
@@ -160,7 +157,7 @@ TEST(XmlAccess, NoExternalEntityOrDtdIsEverRead)
             EXPECT_FALSE(Touches(folder.path() / watched, [&] {
                 Loaded xml(file);
                 if (xml.ok) {
-                    EXPECT_EQ(ToUtf8(xml.root->getTextContent()).find("SECRET"), std::string::npos);
+                    EXPECT_EQ(ToUtf8(xml.root->TextContent()).find("SECRET"), std::string::npos);
                 }
             }));
         }

@@ -64,7 +64,7 @@ protected:
         if (endInInit)
             EndDialog(endInInit);
         found = ReadConfigSection(m_file, m_section,
-                                  [this](const xercesc::DOMElement* s, const std::u16string& d) { ParseSection(s, d); });
+                                  [this](const XmlElement* s, const std::u16string& d) { ParseSection(s, d); });
         if (!found)
             return true;
         ApplyWindowSkin();

@@ -7,9 +7,6 @@
 #include <array>
 #include <filesystem>
 
-#include <xercesc/dom/DOMAttr.hpp>
-#include <xercesc/dom/DOMNamedNodeMap.hpp>
-
 #include "NearMiss.h"
 #include "config/ConfigValues.h"
 #include "config/ItemReader.h"
@@ -101,7 +98,7 @@ std::string SameNameOtherCase(const std::filesystem::path& path)
 
 }  // namespace
 
-std::u16string AttrText(const xercesc::DOMElement* e, std::u16string_view attr)
+std::u16string AttrText(const XmlElement* e, std::u16string_view attr)
 {
     return config::Attr(e, attr);
 }
@@ -111,30 +108,30 @@ std::string Quoted(std::u16string_view text)
     return "\"" + ToUtf8(text) + "\"";
 }
 
-std::string CheckContext::Where(const xercesc::DOMElement* e, std::u16string_view attr, std::string_view name) const
+std::string CheckContext::Where(const XmlElement* e, std::u16string_view attr, std::string_view name) const
 {
     (void)e;
     return name.empty() ? ToUtf8(attr) : std::string(name);
 }
 
-void CheckContext::Error(const xercesc::DOMElement* e, std::u16string_view attr, std::string message)
+void CheckContext::Error(const XmlElement* e, std::u16string_view attr, std::string message)
 {
     m_report.Error(m_xmlFile, attr.empty() ? Line(e) : Line(e, attr), std::move(message));
 }
 
-void CheckContext::Warning(const xercesc::DOMElement* e, std::u16string_view attr, std::string message)
+void CheckContext::Warning(const XmlElement* e, std::u16string_view attr, std::string message)
 {
     m_report.Warning(m_xmlFile, attr.empty() ? Line(e) : Line(e, attr), std::move(message));
 }
 
-void CheckContext::CheckChildNames(const xercesc::DOMElement* parent, const std::vector<std::string_view>& known)
+void CheckContext::CheckChildNames(const XmlElement* parent, const std::vector<std::string_view>& known)
 {
     if (!parent)
         return;
-    const std::string parentName = ToUtf8(parent->getTagName());
+    const std::string parentName = ToUtf8(parent->Name());
     std::vector<std::string> seen;
-    config::ForEachChildElement(parent, [&](const xercesc::DOMElement* child) {
-        const std::string name = ToUtf8(child->getTagName());
+    config::ForEachChildElement(parent, [&](const XmlElement* child) {
+        const std::string name = ToUtf8(child->Name());
         auto match = std::find_if(known.begin(), known.end(),
                                   [&](std::string_view k) { return EqualsNoCase(FromUtf8(k), FromUtf8(name)); });
         if (match == known.end()) {
@@ -154,13 +151,12 @@ void CheckContext::CheckChildNames(const xercesc::DOMElement* parent, const std:
     });
 }
 
-void CheckContext::CheckAttributes(const xercesc::DOMElement* e, std::string_view kind,
+void CheckContext::CheckAttributes(const XmlElement* e, std::string_view kind,
                                    const std::vector<std::string_view>& known,
                                    const std::vector<std::string_view>& readElsewhere)
 {
-    const xercesc::DOMNamedNodeMap* attributes = e->getAttributes();
-    for (XMLSize_t i = 0; attributes && i < attributes->getLength(); ++i) {
-        const std::u16string name16 = attributes->item(i)->getNodeName();
+    for (const XmlAttribute& attribute : e->Attributes()) {
+        const std::u16string name16(attribute.name);
         const std::string name = ToUtf8(name16);
         if (name.rfind("xmlns", 0) == 0 || name.rfind("xsi:", 0) == 0)
             continue;
@@ -175,7 +171,7 @@ void CheckContext::CheckAttributes(const xercesc::DOMElement* e, std::string_vie
     }
 }
 
-void CheckContext::CheckDecimal(const xercesc::DOMElement* e, std::u16string_view attr, std::string_view name)
+void CheckContext::CheckDecimal(const XmlElement* e, std::u16string_view attr, std::string_view name)
 {
     const std::u16string v = AttrText(e, attr);
     if (v.empty() || IsWholeNumber(v))
@@ -184,7 +180,7 @@ void CheckContext::CheckDecimal(const xercesc::DOMElement* e, std::u16string_vie
                        std::to_string(WToI(v)));
 }
 
-void CheckContext::CheckColour(const xercesc::DOMElement* e, std::u16string_view attr)
+void CheckContext::CheckColour(const XmlElement* e, std::u16string_view attr)
 {
     const std::u16string v = AttrText(e, attr);
     if (v.empty() || IsHexColour(v))
@@ -196,7 +192,7 @@ void CheckContext::CheckColour(const xercesc::DOMElement* e, std::u16string_view
     Error(e, attr, std::move(message));
 }
 
-void CheckContext::CheckNumberList(const xercesc::DOMElement* e, std::u16string_view attr, std::size_t count,
+void CheckContext::CheckNumberList(const XmlElement* e, std::u16string_view attr, std::size_t count,
                                    std::string_view form, std::string_view name)
 {
     const std::u16string v = AttrText(e, attr);
@@ -216,7 +212,7 @@ void CheckContext::CheckNumberList(const xercesc::DOMElement* e, std::u16string_
                        "; the library reads " + read);
 }
 
-std::optional<ImageSize> CheckContext::CheckFile(const xercesc::DOMElement* e, std::u16string_view attr,
+std::optional<ImageSize> CheckContext::CheckFile(const XmlElement* e, std::u16string_view attr,
                                                  std::string_view kind, std::string_view name)
 {
     const std::u16string value = AttrText(e, attr);
@@ -251,7 +247,7 @@ std::optional<ImageSize> CheckContext::CheckFile(const xercesc::DOMElement* e, s
     return size;
 }
 
-void CheckContext::CheckFontFace(const xercesc::DOMElement* e, std::u16string_view attr, std::string_view name)
+void CheckContext::CheckFontFace(const XmlElement* e, std::u16string_view attr, std::string_view name)
 {
     const std::u16string face = AttrText(e, attr);
     if (face.empty())

@@ -26,7 +26,7 @@ bool IsInteger(char16_t conversion)
     return conversion != 0 && conversion != u's';
 }
 
-void CheckRequestPattern(CheckContext& context, const xercesc::DOMElement* entry, std::u16string_view pattern)
+void CheckRequestPattern(CheckContext& context, const XmlElement* entry, std::u16string_view pattern)
 {
     const auto conversions = ListPatternConversions(pattern);
     for (std::size_t i = 0; i < conversions.size(); ++i) {
@@ -48,7 +48,7 @@ void CheckRequestPattern(CheckContext& context, const xercesc::DOMElement* entry
                                             " and those after it are left out");
 }
 
-void CheckMessagePattern(CheckContext& context, const xercesc::DOMElement* entry, std::u16string_view pattern)
+void CheckMessagePattern(CheckContext& context, const XmlElement* entry, std::u16string_view pattern)
 {
     const auto conversions = ListPatternConversions(pattern);
     for (std::size_t i = 0; i < conversions.size(); ++i) {
@@ -63,10 +63,10 @@ void CheckMessagePattern(CheckContext& context, const xercesc::DOMElement* entry
     }
 }
 
-void CheckLoginEntries(CheckContext& context, const xercesc::DOMElement* list)
+void CheckLoginEntries(CheckContext& context, const XmlElement* list)
 {
     std::vector<std::u16string> seen;
-    config::ForEachChildElement(list, [&](const xercesc::DOMElement* entry) {
+    config::ForEachChildElement(list, [&](const XmlElement* entry) {
         context.CheckAttributes(entry, "window entry", {"ItemID", "Data"});
         const std::u16string id = AttrText(entry, u"ItemID");
         const std::u16string data = AttrText(entry, u"Data");
@@ -91,16 +91,16 @@ void CheckLoginEntries(CheckContext& context, const xercesc::DOMElement* list)
 
 }  // namespace
 
-void CheckLoginSection(CheckContext& context, const xercesc::DOMElement* section)
+void CheckLoginSection(CheckContext& context, const XmlElement* section)
 {
     context.CheckChildNames(section, {"WindowInfo", "PosInfo", "DynamicInfo"});
     CheckLoginEntries(context, FindChildElement(section, u"WindowInfo"));
-    config::ForEachChildElement(FindChildElement(section, u"PosInfo"), [&](const xercesc::DOMElement* entry) {
+    config::ForEachChildElement(FindChildElement(section, u"PosInfo"), [&](const XmlElement* entry) {
         context.CheckAttributes(entry, "placement entry", {"ItemID", "Pos", "Color"});
         context.CheckNumberList(entry, u"Pos", 4, "x,y,width,height");
         context.CheckColour(entry, u"Color");
     });
-    config::ForEachChildElement(FindChildElement(section, u"DynamicInfo"), [&](const xercesc::DOMElement* item) {
+    config::ForEachChildElement(FindChildElement(section, u"DynamicInfo"), [&](const XmlElement* item) {
         context.CheckAttributes(item, "sign-in item", kItemAttributes);
         context.CheckNumberList(item, u"Pos", 4, "x,y,width,height");
         for (const char16_t* number : {u"FontSize", u"FontWeight", u"FontCharSet", u"UnderLine", u"DrawFocus",

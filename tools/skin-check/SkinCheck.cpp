@@ -81,7 +81,7 @@ void CheckDocument(const std::string& folder, CheckReport& report)
     const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     CXMLDocument document;
     document.Init();
-    xercesc::DOMElement* root = nullptr;
+    XmlElement* root = nullptr;
     if (!document.Load(FromUtf8(file), root)) {
         ReportParseError(text, file, report);
         return;
@@ -89,7 +89,7 @@ void CheckDocument(const std::string& folder, CheckReport& report)
     const XmlLineMap lines(text, root);
     CheckContext context(report, lines, file, FromUtf8(folder));
     context.CheckChildNames(root, {"CommonWindow"});
-    const xercesc::DOMElement* common = FindChildElement(root, u"CommonWindow");
+    const XmlElement* common = FindChildElement(root, u"CommonWindow");
     if (!common) {
         report.Error(file, lines.Line(root), "no <CommonWindow> under the document element: the library reads no "
                                              "setting from this file");

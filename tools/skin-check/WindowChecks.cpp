@@ -9,8 +9,6 @@
 namespace tessaly::skincheck {
 namespace {
 
-using xercesc::DOMElement;
-
 enum class ValueKind { kText, kImage, kIcon, kStrip, kSize, kDecimal, kFont };
 
 struct WindowKey {
@@ -40,7 +38,7 @@ const std::vector<std::string_view> kPictureAttributes = {"Pos", "Out", "DllName
 
 // A control as it will sit on the sheet.
 struct Placed {
-    const DOMElement* element;
+    const XmlElement* element;
     std::string what;
     ZelRect rect;
 };
@@ -61,7 +59,7 @@ std::string RectText(const ZelRect& r)
 
 class WindowCheck {
 public:
-    WindowCheck(CheckContext& context, const DOMElement* section) : m_context(context), m_section(section)
+    WindowCheck(CheckContext& context, const XmlElement* section) : m_context(context), m_section(section)
     {
         m_config.ParseSection(section, context.Folder());
     }
@@ -72,7 +70,7 @@ public:
         CheckWindowEntries();
         DecideSheet();
         CheckPlacements();
-        const DOMElement* dynamicInfo = FindChildElement(m_section, u"DynamicInfo");
+        const XmlElement* dynamicInfo = FindChildElement(m_section, u"DynamicInfo");
         m_context.CheckChildNames(dynamicInfo, {"LabelItem", "ButtonItem", "PictureItem"});
         CheckItems(FindChildElement(dynamicInfo, u"LabelItem"), "label", kLabelAttributes);
         CheckItems(FindChildElement(dynamicInfo, u"ButtonItem"), "button", kButtonAttributes);
@@ -84,7 +82,7 @@ private:
     void CheckWindowEntries()
     {
         std::vector<std::u16string> seen;
-        config::ForEachChildElement(FindChildElement(m_section, u"WindowInfo"), [&](const DOMElement* entry) {
+        config::ForEachChildElement(FindChildElement(m_section, u"WindowInfo"), [&](const XmlElement* entry) {
             m_context.CheckAttributes(entry, "window entry", {"ItemID", "Data"});
             const std::u16string id = AttrText(entry, u"ItemID");
             const std::string name = ToUtf8(id);
@@ -105,7 +103,7 @@ private:
         });
     }
 
-    void CheckWindowValue(const DOMElement* entry, const WindowKey& key)
+    void CheckWindowValue(const XmlElement* entry, const WindowKey& key)
     {
         switch (key.kind) {
         case ValueKind::kText:
@@ -149,7 +147,7 @@ private:
 
     void CheckPlacements()
     {
-        config::ForEachChildElement(FindChildElement(m_section, u"PosInfo"), [&](const DOMElement* entry) {
+        config::ForEachChildElement(FindChildElement(m_section, u"PosInfo"), [&](const XmlElement* entry) {
             m_context.CheckAttributes(entry, "placement entry", {"ItemID", "Pos", "Color"});
             m_context.CheckNumberList(entry, u"Pos", 4, "x,y,width,height");
             m_context.CheckColour(entry, u"Color");
@@ -163,10 +161,10 @@ private:
         });
     }
 
-    void CheckItems(const DOMElement* group, const char* kind, const std::vector<std::string_view>& attributes)
+    void CheckItems(const XmlElement* group, const char* kind, const std::vector<std::string_view>& attributes)
     {
         std::size_t index = 0;
-        config::ForEachChildElement(group, [&](const DOMElement* item) {
+        config::ForEachChildElement(group, [&](const XmlElement* item) {
             m_context.CheckAttributes(item, std::string(kind) + " item", attributes, kItemAttributes);
             m_context.CheckNumberList(item, u"Pos", 4, "x,y,width,height");
             for (const char16_t* number : {u"FontSize", u"FontWeight", u"FontCharSet", u"UnderLine", u"DrawFocus"})
@@ -181,7 +179,7 @@ private:
         });
     }
 
-    void CheckTextControl(const DOMElement* item, std::string_view kind, const std::string& what)
+    void CheckTextControl(const XmlElement* item, std::string_view kind, const std::string& what)
     {
         m_context.CheckFontFace(item, u"FontName");
         const ZelRect rect = config::ReadRect(AttrText(item, u"Pos"));
@@ -199,7 +197,7 @@ private:
         CheckAction(item, what);
     }
 
-    void CheckAction(const DOMElement* item, const std::string& what)
+    void CheckAction(const XmlElement* item, const std::string& what)
     {
         const std::u16string id = AttrText(item, u"ID");
         const std::string name = ToUtf8(id);
@@ -213,7 +211,7 @@ private:
                                                ", but the schema spells it \"" + std::string(*action) + "\"");
     }
 
-    void CheckPicture(const DOMElement* item, const std::string& what)
+    void CheckPicture(const XmlElement* item, const std::string& what)
     {
         ZelRect rect = config::ReadRect(AttrText(item, u"Pos"));
         const auto size = m_context.CheckFile(item, u"Out", "image");
@@ -252,7 +250,7 @@ private:
     }
 
     CheckContext& m_context;
-    const DOMElement* m_section;
+    const XmlElement* m_section;
     CZelDialogConfig m_config;
     std::optional<ImageSize> m_background;
     ZelRect m_sheet;
@@ -262,7 +260,7 @@ private:
 
 }  // namespace
 
-void CheckWindowSection(CheckContext& context, const DOMElement* section)
+void CheckWindowSection(CheckContext& context, const XmlElement* section)
 {
     WindowCheck(context, section).Run();
 }

@@ -119,28 +119,28 @@ std::vector<XmlLineMap::Tag> XmlLineMap::ScanStartTags(std::string_view text)
     return tags;
 }
 
-XmlLineMap::XmlLineMap(std::string_view text, const xercesc::DOMElement* root) : m_tags(ScanStartTags(text))
+XmlLineMap::XmlLineMap(std::string_view text, const XmlElement* root) : m_tags(ScanStartTags(text))
 {
     if (root)
         Index(root);
 }
 
-void XmlLineMap::Index(const xercesc::DOMElement* element)
+void XmlLineMap::Index(const XmlElement* element)
 {
     const std::size_t n = m_index.size();
     m_index.emplace(element, n);
-    for (const xercesc::DOMElement* child = element->getFirstElementChild(); child;
-         child = child->getNextElementSibling())
+    for (const XmlElement* child = element->FirstChildElement(); child;
+         child = child->NextSiblingElement())
         Index(child);
 }
 
-int XmlLineMap::Line(const xercesc::DOMElement* element) const
+int XmlLineMap::Line(const XmlElement* element) const
 {
     const auto it = m_index.find(element);
     return it == m_index.end() || it->second >= m_tags.size() ? 1 : m_tags[it->second].line;
 }
 
-int XmlLineMap::Line(const xercesc::DOMElement* element, std::u16string_view attribute) const
+int XmlLineMap::Line(const XmlElement* element, std::u16string_view attribute) const
 {
     const auto it = m_index.find(element);
     if (it == m_index.end() || it->second >= m_tags.size())

@@ -7,7 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include <xercesc/dom/DOMElement.hpp>
+#include "config/CXMLDocument.h"
 
 namespace tessaly::skincheck {
 
@@ -15,12 +15,12 @@ class XmlLineMap {
 public:
     // Scans `text` (the file's bytes, an ASCII-compatible encoding) and pairs its start tags with the
     // elements under `root`, root included.
-    XmlLineMap(std::string_view text, const xercesc::DOMElement* root);
+    XmlLineMap(std::string_view text, const XmlElement* root);
 
     // Line of the element's start tag; 1 when unknown.
-    int Line(const xercesc::DOMElement* element) const;
+    int Line(const XmlElement* element) const;
     // Line where the attribute is written; the element's line when unknown.
-    int Line(const xercesc::DOMElement* element, std::u16string_view attribute) const;
+    int Line(const XmlElement* element, std::u16string_view attribute) const;
 
     struct Tag {
         int line = 1;
@@ -30,10 +30,10 @@ public:
     static std::vector<Tag> ScanStartTags(std::string_view text);
 
 private:
-    void Index(const xercesc::DOMElement* element);
+    void Index(const XmlElement* element);
 
     std::vector<Tag> m_tags;
-    std::unordered_map<const xercesc::DOMElement*, std::size_t> m_index;
+    std::unordered_map<const XmlElement*, std::size_t> m_index;
 };
 
 }  // namespace tessaly::skincheck

@@ -31,7 +31,7 @@ public:
 protected:
     bool OnInitDialog() override
     {
-        m_found = ReadConfigSection(m_file, m_section, [this](const xercesc::DOMElement* s, const std::u16string& dir) {
+        m_found = ReadConfigSection(m_file, m_section, [this](const XmlElement* s, const std::u16string& dir) {
             ParseSection(s, dir);
         });
         if (!m_found)
