@@ -30,7 +30,8 @@ static double Now(void)
     return (double)t.tv_sec + (double)t.tv_nsec / 1e9;
 }
 
-/* Publishes the list in this process's shared data block; the block stays for the process's life. */
+/* Publishes the list in this process's shared data block; withdrawn (and the block removed) before the
+ * host ends, so no block outlives it. */
 static int PublishList(void)
 {
     return TessalyPublishWndMsgList(&s_list) == 0;
@@ -129,7 +130,7 @@ int main(int argc, char **argv)
     library = dlopen(argv[2], RTLD_NOW | RTLD_LOCAL);
     s_redirect = library ? (RedirectFn)dlsym(library, "Redirect") : NULL;
     if (!s_redirect)
-        return Check(0, dlerror()), 1;
+        return Check(0, dlerror()), TessalyPublishWndMsgList(NULL), 1;
     if (gtk) {
         s_hostWindow = gtk_window_new(GTK_WINDOW_TOPLEVEL);
         gtk_widget_show(s_hostWindow);
@@ -153,6 +154,7 @@ int main(int argc, char **argv)
     ok &= Check(s_result == 1, "Redirect did not return 1");
     ok &= Check(s_list.count == 0, "the window left its entry behind");
     dlclose(library);
+    ok &= Check(TessalyPublishWndMsgList(NULL) == 0, "withdrawing the list failed");
     free(s_list.items);
     return ok ? 0 : 1;
 }
