@@ -438,7 +438,7 @@ TEST_F(SkinnedDialog, BackgroundImageKeepsItsOwnSizeAndIsPainted)
     ASSERT_TRUE(dlg.Create());
     EXPECT_EQ(cairo_image_surface_get_width(dlg.BackgroundSurface()), 200);
     EXPECT_EQ(dlg.ClientWidth(), 400);
-    SurfacePtr out = test::NewSurface(400, 300, 0);
+    SurfacePtr out = MakeSolidSurface(400, 300, 0);
     CairoPtr cr(cairo_create(out.get()));
     dlg.RenderClient(cr.get());
     EXPECT_EQ(ColorAt(out.get(), 5, 20), FromRgb(0x3366CC));
@@ -454,7 +454,7 @@ TEST_F(SkinnedDialog, UndecodablePictureStillGetsItsControlButDrawsNothing)
     auto* picture = dynamic_cast<CSkinPicture*>(junk.pCtrl.get());
     ASSERT_NE(picture, nullptr);
     EXPECT_EQ(junk.hGdiObj, nullptr);
-    SurfacePtr out = test::NewSurface(20, 20, 0xABCDEF);
+    SurfacePtr out = MakeSolidSurface(20, 20, 0xABCDEF);
     CairoPtr cr(cairo_create(out.get()));
     picture->Paint(cr.get(), 20, 20);
     EXPECT_EQ(test::CountPixels(out.get(), [](const test::Pixel& p) { return p.Color() != 0xABCDEFu; }), 0);
