@@ -237,17 +237,18 @@ protected:
         dir.SolidPng("red.png", 8, 8, 0xFF0000);
         return dir.Write("input.xml", kInputSkin);
     }
-    // The dialog of kInputSkin, on screen and holding the keyboard.
-    std::unique_ptr<RecordingDlg> ShowInputDialog()
+    // The dialog of kInputSkin, on screen and holding the keyboard; it lives as long as the test.
+    RecordingDlg& ShowInputDialog()
     {
-        auto dlg = std::make_unique<RecordingDlg>(WriteInput(), u"Input");
-        if (!dlg->Create() || !test::ShowForInput(dlg->Window()))
+        input = std::make_unique<RecordingDlg>(WriteInput(), u"Input");
+        if (!input->Create() || !test::ShowForInput(input->Window()))
             ADD_FAILURE() << "the dialog did not come up";
-        return dlg;
+        return *input;
     }
     test::ImageFolder dir;
     CZelCommonDlg* modal = nullptr;
     guint watchdog = 0;
+    std::unique_ptr<RecordingDlg> input;
 };
 
 TEST_F(SkinnedDialog, ControlsGetTheirIdsAndHooksRunInOrder)
@@ -263,14 +264,12 @@ TEST_F(SkinnedDialog, ControlsGetTheirIdsAndHooksRunInOrder)
     EXPECT_NE(gtk_window_get_icon(GTK_WINDOW(dlg.Window())), nullptr);
     EXPECT_EQ(dlg.Config().ButtonItems()[1].nCtrlID, 513);
     EXPECT_EQ(dlg.Config().LabelItems()[2].nCtrlID, -1);
-    auto* one = dynamic_cast<CLabel*>(dlg.Config().LabelItems()[1].pCtrl.get());
-    auto* zero = dynamic_cast<CLabel*>(dlg.Config().LabelItems()[0].pCtrl.get());
-    ASSERT_TRUE(one && zero);
-    EXPECT_EQ(one->Font().nHeight, -14);
-    EXPECT_EQ(zero->Font().nHeight, -13) << "items without a size take the window's";
-    EXPECT_EQ(zero->Font().nWeight, 700);
-    EXPECT_EQ(zero->m_strText, u"zero");
     auto label = [&](int i) { return dynamic_cast<CLabel*>(dlg.Config().LabelItems()[i].pCtrl.get()); };
+    ASSERT_TRUE(label(0) && label(1) && label(2) && label(3));
+    EXPECT_EQ(label(1)->Font().nHeight, -14);
+    EXPECT_EQ(label(0)->Font().nHeight, -13) << "items without a size take the window's";
+    EXPECT_EQ(label(0)->Font().nWeight, 700);
+    EXPECT_EQ(label(0)->m_strText, u"zero");
     EXPECT_NE(label(2)->m_hCursor, nullptr);
     EXPECT_EQ(label(3)->m_hCursor, nullptr) << "a missing cursor file leaves the default cursor";
     EXPECT_EQ(label(0)->m_hCursor, nullptr);
@@ -531,8 +530,7 @@ Control* ItemControl(std::span<DynamicItem> items, std::size_t i)
 
 TEST_F(SkinnedDialog, TheWindowIsExactlyTheSheetWhateverItsControlsDo)
 {
-    auto shown = ShowInputDialog();
-    RecordingDlg& dlg = *shown;
+    RecordingDlg& dlg = ShowInputDialog();
     int w = 0, h = 0;
     gtk_window_get_size(GTK_WINDOW(dlg.Window()), &w, &h);
     EXPECT_EQ(std::vector<int>({w, h}), std::vector<int>({300, 200}))
@@ -547,8 +545,7 @@ TEST_F(SkinnedDialog, TheWindowIsExactlyTheSheetWhateverItsControlsDo)
 TEST_F(SkinnedDialog, APressOnAPictureInTheCaptionBandMovesTheWindow)
 {
     TESSALY_REQUIRE_X11_INPUT();
-    auto shown = ShowInputDialog();
-    RecordingDlg& dlg = *shown;
+    RecordingDlg& dlg = ShowInputDialog();
     const GdkPoint start = test::Origin(dlg.Window());
     test::PointerTo(start.x + 256, start.y + 10);  // the 12 x 12 picture at 250,5
     test::PrimaryButton(true);
@@ -565,8 +562,7 @@ TEST_F(SkinnedDialog, APressOnAPictureInTheCaptionBandMovesTheWindow)
 TEST_F(SkinnedDialog, SpaceAndReturnShowThePressedFaceWhileHeldAndSendOneCommandOnRelease)
 {
     TESSALY_REQUIRE_X11_INPUT();
-    auto shown = ShowInputDialog();
-    RecordingDlg& dlg = *shown;
+    RecordingDlg& dlg = ShowInputDialog();
     auto* first = ItemControl<CZelBmpButton>(dlg.Config().ButtonItems(), 0);
     gtk_widget_grab_focus(first->Widget());
     auto face = [&] { return test::ScreenPixel(dlg.Window(), 220, 80); };
@@ -586,8 +582,7 @@ TEST_F(SkinnedDialog, SpaceAndReturnShowThePressedFaceWhileHeldAndSendOneCommand
 TEST_F(SkinnedDialog, TabWithoutAnExplicitListFollowsTheDialogsOrder)
 {
     TESSALY_REQUIRE_X11_INPUT();
-    auto shown = ShowInputDialog();
-    RecordingDlg& dlg = *shown;
+    RecordingDlg& dlg = ShowInputDialog();
     GtkWidget* page = gtk_entry_new();  // stands in for the browser in its template slot
     gtk_box_pack_start(GTK_BOX(dlg.TemplateControl(1000)), page, FALSE, FALSE, 0);
     gtk_widget_show(page);
@@ -608,8 +603,7 @@ TEST_F(SkinnedDialog, TabWithoutAnExplicitListFollowsTheDialogsOrder)
 TEST_F(SkinnedDialog, ALabelDoubleClickSendsOneClickThenOneDoubleClick)
 {
     TESSALY_REQUIRE_X11_INPUT();
-    auto shown = ShowInputDialog();
-    RecordingDlg& dlg = *shown;
+    RecordingDlg& dlg = ShowInputDialog();
     const GdkPoint at = test::Origin(dlg.Window());
     test::PointerTo(at.x + 20, at.y + 50);  // the label "twice"
     for (int i = 0; i < 2; ++i) {
@@ -624,8 +618,7 @@ TEST_F(SkinnedDialog, ALabelDoubleClickSendsOneClickThenOneDoubleClick)
 TEST_F(SkinnedDialog, LabelsAreInvisibleAgainstATransparentBackground)
 {
     TESSALY_REQUIRE_X11_INPUT();
-    auto shown = ShowInputDialog();
-    RecordingDlg& dlg = *shown;
+    RecordingDlg& dlg = ShowInputDialog();
     // The empty label at 150,100 and the background just left of it look the same on screen.
     auto inside = [&] { return test::ScreenPixel(dlg.Window(), 160, 115); };
     auto outside = [&] { return test::ScreenPixel(dlg.Window(), 140, 115); };
