@@ -16,6 +16,7 @@
 
 #include <tessaly/tessaly.h>
 
+#include "HostWindowList.h"
 #include "browser/BrowserHosting.h"
 #include "platform/SharedMemory.h"
 #include "common/ProcessCensus.h"
@@ -62,33 +63,24 @@ std::string CommentPage(const std::string& inner = std::string(kStart) + kEnd)
 }
 
 // The host's side of the close list, published in the shared data block while the object lives.
-class HostList {
+class HostList : public host::HostWindowList {
 public:
-    HostList() : m_valid(TessalyPublishWndMsgList(&m_list) == 0) {}
+    HostList() : m_valid(TessalyPublishWndMsgList(Address()) == 0) {}
     ~HostList()
     {
         if (m_valid)
             TessalyPublishWndMsgList(nullptr);
-        std::free(m_list.items);
     }
     bool Valid() const { return m_valid; }
-    int Count() const { return static_cast<int>(m_list.count); }
-    bool Holds(std::uint32_t window) const
-    {
-        for (intptr_t i = 0; i < m_list.count; ++i)
-            if (m_list.items[i].message == TESSALY_WM_PRELOGIN_CLOSE && m_list.items[i].window == window)
-                return true;
-        return false;
-    }
+    bool Holds(std::uint32_t window) const { return std::ranges::count(CloseTargets(), window) > 0; }
     // Closes every listed window the way a host does.
     void CloseAll(WindowProbe& probe, long wParam, long lParam) const
     {
-        for (intptr_t i = 0; i < m_list.count; ++i)
-            probe.SendHostMessage(m_list.items[i].message, wParam, lParam);
+        for ([[maybe_unused]] std::uint32_t window : CloseTargets())
+            probe.SendHostMessage(TESSALY_WM_PRELOGIN_CLOSE, wParam, lParam);
     }
 
 private:
-    TessalyWndMsgList m_list{};
     bool m_valid;
 };
 
@@ -211,7 +203,7 @@ TEST_F(RedirectFlow, MarkersOnlyInTheHeadKeepTheWindowUntilTheHostClosesIt)
     EXPECT_EQ(result, 1);
     EXPECT_TRUE(sent) << "the window closed before the host asked";
     EXPECT_TRUE(registered) << "window " << window << " was not in the host's list";
-    EXPECT_EQ(host.Count(), 0) << "the window left its entry behind";
+    EXPECT_EQ(host.Address()->count, 0) << "the window left its entry behind";
 }
 
 TEST_F(RedirectFlow, LowerCaseMarkersAndEscapedTextDoNotCloseButTheCloseBoxCancels)
