@@ -156,12 +156,6 @@ TEST(HostDemoTest, RunsEndToEndAndCleansUp)
     EXPECT_TRUE(std::regex_search(run.output, std::regex("Redirect returned [0-9]+ \\("))) << run.output;
 }
 
-}  // namespace
-}  // namespace tessaly::test
-
-namespace tessaly::test {
-namespace {
-
 // The stand-in service on its own: its accounts, its command line, its shut-down.
 class ServiceAccountsTest : public ServiceSuite {
 protected:

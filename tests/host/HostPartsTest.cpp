@@ -14,6 +14,7 @@
 #include <unistd.h>
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstdlib>
 #include <cstring>
@@ -42,22 +43,26 @@ TEST(IniEditTest, AddsMissingKeysAndSections)
         << "a commented-out key is not the key, and the file's line endings are kept";
 }
 
+// Gives the list storage holding `items`, allocated as the library side does; the list frees it.
+void Fill(HostWindowList& list, std::initializer_list<TessalyWndMsgItem> items)
+{
+    TessalyWndMsgList* raw = list.Address();
+    raw->items = static_cast<TessalyWndMsgItem*>(std::malloc(items.size() * sizeof(TessalyWndMsgItem)));
+    std::copy(items.begin(), items.end(), raw->items);
+    raw->capacity = raw->count = static_cast<std::intptr_t>(items.size());
+}
+
 TEST(HostWindowListTest, OffersOnlyCloseEntriesOfAConsistentList)
 {
     HostWindowList list;
     EXPECT_TRUE(list.CloseTargets().empty());
-    TessalyWndMsgList* raw = list.Address();
-    raw->items = static_cast<TessalyWndMsgItem*>(std::malloc(4 * sizeof(TessalyWndMsgItem)));
-    raw->capacity = 4;
-    raw->items[0] = {TESSALY_WM_PRELOGIN_CLOSE, 0x400001};
-    raw->items[1] = {TESSALY_WM_PRELOGIN_INFO_DONE, 0x400002};
-    raw->items[2] = {TESSALY_WM_PRELOGIN_CLOSE, 0x400003};
-    raw->count = 3;
+    Fill(list, {{TESSALY_WM_PRELOGIN_CLOSE, 0x400001}, {TESSALY_WM_PRELOGIN_INFO_DONE, 0x400002},
+                {TESSALY_WM_PRELOGIN_CLOSE, 0x400003}});
     EXPECT_EQ(list.CloseTargets(), (std::vector<std::uint32_t>{0x400001, 0x400003}));
-    raw->count = 5;  // a count beyond the storage is never trusted
+    list.Address()->count = 5;  // a count beyond the storage is never trusted
     EXPECT_TRUE(list.CloseTargets().empty());
-    raw->count = 3;
-}  // the list frees the storage the library side allocated
+    list.Address()->count = 3;
+}
 
 std::string OwnBlockName() { return TESSALY_SHARED_BLOCK_PREFIX "." + std::to_string(getpid()); }
 
@@ -173,12 +178,8 @@ protected:
 TEST_F(CloseMessageTest, ListedWindowsAreClosedWhenTheTimeIsUp)
 {
     HostWindowList list;
-    TessalyWndMsgList* raw = list.Address();
-    raw->items = static_cast<TessalyWndMsgItem*>(std::malloc(2 * sizeof(TessalyWndMsgItem)));
-    raw->capacity = 2;
-    raw->items[0] = {TESSALY_WM_PRELOGIN_CLOSE, m_window};
-    raw->items[1] = {TESSALY_WM_PRELOGIN_CLOSE, 0x7FFFFF};  // a window that does not exist: harmless
-    raw->count = 2;
+    // The second window does not exist: harmless.
+    Fill(list, {{TESSALY_WM_PRELOGIN_CLOSE, m_window}, {TESSALY_WM_PRELOGIN_CLOSE, 0x7FFFFF}});
     std::vector<std::string> reports;
     std::mutex lock;
     std::condition_variable reported;
@@ -200,11 +201,7 @@ TEST_F(CloseMessageTest, ListedWindowsAreClosedWhenTheTimeIsUp)
 TEST_F(CloseMessageTest, ACancelledTimerSendsNothing)
 {
     HostWindowList list;
-    TessalyWndMsgList* raw = list.Address();
-    raw->items = static_cast<TessalyWndMsgItem*>(std::malloc(sizeof(TessalyWndMsgItem)));
-    raw->capacity = 1;
-    raw->items[0] = {TESSALY_WM_PRELOGIN_CLOSE, m_window};
-    raw->count = 1;
+    Fill(list, {{TESSALY_WM_PRELOGIN_CLOSE, m_window}});
     int reports = 0;
     {
         WindowCloser closer(list, std::chrono::seconds(30), [&](const std::string&) { ++reports; });

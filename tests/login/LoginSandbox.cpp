@@ -6,6 +6,7 @@
 #include "login/PreLoginEntry.h"
 #include "login/HostStrings.h"
 #include "platform/ModulePaths.h"
+#include "support/TraceTestSupport.h"
 #include "support/WideText.h"
 
 namespace fs = std::filesystem;
@@ -68,14 +69,7 @@ void LoginSandbox::WriteServiceUrl(const std::string& url)
     std::ofstream(configDir / "orvane.cfg", std::ios::trunc) << "[WebUrl]\nVomoLoginUrl=" << url << "\n";
 }
 
-std::vector<std::string> LoginSandbox::Records() const
-{
-    std::vector<std::string> lines;
-    std::ifstream in(recordFile);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
+std::vector<std::string> LoginSandbox::Records() const { return tessaly::test::Lines(recordFile.string()); }
 
 std::vector<std::string> LoginSandbox::Records(const std::string& prefix) const
 {

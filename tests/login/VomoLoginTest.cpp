@@ -1,13 +1,12 @@
 // The login from the host's records to the result, against fake agent and cipher libraries.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <optional>
 
 #include "login/AdapterSource.h"
 #include "login/CVomoLogin.h"
 #include "login/LoginSandbox.h"
-#include "support/CLogTrace.h"
+#include "support/TraceTestSupport.h"
 #include "support/WideText.h"
 
 using namespace login_test;
@@ -218,14 +217,7 @@ protected:
         tessaly::g_LogTrace.SetEnabledForTesting(false);
         VomoLoginTest::TearDown();
     }
-    std::vector<std::string> TraceLines() const
-    {
-        std::vector<std::string> lines;
-        std::ifstream in(box.root / "trace.txt");
-        for (std::string line; std::getline(in, line);)
-            lines.push_back(line);
-        return lines;
-    }
+    std::vector<std::string> TraceLines() const { return tessaly::test::Lines((box.root / "trace.txt").string()); }
     std::optional<ScopedEnv> registry;
 };
 

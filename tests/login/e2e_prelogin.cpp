@@ -51,13 +51,6 @@ protected:
     tessaly::CZelXMLParseBase items;
 };
 
-TEST_F(PreLoginEndToEnd, KnownUserWithTheRightPasswordIsAccepted)
-{
-    const HostRun run = RunHostPreLogin(install->LibraryPath(), "alice", "wonderland");
-    EXPECT_EQ(run.exitCode, 0) << run.output;
-    EXPECT_NE(run.output.find("PreLogin: accepted (code 0)"), std::string::npos) << run.output;
-}
-
 TEST_F(PreLoginEndToEnd, WrongPasswordIsRefusedWithTheConfiguredText)
 {
     ASSERT_FALSE(Item(u"ErrorPwd").empty());

@@ -29,6 +29,8 @@ constexpr std::string_view kStore =
     "[HKEY_LOCAL_MACHINE\\SOFTWARE]\r\n"
     "\"QuillonDebugFlag\"=dword:00000001\r\n";
 
+constexpr std::u16string_view kKey = u"SOFTWARE\\pelmorix\\Orvane3.0";
+
 std::optional<SettingValue> Find(std::u16string_view key, std::u16string_view name, std::string_view text = kStore)
 {
     return FindSettingInText(text, key, name);
@@ -53,14 +55,14 @@ TEST(SettingsStore, NamesCompareWithoutRegardToCase)
 
 TEST(SettingsStore, OtherTypesMissingNamesAndOtherKeysReadAsNoValue)
 {
-    EXPECT_FALSE(Find(u"SOFTWARE\\pelmorix\\Orvane3.0", u"Blob"));
-    EXPECT_FALSE(Find(u"SOFTWARE\\pelmorix\\Orvane3.0", u"Multi"));
-    EXPECT_FALSE(Find(u"SOFTWARE\\pelmorix\\Orvane3.0", u"Missing"));
+    EXPECT_FALSE(Find(kKey, u"Blob"));
+    EXPECT_FALSE(Find(kKey, u"Multi"));
+    EXPECT_FALSE(Find(kKey, u"Missing"));
     EXPECT_FALSE(Find(u"SOFTWARE\\pelmorix", u"Debug"));
     // The value under HKEY_CURRENT_USER must not leak into the machine root.
     EXPECT_FALSE(Find(u"SOFTWARE", u"Debug"));
     // The continuation line of the hex value is not mistaken for a value of its own.
-    EXPECT_FALSE(Find(u"SOFTWARE\\pelmorix\\Orvane3.0", u"03,04"));
+    EXPECT_FALSE(Find(kKey, u"03,04"));
 }
 
 TEST(SettingsStore, MalformedLinesAreSkippedWithoutHidingGoodOnes)
@@ -102,27 +104,21 @@ TEST(SettingsStore, Utf16FilesWithByteOrderMarkAreRead)
 TEST(SettingsStore, FileComesFromTheEnvironmentAndBadFilesReadAsEmpty)
 {
     TempDir dir;
-    {
-        ScopedEnv env("TESSALY_REGISTRY", dir.file("missing.reg"));
-        EXPECT_EQ(SettingsStorePath(), dir.file("missing.reg"));
-        EXPECT_FALSE(ReadSetting(u"SOFTWARE", u"QuillonDebugFlag"));
-    }
     test::WriteFile(dir.file("store.reg"), kStore);
-    {
-        ScopedEnv env("TESSALY_REGISTRY", dir.file("store.reg"));
-        EXPECT_EQ(ReadSetting(u"SOFTWARE", u"QuillonDebugFlag"), SettingValue(1u));
-    }
-    // A folder, or a file over the size limit, is no settings store.
-    {
-        ScopedEnv env("TESSALY_REGISTRY", dir.path().string());
-        EXPECT_FALSE(ReadSetting(u"SOFTWARE", u"QuillonDebugFlag"));
-    }
     std::string huge(kMaxTextFileBytes + 1, ';');
     huge.replace(0, kStore.size(), kStore);
     test::WriteFile(dir.file("huge.reg"), huge);
-    {
-        ScopedEnv env("TESSALY_REGISTRY", dir.file("huge.reg"));
-        EXPECT_FALSE(ReadSetting(u"SOFTWARE", u"QuillonDebugFlag"));
+    // A missing file, a folder, or a file over the size limit, is no settings store.
+    const std::pair<std::string, std::optional<SettingValue>> cases[] = {
+        {dir.file("missing.reg"), std::nullopt},
+        {dir.file("store.reg"), SettingValue(1u)},
+        {dir.path().string(), std::nullopt},
+        {dir.file("huge.reg"), std::nullopt},
+    };
+    for (const auto& [path, expected] : cases) {
+        ScopedEnv env("TESSALY_REGISTRY", path);
+        EXPECT_EQ(SettingsStorePath(), path);
+        EXPECT_EQ(ReadSetting(u"SOFTWARE", u"QuillonDebugFlag"), expected) << path;
     }
     ScopedEnv unset("TESSALY_REGISTRY", std::nullopt);
     EXPECT_EQ(SettingsStorePath(), "/etc/tessaly/registry.reg");

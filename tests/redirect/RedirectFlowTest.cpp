@@ -8,6 +8,7 @@
 #include <webkit2/webkit2.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -15,6 +16,7 @@
 
 #include <tessaly/tessaly.h>
 
+#include "HostWindowList.h"
 #include "browser/BrowserHosting.h"
 #include "platform/SharedMemory.h"
 #include "common/ProcessCensus.h"
@@ -55,39 +57,30 @@ std::string SkinXml(bool withItem1)
     return xml;
 }
 
-std::string CommentPage(const std::string& inner)
+std::string CommentPage(const std::string& inner = std::string(kStart) + kEnd)
 {
     return "<html><head><title>t</title></head><body><p>Target</p><!-- " + inner + " --></body></html>";
 }
 
 // The host's side of the close list, published in the shared data block while the object lives.
-class HostList {
+class HostList : public host::HostWindowList {
 public:
-    HostList() : m_valid(TessalyPublishWndMsgList(&m_list) == 0) {}
+    HostList() : m_valid(TessalyPublishWndMsgList(Address()) == 0) {}
     ~HostList()
     {
         if (m_valid)
             TessalyPublishWndMsgList(nullptr);
-        std::free(m_list.items);
     }
     bool Valid() const { return m_valid; }
-    int Count() const { return static_cast<int>(m_list.count); }
-    bool Holds(std::uint32_t window) const
-    {
-        for (intptr_t i = 0; i < m_list.count; ++i)
-            if (m_list.items[i].message == TESSALY_WM_PRELOGIN_CLOSE && m_list.items[i].window == window)
-                return true;
-        return false;
-    }
+    bool Holds(std::uint32_t window) const { return std::ranges::count(CloseTargets(), window) > 0; }
     // Closes every listed window the way a host does.
     void CloseAll(WindowProbe& probe, long wParam, long lParam) const
     {
-        for (intptr_t i = 0; i < m_list.count; ++i)
-            probe.SendHostMessage(m_list.items[i].message, wParam, lParam);
+        for ([[maybe_unused]] std::uint32_t window : CloseTargets())
+            probe.SendHostMessage(TESSALY_WM_PRELOGIN_CLOSE, wParam, lParam);
     }
 
 private:
-    TessalyWndMsgList m_list{};
     bool m_valid;
 };
 
@@ -141,10 +134,16 @@ void FailAfter(WindowProbe& probe, std::chrono::milliseconds limit)
     }
 }
 
+// A run that only waits for the window to end by itself.
+int RunUntilItEnds() { return RunRedirectWith([](WindowProbe& p) { FailAfter(p, 20s); }); }
+
+// x, y, width, height
+std::array<int, 4> Box(const GtkAllocation& a) { return {a.x, a.y, a.width, a.height}; }
+
 TEST_F(RedirectFlow, NoTargetEndsWithOkWithoutShowingAnotherPage)
 {
     const int before = s_server->ExchangeCount();
-    const int result = RunRedirectWith([](WindowProbe& p) { FailAfter(p, 20s); });
+    const int result = RunUntilItEnds();
     EXPECT_EQ(result, 1);
     EXPECT_EQ(s_server->ExchangeCount(), before + 1);
 }
@@ -166,7 +165,7 @@ TEST_F(RedirectFlow, MarkersInABodyCommentEndTheWindowWithOk)
 TEST_F(RedirectFlow, EndMarkerBeforeStartMarkerStillCloses)
 {
     Target("reversed", CommentPage(std::string(kEnd) + " x " + kStart));
-    EXPECT_EQ(RunRedirectWith([](WindowProbe& p) { FailAfter(p, 20s); }), 1);
+    EXPECT_EQ(RunUntilItEnds(), 1);
 }
 
 TEST_F(RedirectFlow, PageScriptReadsTheExternalMember)
@@ -176,7 +175,7 @@ TEST_F(RedirectFlow, PageScriptReadsTheExternalMember)
                            "if (window.external.xxyyzz === 'Wibble' && window.external.other === undefined)"
                            " document.getElementById('d').appendChild(document.createComment('" +
                            kStart + "' + '" + kEnd + "'));</script></body></html>");
-    EXPECT_EQ(RunRedirectWith([](WindowProbe& p) { FailAfter(p, 20s); }), 1);
+    EXPECT_EQ(RunUntilItEnds(), 1);
 }
 
 TEST_F(RedirectFlow, MarkersOnlyInTheHeadKeepTheWindowUntilTheHostClosesIt)
@@ -204,7 +203,7 @@ TEST_F(RedirectFlow, MarkersOnlyInTheHeadKeepTheWindowUntilTheHostClosesIt)
     EXPECT_EQ(result, 1);
     EXPECT_TRUE(sent) << "the window closed before the host asked";
     EXPECT_TRUE(registered) << "window " << window << " was not in the host's list";
-    EXPECT_EQ(host.Count(), 0) << "the window left its entry behind";
+    EXPECT_EQ(host.Address()->count, 0) << "the window left its entry behind";
 }
 
 TEST_F(RedirectFlow, LowerCaseMarkersAndEscapedTextDoNotCloseButTheCloseBoxCancels)
@@ -232,10 +231,10 @@ TEST_F(RedirectFlow, LowerCaseMarkersAndEscapedTextDoNotCloseButTheCloseBoxCance
 TEST_F(RedirectFlow, WaitPageWithMarkersEndsWhileTheUploadIsStillRunning)
 {
     s_server->HoldExchange(true);
-    m_install->WriteWaitPage(CommentPage(std::string(kStart) + kEnd));
+    m_install->WriteWaitPage(CommentPage());
     const int before = s_server->ExchangeCount();
     // The exchange is held until released, so a window that waited for it would run into FailAfter.
-    const int result = RunRedirectWith([](WindowProbe& p) { FailAfter(p, 20s); });
+    const int result = RunUntilItEnds();
     EXPECT_EQ(result, 1);
     EXPECT_TRUE(WaitUntil([&] { return s_server->ExchangeCount() == before + 1; }, 30s)) << "the upload never started";
     // The stopped worker's late answer reaches nothing.
@@ -297,20 +296,16 @@ TEST_F(RedirectFlow, TheSkinSizesTheWindowAndPlacesTheBrowserAtItem1OrTheTemplat
         EXPECT_EQ(result, 1);
         EXPECT_EQ(title, "Redirect test");
         EXPECT_TRUE(menuRefused);
-        EXPECT_EQ(client.width, kSheetWidth);
-        EXPECT_EQ(client.height, kSheetHeight);
-        const GtkAllocation expected = withItem1 ? GtkAllocation{10, 40, 300, 200} : GtkAllocation{0, 0, 411, 286};
-        EXPECT_EQ(browser.x, expected.x) << "ITEM1 given: " << withItem1;
-        EXPECT_EQ(browser.y, expected.y) << "ITEM1 given: " << withItem1;
-        EXPECT_EQ(browser.width, expected.width) << "ITEM1 given: " << withItem1;
-        EXPECT_EQ(browser.height, expected.height) << "ITEM1 given: " << withItem1;
+        EXPECT_EQ(std::make_pair(client.width, client.height), std::make_pair(kSheetWidth, kSheetHeight));
+        EXPECT_EQ(Box(browser), withItem1 ? Box({10, 40, 300, 200}) : Box({0, 0, 411, 286}))
+            << "ITEM1 given: " << withItem1;
     }
 }
 
 TEST_F(RedirectFlow, WithoutTheSkinFileTheTemplateLookRemainsAndTheExchangeRuns)
 {
     m_install->RemoveSkin();
-    Target("plain", CommentPage(std::string(kStart) + kEnd));
+    Target("plain", CommentPage());
     std::string title;
     GtkAllocation client{}, browser{};
     const int result = RunRedirectWith([&](WindowProbe& p) {
@@ -321,10 +316,8 @@ TEST_F(RedirectFlow, WithoutTheSkinFileTheTemplateLookRemainsAndTheExchangeRuns)
     });
     EXPECT_EQ(result, 1);  // the target page's markers closed it
     EXPECT_EQ(title, "Dialog");
-    EXPECT_EQ(client.width, 422);
-    EXPECT_EQ(client.height, 297);
-    EXPECT_EQ(browser.width, 411);
-    EXPECT_EQ(browser.height, 286);
+    EXPECT_EQ(std::make_pair(client.width, client.height), std::make_pair(422, 297));
+    EXPECT_EQ(std::make_pair(browser.width, browser.height), std::make_pair(411, 286));
 }
 
 TEST_F(RedirectFlow, ACrashedPageProcessIsStartedAgainOnTheSamePage)
@@ -336,7 +329,7 @@ TEST_F(RedirectFlow, ACrashedPageProcessIsStartedAgainOnTheSamePage)
         page.Follow(p);
         if (!crashed && page.Reads() > 0) {
             crashed = true;
-            s_server->SetPage("crash", CommentPage(std::string(kStart) + kEnd));
+            s_server->SetPage("crash", CommentPage());
             webkit_web_view_terminate_web_process(WEBKIT_WEB_VIEW(p.Browser()));
         }
         FailAfter(p, 25s);
@@ -368,14 +361,13 @@ TEST_F(RedirectFlow, StandInServiceWelcomePageContinuesToTheDonePage)
 
 TEST_F(RedirectFlow, TwentyRunsLeaveNoThreadDescriptorWindowOrProcessBehind)
 {
-    Target("loop", CommentPage(std::string(kStart) + kEnd));
-    auto once = [] { return RunRedirectWith([](WindowProbe& p) { FailAfter(p, 20s); }); };
-    ASSERT_EQ(once(), 1);  // warm-up: WebKit's own long-lived helpers start here
+    Target("loop", CommentPage());
+    ASSERT_EQ(RunUntilItEnds(), 1);  // warm-up: WebKit's own long-lived helpers start here
     Pump(1500);
     const ResourceCounts before = CountResources();
     const std::vector<std::string> fdsBefore = CountedDescriptors();
     for (int i = 0; i < 20; ++i)
-        ASSERT_EQ(once(), 1) << "run " << i;
+        ASSERT_EQ(RunUntilItEnds(), 1) << "run " << i;
     // Helper processes and worker threads wind down asynchronously; give them a moment. The toolkit
     // keeps a pool thread or two (each with a wake-up descriptor) that come and go on their own, so
     // two of each are allowed; something left behind per run would show twenty. Sanitizer runtimes

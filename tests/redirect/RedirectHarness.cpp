@@ -2,15 +2,10 @@
 
 #include <httplib.h>
 
-#include <fcntl.h>
-
-#include <dirent.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <webkit2/webkit2.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -370,27 +365,23 @@ void Pump(int ms)
 }
 
 namespace {
+
+// Live (not yet reaped) processes whose parent is this one.
 int CountChildren()
 {
     int n = 0;
     const std::string self = std::to_string(getpid());
-    if (DIR* dir = opendir("/proc")) {
-        while (dirent* entry = readdir(dir)) {
-            if (entry->d_name[0] < '0' || entry->d_name[0] > '9')
-                continue;
-            std::ifstream stat(std::string("/proc/") + entry->d_name + "/stat");
-            std::string line;
-            std::getline(stat, line);
-            const auto close = line.rfind(')');
-            if (close == std::string::npos)
-                continue;
-            std::istringstream rest(line.substr(close + 2));
-            std::string state, ppid;
-            rest >> state >> ppid;
-            if (ppid == self && state != "Z")
-                ++n;
-        }
-        closedir(dir);
+    std::error_code ignored;
+    for (const auto& entry : fs::directory_iterator("/proc", ignored)) {
+        if (!std::isdigit(static_cast<unsigned char>(entry.path().filename().string()[0])))
+            continue;
+        // "pid (name) state ppid ...": the name may hold anything, so read from its closing parenthesis.
+        const std::string line = ReadFile(entry.path() / "stat");
+        const auto close = line.rfind(')');
+        std::string state, ppid;
+        if (close != std::string::npos)
+            std::istringstream(line.substr(close + 1)) >> state >> ppid;
+        n += ppid == self && state != "Z" ? 1 : 0;
     }
     return n;
 }

@@ -47,11 +47,18 @@ TEST(TraceSwitches, EitherSwitchEqualToOneTurnsTracingOn)
     EXPECT_FALSE(SwitchTurnsTracingOn("[HKEY_CURRENT_USER\\SOFTWARE]\n\"QuillonDebugFlag\"=\"1\"\n"));
 }
 
-TEST(TraceLog, OffByDefaultAndNothingIsCreatedWhileOff)
-{
+// A scratch folder and a log object of its own for each test.
+class TraceLog : public ::testing::Test {
+protected:
+    std::vector<std::string> LogLines() const { return Lines(dir.file("UILogTrace.txt")); }
     TempDir dir;
-    ScopedEnv env("TESSALY_REGISTRY", dir.file("absent.reg"));
     CLogTrace log;
+};
+using TraceBinary = TraceLog;
+
+TEST_F(TraceLog, OffByDefaultAndNothingIsCreatedWhileOff)
+{
+    ScopedEnv env("TESSALY_REGISTRY", dir.file("absent.reg"));
     EXPECT_FALSE(log.Enabled());
     log.Init(W(dir.file("UILogTrace.txt")), -1, 0xA00000);
     EXPECT_FALSE(log.Enabled());
@@ -60,10 +67,8 @@ TEST(TraceLog, OffByDefaultAndNothingIsCreatedWhileOff)
     EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 }
 
-TEST(TraceLog, LineFormatIsExact)
+TEST_F(TraceLog, LineFormatIsExact)
 {
-    TempDir dir;
-    CLogTrace log;
     EnableTracing(log, dir);
     ASSERT_TRUE(log.Enabled());
     const std::int64_t before = platform::CurrentTimeSeconds();
@@ -83,44 +88,36 @@ TEST(TraceLog, LineFormatIsExact)
     EXPECT_TRUE(matched) << text;
 }
 
-TEST(TraceLog, LevelMaskAndLongMessages)
+TEST_F(TraceLog, LevelMaskAndLongMessages)
 {
-    TempDir dir;
-    CLogTrace log;
-    test::WriteFile(dir.file("on.reg"), test::kDebugOn);
-    ScopedEnv env("TESSALY_REGISTRY", dir.file("on.reg"));
-    log.Init(W(dir.file("UILogTrace.txt")), 2, 0xA00000);
+    EnableTracing(log, dir, 0xA00000, 2);
     log.Trace(4, u"masked out");
     EXPECT_FALSE(std::filesystem::exists(dir.file("UILogTrace.txt")));
-    log.Init(W(dir.file("UILogTrace.txt")), -1, 0xA00000);
+    EnableTracing(log, dir);
     log.Trace(4, u"%s", std::u16string(2000, u'\u4e2d'));
     log.Trace(4, u"%n%s%d");  // configured-looking pattern with missing values: written as it stands
-    const auto lines = Lines(dir.file("UILogTrace.txt"));
+    const auto lines = LogLines();
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(MessageOf(lines[0]).size(), 1023u * 3);  // 1023 characters of three UTF-8 bytes
     EXPECT_EQ(MessageOf(lines[1]), "%n%s%d");
 }
 
-TEST(TraceLog, FileOverTheLimitIsReplacedBeforeTheNextLine)
+TEST_F(TraceLog, FileOverTheLimitIsReplacedBeforeTheNextLine)
 {
-    TempDir dir;
-    CLogTrace log;
     EnableTracing(log, dir, 100);
     log.Trace(4, u"first %s", std::u16string(80, u'x'));
     log.Trace(4, u"second");  // the first line alone is over 100 bytes
-    auto lines = Lines(dir.file("UILogTrace.txt"));
+    auto lines = LogLines();
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(MessageOf(lines[0]), "second");
     log.Trace(4, u"third");  // the file is under the limit: appended, may end above it
-    lines = Lines(dir.file("UILogTrace.txt"));
+    lines = LogLines();
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(MessageOf(lines[1]), "third");
 }
 
-TEST(TraceLog, BadPlacesDropTheLineQuietly)
+TEST_F(TraceLog, BadPlacesDropTheLineQuietly)
 {
-    TempDir dir;
-    CLogTrace log;
     EnableTracing(log, dir);
     // Missing folder: not created.
     log.Init(W(dir.file("missing/UILogTrace.txt")), -1, 100);
@@ -150,10 +147,8 @@ TEST(TraceLog, BadPlacesDropTheLineQuietly)
     }
 }
 
-TEST(TraceLog, FilesAreOwnerOnly)
+TEST_F(TraceLog, FilesAreOwnerOnly)
 {
-    TempDir dir;
-    CLogTrace log;
     EnableTracing(log, dir);
     log.Trace(4, u"x");
     log.TraceBinary(u"t", 1, "x");
@@ -164,19 +159,17 @@ TEST(TraceLog, FilesAreOwnerOnly)
     }
 }
 
-TEST(TraceLog, LinesOfConcurrentThreadsStayWhole)
+TEST_F(TraceLog, LinesOfConcurrentThreadsStayWhole)
 {
-    TempDir dir;
-    CLogTrace log;
     EnableTracing(log, dir);
-    auto writer = [&log](char16_t fill) {
+    auto writer = [this](char16_t fill) {
         for (int i = 0; i < 200; ++i)
             log.Trace(4, u"%s", std::u16string(300, fill));
     };
     std::thread a(writer, u'a'), b(writer, u'b');
     a.join();
     b.join();
-    const auto lines = Lines(dir.file("UILogTrace.txt"));
+    const auto lines = LogLines();
     ASSERT_EQ(lines.size(), 400u);
     for (const auto& line : lines) {
         const std::string message = MessageOf(line);
@@ -188,12 +181,10 @@ TEST(TraceLog, LinesOfConcurrentThreadsStayWhole)
 // starts a new one, so after n lines, in whatever order the threads wrote them, the file holds the
 // last ((n - 1) mod 4) + 1 of them. A line written into a file that another thread deletes, or a new
 // file deleted under a line just written, shows as a shorter file.
-TEST(TraceLog, ConcurrentRotationsLoseNoLine)
+TEST_F(TraceLog, ConcurrentRotationsLoseNoLine)
 {
     constexpr int kPerThread = 1500;
-    TempDir dir;
-    CLogTrace log;
-    auto writer = [&log](char16_t fill) {
+    auto writer = [this](char16_t fill) {
         // The thread id has six or more digits; the message makes up the difference.
         const std::size_t idDigits = std::to_string(platform::CurrentThreadId()).size();
         const std::u16string message(24 - std::max<std::size_t>(idDigits, 6), fill);
@@ -210,14 +201,12 @@ TEST(TraceLog, ConcurrentRotationsLoseNoLine)
     EXPECT_EQ(text.size(), ((2 * kPerThread - 1) % 4 + 1) * lineBytes) << text;
 }
 
-TEST(TraceBinary, HeaderLineAndRecordShareTheirNumber)
+TEST_F(TraceBinary, HeaderLineAndRecordShareTheirNumber)
 {
-    TempDir dir;
-    CLogTrace log;
     EnableTracing(log, dir);
     const char data[] = {'A', '\0', '\xFF', '\n'};
     log.TraceBinary(u"Upload", sizeof data, data);
-    const auto lines = Lines(dir.file("UILogTrace.txt"));
+    const auto lines = LogLines();
     ASSERT_EQ(lines.size(), 1u);
     char address[32];
     std::snprintf(address, sizeof address, "%lX", static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(data)));
@@ -231,17 +220,15 @@ TEST(TraceBinary, HeaderLineAndRecordShareTheirNumber)
                           "================\r\n");
 }
 
-TEST(TraceBinary, WithoutDataOnlyTheHeaderIsWrittenButTheCountStillRises)
+TEST_F(TraceBinary, WithoutDataOnlyTheHeaderIsWrittenButTheCountStillRises)
 {
-    TempDir dir;
-    CLogTrace log;
     EnableTracing(log, dir);
     log.TraceBinary(u"none", 0, "x");
     log.TraceBinary(u"null", 5, nullptr);
     log.TraceBinary(u"negative", -1, "x");
     EXPECT_TRUE(std::filesystem::exists(dir.file("UILogTrace.txt.Dat")));
     EXPECT_EQ(std::filesystem::file_size(dir.file("UILogTrace.txt.Dat")), 0u);
-    const auto lines = Lines(dir.file("UILogTrace.txt"));
+    const auto lines = LogLines();
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_NE(MessageOf(lines[1]).find("Buffer Add is 0X0, Buffer Len is 0X5"), std::string::npos);
     EXPECT_NE(MessageOf(lines[2]).find("Buffer Len is 0XFFFFFFFF"), std::string::npos);
@@ -253,13 +240,9 @@ TEST(TraceBinary, WithoutDataOnlyTheHeaderIsWrittenButTheCountStillRises)
     EXPECT_NE(number(MessageOf(lines[0])), number(MessageOf(lines[1])));
 }
 
-TEST(TraceBinary, MaskWithoutBitFourWritesNothing)
+TEST_F(TraceBinary, MaskWithoutBitFourWritesNothing)
 {
-    TempDir dir;
-    test::WriteFile(dir.file("on.reg"), test::kDebugOn);
-    ScopedEnv env("TESSALY_REGISTRY", dir.file("on.reg"));
-    CLogTrace log;
-    log.Init(W(dir.file("UILogTrace.txt")), 3, 0xA00000);
+    EnableTracing(log, dir, 0xA00000, 3);
     log.TraceBinary(u"t", 1, "x");
     EXPECT_FALSE(std::filesystem::exists(dir.file("UILogTrace.txt.Dat")));
 }

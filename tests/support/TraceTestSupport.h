@@ -31,11 +31,11 @@ inline std::string MessageOf(const std::string& line)
 }
 
 // Points a log object at <dir>/UILogTrace.txt with tracing switched on through a .reg file.
-inline void EnableTracing(CLogTrace& log, const TempDir& dir, std::uint32_t maxSize = 0xA00000)
+inline void EnableTracing(CLogTrace& log, const TempDir& dir, std::uint32_t maxSize = 0xA00000, int levelMask = -1)
 {
     WriteFile(dir.file("on.reg"), kDebugOn);
     ScopedEnv env("TESSALY_REGISTRY", dir.file("on.reg"));
-    log.Init(W(dir.file("UILogTrace.txt")), -1, maxSize);
+    log.Init(W(dir.file("UILogTrace.txt")), levelMask, maxSize);
 }
 
 }  // namespace tessaly::test

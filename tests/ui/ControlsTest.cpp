@@ -24,7 +24,7 @@ using test::PixelAt;
 // it tells where it came from.
 SurfacePtr CoordinateBackground(int width, int height)
 {
-    SurfacePtr s = test::NewSurface(width, height, 0);
+    SurfacePtr s = MakeSolidSurface(width, height, 0);
     CairoPtr cr(cairo_create(s.get()));
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
@@ -45,7 +45,7 @@ TEST(LabelPainting, SnapshotIsThePartOfTheBackgroundUnderTheLabel)
     CLabel label;
     label.Move({30, 20, 70, 40});
     label.CaptureBackground(back.get());
-    SurfacePtr out = test::NewSurface(40, 20, 0xFFFFFF);
+    SurfacePtr out = MakeSolidSurface(40, 20, 0xFFFFFF);
     CairoPtr cr(cairo_create(out.get()));
     label.Paint(cr.get(), 40, 20);
     EXPECT_EQ(PixelAt(out.get(), 0, 0), PixelAt(back.get(), 30, 20));
@@ -60,13 +60,13 @@ TEST(LabelPainting, SnapshotIsThePartOfTheBackgroundUnderTheLabel)
 
 TEST(LabelPainting, TextIsDrawnInItsColourOverTheSnapshot)
 {
-    SurfacePtr back = test::NewSurface(120, 30, 0xFFFFFF);
+    SurfacePtr back = MakeSolidSurface(120, 30, 0xFFFFFF);
     CLabel label;
     label.Move({0, 0, 120, 30});
     label.CaptureBackground(back.get());
     label.m_strText = u"MMMM";
     label.m_crText = 0x0000FF;  // red in the low byte
-    SurfacePtr out = test::NewSurface(120, 30, 0x00FF00);
+    SurfacePtr out = MakeSolidSurface(120, 30, 0x00FF00);
     CairoPtr cr(cairo_create(out.get()));
     label.Paint(cr.get(), 120, 30);
     EXPECT_GT(test::CountPixels(out.get(), IsReddish), 20);
@@ -81,12 +81,12 @@ protected:
         normal = LoadDecodedImage(dir.SolidPng("n.png", 10, 10, 0x0000FF));
         hover = LoadDecodedImage(dir.SolidPng("h.png", 10, 10, 0xFF0000));
         label.Move({0, 0, 40, 20});
-        label.CaptureBackground(test::NewSurface(40, 20, 0xFFFFFF).get());
+        label.CaptureBackground(MakeSolidSurface(40, 20, 0xFFFFFF).get());
         label.m_ptImage = {{{5, 5}, {5, 5}}};
     }
     ZelColor ImageColour()
     {
-        SurfacePtr out = test::NewSurface(40, 20, 0);
+        SurfacePtr out = MakeSolidSurface(40, 20, 0);
         CairoPtr cr(cairo_create(out.get()));
         label.Paint(cr.get(), 40, 20);
         return ColorAt(out.get(), 8, 8);
@@ -192,7 +192,7 @@ protected:
     }
     SurfacePtr Draw(int w = 60, int h = 24)
     {
-        SurfacePtr out = test::NewSurface(w, h, 0xFFFFFF);
+        SurfacePtr out = MakeSolidSurface(w, h, 0xFFFFFF);
         CairoPtr cr(cairo_create(out.get()));
         button.Paint(cr.get(), w, h);
         return out;
@@ -357,7 +357,7 @@ protected:
     }
     SurfacePtr Draw()
     {
-        SurfacePtr out = test::NewSurface(100, 20, 0xFFFFFF);
+        SurfacePtr out = MakeSolidSurface(100, 20, 0xFFFFFF);
         CairoPtr cr(cairo_create(out.get()));
         radio.Paint(cr.get(), 100, 20);
         return out;
@@ -369,7 +369,7 @@ protected:
 TEST_F(RadioStrip, CellsComeFromTheStripAndMagentaIsTransparent)
 {
     radio.Move({10, 0, 110, 20});
-    radio.CaptureBackground(test::NewSurface(200, 40, 0x00AA00).get());
+    radio.CaptureBackground(MakeSolidSurface(200, 40, 0x00AA00).get());
     radio.LoadImageStrip(Strip());
     EXPECT_EQ(radio.m_nImageWidth, 20);
     SurfacePtr out = Draw();

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -99,6 +100,33 @@ private:
     std::u16string m_file;
     std::u16string m_section;
 };
+
+// Runs `work` once, the next time the default main context is idle.
+void OnIdle(std::function<void()> work, int priority = G_PRIORITY_DEFAULT_IDLE)
+{
+    using Work = std::function<void()>;
+    g_idle_add_full(
+        priority,
+        [](gpointer data) -> gboolean {
+            (*static_cast<Work*>(data))();
+            return G_SOURCE_REMOVE;
+        },
+        std::make_unique<Work>(std::move(work)).release(),
+        [](gpointer data) { std::unique_ptr<Work> owned(static_cast<Work*>(data)); });
+}
+
+// Hands `window` an event of `type` as if the display server had sent it; a key press carries `key`.
+void Deliver(GtkWidget* window, GdkEventType type, guint key = 0)
+{
+    GdkEvent* event = gdk_event_new(type);
+    event->any.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(window)));
+    if (type == GDK_KEY_PRESS) {
+        event->key.keyval = key;
+        gdk_event_set_device(event, gdk_seat_get_keyboard(gdk_display_get_default_seat(gdk_display_get_default())));
+    }
+    gtk_main_do_event(event);
+    gdk_event_free(event);
+}
 
 constexpr const char* kSkin = R"(<?xml version="1.0" encoding="UTF-8"?>
 <Root><CommonWindow><Test>
@@ -209,17 +237,18 @@ protected:
         dir.SolidPng("red.png", 8, 8, 0xFF0000);
         return dir.Write("input.xml", kInputSkin);
     }
-    // The dialog of kInputSkin, on screen and holding the keyboard.
-    std::unique_ptr<RecordingDlg> ShowInputDialog()
+    // The dialog of kInputSkin, on screen and holding the keyboard; it lives as long as the test.
+    RecordingDlg& ShowInputDialog()
     {
-        auto dlg = std::make_unique<RecordingDlg>(WriteInput(), u"Input");
-        if (!dlg->Create() || !test::ShowForInput(dlg->Window()))
+        input = std::make_unique<RecordingDlg>(WriteInput(), u"Input");
+        if (!input->Create() || !test::ShowForInput(input->Window()))
             ADD_FAILURE() << "the dialog did not come up";
-        return dlg;
+        return *input;
     }
     test::ImageFolder dir;
     CZelCommonDlg* modal = nullptr;
     guint watchdog = 0;
+    std::unique_ptr<RecordingDlg> input;
 };
 
 TEST_F(SkinnedDialog, ControlsGetTheirIdsAndHooksRunInOrder)
@@ -235,18 +264,15 @@ TEST_F(SkinnedDialog, ControlsGetTheirIdsAndHooksRunInOrder)
     EXPECT_NE(gtk_window_get_icon(GTK_WINDOW(dlg.Window())), nullptr);
     EXPECT_EQ(dlg.Config().ButtonItems()[1].nCtrlID, 513);
     EXPECT_EQ(dlg.Config().LabelItems()[2].nCtrlID, -1);
-    auto* one = dynamic_cast<CLabel*>(dlg.Config().LabelItems()[1].pCtrl.get());
-    auto* zero = dynamic_cast<CLabel*>(dlg.Config().LabelItems()[0].pCtrl.get());
-    ASSERT_TRUE(one && zero);
-    EXPECT_EQ(one->Font().nHeight, -14);
-    EXPECT_EQ(zero->Font().nHeight, -13) << "items without a size take the window's";
-    EXPECT_EQ(zero->Font().nWeight, 700);
-    EXPECT_EQ(zero->m_strText, u"zero");
     auto label = [&](int i) { return dynamic_cast<CLabel*>(dlg.Config().LabelItems()[i].pCtrl.get()); };
+    ASSERT_TRUE(label(0) && label(1) && label(2) && label(3));
+    EXPECT_EQ(label(1)->Font().nHeight, -14);
+    EXPECT_EQ(label(0)->Font().nHeight, -13) << "items without a size take the window's";
+    EXPECT_EQ(label(0)->Font().nWeight, 700);
+    EXPECT_EQ(label(0)->m_strText, u"zero");
     EXPECT_NE(label(2)->m_hCursor, nullptr);
     EXPECT_EQ(label(3)->m_hCursor, nullptr) << "a missing cursor file leaves the default cursor";
     EXPECT_EQ(label(0)->m_hCursor, nullptr);
-    dlg.DestroyWindow();
 }
 
 TEST_F(SkinnedDialog, ButtonActionsEndWithTheirCodes)
@@ -266,7 +292,7 @@ TEST_F(SkinnedDialog, ButtonActionsEndWithTheirCodes)
         EXPECT_EQ(dlg.Result(), c.code) << c.index;
         EXPECT_EQ(dlg.oks, c.oks) << c.index;
         EXPECT_EQ(dlg.cancels, c.cancels) << c.index;
-        dlg.DestroyWindow();
+        EXPECT_EQ(dlg.minimizes, c.minimizes) << c.index;
     }
 }
 
@@ -288,7 +314,6 @@ TEST_F(SkinnedDialog, MinimizeEmptyActionLabelsAndRefusedButtons)
     dlg.OnCommand(512, 0);
     EXPECT_FALSE(dlg.IsEnded()) << "a hook returning false suppresses the action";
     EXPECT_EQ(dlg.oks, 0);
-    dlg.DestroyWindow();
 }
 
 TEST_F(SkinnedDialog, ClicksOnSkinButtonsReachTheCommandHandling)
@@ -300,7 +325,6 @@ TEST_F(SkinnedDialog, ClicksOnSkinButtonsReachTheCommandHandling)
     yes->OnLButtonDown(3, 3, false);
     yes->OnLButtonUp(3, 3);
     EXPECT_EQ(dlg.Result(), CZelCommonDlg::IDYES);
-    dlg.DestroyWindow();
 }
 
 TEST_F(SkinnedDialog, CaptionBandDecidesDragging)
@@ -312,7 +336,6 @@ TEST_F(SkinnedDialog, CaptionBandDecidesDragging)
     EXPECT_FALSE(banded.ShouldDragAt(31));
     banded.SetChildStyle(true);
     EXPECT_FALSE(banded.ShouldDragAt(0));
-    banded.DestroyWindow();
 
     std::string xml = kSkin;
     xml.erase(xml.find("<I ItemID=\"CaptionHeight\""), std::string("<I ItemID=\"CaptionHeight\" Data=\"30\"/>").size());
@@ -320,7 +343,6 @@ TEST_F(SkinnedDialog, CaptionBandDecidesDragging)
     ASSERT_TRUE(plain.Create());
     EXPECT_TRUE(plain.ShouldDragAt(0));
     EXPECT_FALSE(plain.ShouldDragAt(1));
-    plain.DestroyWindow();
 }
 
 TEST_F(SkinnedDialog, TabFollowsTheExplicitOrder)
@@ -341,7 +363,6 @@ TEST_F(SkinnedDialog, TabFollowsTheExplicitOrder)
     gtk_widget_grab_focus(other);
     dlg.MoveToNextTabItem();
     EXPECT_EQ(focus(), a);
-    dlg.DestroyWindow();
 }
 
 TEST_F(SkinnedDialog, PlaceControlSkinsByClassAndNeedsAnEntry)
@@ -380,7 +401,6 @@ TEST_F(SkinnedDialog, PlaceControlSkinsByClassAndNeedsAnEntry)
     gtk_container_child_get(GTK_CONTAINER(dlg.ClientArea()), slot, "x", &x, "y", &y, nullptr);
     EXPECT_EQ(std::vector<int>({x, y, w, h}), std::vector<int>({10, 40, 380, 200}));
     EXPECT_FALSE(dlg.PlaceControl(slot, u"NOPE"));
-    dlg.DestroyWindow();
 }
 
 TEST_F(SkinnedDialog, MissingBackgroundGivesButtonFaceOfSheetSize)
@@ -393,7 +413,6 @@ TEST_F(SkinnedDialog, MissingBackgroundGivesButtonFaceOfSheetSize)
     EXPECT_EQ(cairo_image_surface_get_height(back), 300);
     EXPECT_EQ(ColorAt(back, 399, 299), kButtonFace);
     EXPECT_EQ(std::string(gtk_window_get_title(GTK_WINDOW(dlg.Window()))), "Skinned");
-    dlg.DestroyWindow();
 }
 
 TEST_F(SkinnedDialog, ShownWindowTakesTheSheetSizeEvenBelowTheTemplateSize)
@@ -404,16 +423,11 @@ TEST_F(SkinnedDialog, ShownWindowTakesTheSheetSizeEvenBelowTheTemplateSize)
     gtk_widget_show(dlg.Window());
     // On Wayland the size settles only after the compositor's configure round trip.
     int w = 0, h = 0;
-    test::WaitUntil(
-        [&] {
-            while (gtk_events_pending())
-                gtk_main_iteration();
-            gtk_window_get_size(GTK_WINDOW(dlg.Window()), &w, &h);
-            return w == 400 && h == 300;
-        },
-        std::chrono::seconds(5));
+    test::PumpUntil([&] {
+        gtk_window_get_size(GTK_WINDOW(dlg.Window()), &w, &h);
+        return w == 400 && h == 300;
+    });
     EXPECT_EQ(std::vector<int>({w, h}), std::vector<int>({400, 300})) << "the template is 422 x 297";
-    dlg.DestroyWindow();
 }
 
 TEST_F(SkinnedDialog, BackgroundImageKeepsItsOwnSizeAndIsPainted)
@@ -423,13 +437,12 @@ TEST_F(SkinnedDialog, BackgroundImageKeepsItsOwnSizeAndIsPainted)
     ASSERT_TRUE(dlg.Create());
     EXPECT_EQ(cairo_image_surface_get_width(dlg.BackgroundSurface()), 200);
     EXPECT_EQ(dlg.ClientWidth(), 400);
-    SurfacePtr out = test::NewSurface(400, 300, 0);
+    SurfacePtr out = MakeSolidSurface(400, 300, 0);
     CairoPtr cr(cairo_create(out.get()));
     dlg.RenderClient(cr.get());
     EXPECT_EQ(ColorAt(out.get(), 5, 20), FromRgb(0x3366CC));
     EXPECT_EQ(ColorAt(out.get(), 390, 20), kButtonFace) << "outside the image";
     EXPECT_EQ(ColorAt(out.get(), 325, 5), FromRgb(0x00FF00)) << "the decodable picture";
-    dlg.DestroyWindow();
 }
 
 TEST_F(SkinnedDialog, UndecodablePictureStillGetsItsControlButDrawsNothing)
@@ -440,12 +453,11 @@ TEST_F(SkinnedDialog, UndecodablePictureStillGetsItsControlButDrawsNothing)
     auto* picture = dynamic_cast<CSkinPicture*>(junk.pCtrl.get());
     ASSERT_NE(picture, nullptr);
     EXPECT_EQ(junk.hGdiObj, nullptr);
-    SurfacePtr out = test::NewSurface(20, 20, 0xABCDEF);
+    SurfacePtr out = MakeSolidSurface(20, 20, 0xABCDEF);
     CairoPtr cr(cairo_create(out.get()));
     picture->Paint(cr.get(), 20, 20);
     EXPECT_EQ(test::CountPixels(out.get(), [](const test::Pixel& p) { return p.Color() != 0xABCDEFu; }), 0);
     EXPECT_NE(dlg.Config().PictureItems()[1].hGdiObj, nullptr);
-    dlg.DestroyWindow();
 }
 
 TEST_F(SkinnedDialog, WithoutSectionTheTemplateLookStays)
@@ -464,19 +476,13 @@ TEST_F(SkinnedDialog, WithoutSectionTheTemplateLookStays)
     EXPECT_TRUE(gtk_widget_get_realized(dlg.Window()));
     // An X11 id only where the window is an X11 one.
     EXPECT_EQ(dlg.XWindowId() != 0, std::getenv("DISPLAY") != nullptr);
-    dlg.DestroyWindow();
 }
 
 TEST_F(SkinnedDialog, ModalLoopEndsByPostedMessageFromAnotherThread)
 {
     RecordingDlg dlg(Write());
     std::thread poster;
-    g_idle_add_full(G_PRIORITY_LOW, [](gpointer data) -> gboolean {
-        auto* args = static_cast<std::pair<RecordingDlg*, std::thread*>*>(data);
-        *args->second = std::thread([poster = args->first->GetPoster()] { poster.PostMessage(0x2402, 7, 0); });
-        return G_SOURCE_REMOVE;
-    }, new std::pair<RecordingDlg*, std::thread*>(&dlg, &poster),
-       [](gpointer data) { delete static_cast<std::pair<RecordingDlg*, std::thread*>*>(data); });
+    OnIdle([&] { poster = std::thread([p = dlg.GetPoster()] { p.PostMessage(0x2402, 7, 0); }); }, G_PRIORITY_LOW);
     EXPECT_EQ(RunModal(dlg), 7);
     poster.join();
     EXPECT_EQ(dlg.messages, std::vector<std::uint32_t>{0x2402});
@@ -486,10 +492,7 @@ TEST_F(SkinnedDialog, ModalLoopEndsByPostedMessageFromAnotherThread)
 TEST_F(SkinnedDialog, CloseBoxAndEscapeCancelAndEndDuringInitReturnsAtOnce)
 {
     RecordingDlg closing(Write());
-    g_idle_add([](gpointer data) -> gboolean {
-        gtk_window_close(GTK_WINDOW(static_cast<RecordingDlg*>(data)->Window()));
-        return G_SOURCE_REMOVE;
-    }, &closing);
+    OnIdle([&] { gtk_window_close(GTK_WINDOW(closing.Window())); });
     EXPECT_EQ(RunModal(closing), CZelCommonDlg::IDCANCEL);
     EXPECT_EQ(closing.cancels, 1);
 
@@ -497,15 +500,7 @@ TEST_F(SkinnedDialog, CloseBoxAndEscapeCancelAndEndDuringInitReturnsAtOnce)
     early.endInInit = CZelCommonDlg::IDNO;
     EXPECT_EQ(RunModal(early), CZelCommonDlg::IDNO);
     early.endInInit = 0;
-    g_idle_add([](gpointer data) -> gboolean {
-        GdkEvent* key = gdk_event_new(GDK_KEY_PRESS);
-        key->key.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(static_cast<RecordingDlg*>(data)->Window())));
-        key->key.keyval = GDK_KEY_Escape;
-        gdk_event_set_device(key, gdk_seat_get_keyboard(gdk_display_get_default_seat(gdk_display_get_default())));
-        gtk_main_do_event(key);
-        gdk_event_free(key);
-        return G_SOURCE_REMOVE;
-    }, &early);
+    OnIdle([&] { Deliver(early.Window(), GDK_KEY_PRESS, GDK_KEY_Escape); });
     EXPECT_EQ(RunModal(early), CZelCommonDlg::IDCANCEL) << "a dialog runs again; Escape cancels";
 }
 
@@ -535,8 +530,7 @@ Control* ItemControl(std::span<DynamicItem> items, std::size_t i)
 
 TEST_F(SkinnedDialog, TheWindowIsExactlyTheSheetWhateverItsControlsDo)
 {
-    auto shown = ShowInputDialog();
-    RecordingDlg& dlg = *shown;
+    RecordingDlg& dlg = ShowInputDialog();
     int w = 0, h = 0;
     gtk_window_get_size(GTK_WINDOW(dlg.Window()), &w, &h);
     EXPECT_EQ(std::vector<int>({w, h}), std::vector<int>({300, 200}))
@@ -551,8 +545,7 @@ TEST_F(SkinnedDialog, TheWindowIsExactlyTheSheetWhateverItsControlsDo)
 TEST_F(SkinnedDialog, APressOnAPictureInTheCaptionBandMovesTheWindow)
 {
     TESSALY_REQUIRE_X11_INPUT();
-    auto shown = ShowInputDialog();
-    RecordingDlg& dlg = *shown;
+    RecordingDlg& dlg = ShowInputDialog();
     const GdkPoint start = test::Origin(dlg.Window());
     test::PointerTo(start.x + 256, start.y + 10);  // the 12 x 12 picture at 250,5
     test::PrimaryButton(true);
@@ -569,8 +562,7 @@ TEST_F(SkinnedDialog, APressOnAPictureInTheCaptionBandMovesTheWindow)
 TEST_F(SkinnedDialog, SpaceAndReturnShowThePressedFaceWhileHeldAndSendOneCommandOnRelease)
 {
     TESSALY_REQUIRE_X11_INPUT();
-    auto shown = ShowInputDialog();
-    RecordingDlg& dlg = *shown;
+    RecordingDlg& dlg = ShowInputDialog();
     auto* first = ItemControl<CZelBmpButton>(dlg.Config().ButtonItems(), 0);
     gtk_widget_grab_focus(first->Widget());
     auto face = [&] { return test::ScreenPixel(dlg.Window(), 220, 80); };
@@ -590,8 +582,7 @@ TEST_F(SkinnedDialog, SpaceAndReturnShowThePressedFaceWhileHeldAndSendOneCommand
 TEST_F(SkinnedDialog, TabWithoutAnExplicitListFollowsTheDialogsOrder)
 {
     TESSALY_REQUIRE_X11_INPUT();
-    auto shown = ShowInputDialog();
-    RecordingDlg& dlg = *shown;
+    RecordingDlg& dlg = ShowInputDialog();
     GtkWidget* page = gtk_entry_new();  // stands in for the browser in its template slot
     gtk_box_pack_start(GTK_BOX(dlg.TemplateControl(1000)), page, FALSE, FALSE, 0);
     gtk_widget_show(page);
@@ -612,8 +603,7 @@ TEST_F(SkinnedDialog, TabWithoutAnExplicitListFollowsTheDialogsOrder)
 TEST_F(SkinnedDialog, ALabelDoubleClickSendsOneClickThenOneDoubleClick)
 {
     TESSALY_REQUIRE_X11_INPUT();
-    auto shown = ShowInputDialog();
-    RecordingDlg& dlg = *shown;
+    RecordingDlg& dlg = ShowInputDialog();
     const GdkPoint at = test::Origin(dlg.Window());
     test::PointerTo(at.x + 20, at.y + 50);  // the label "twice"
     for (int i = 0; i < 2; ++i) {
@@ -628,8 +618,7 @@ TEST_F(SkinnedDialog, ALabelDoubleClickSendsOneClickThenOneDoubleClick)
 TEST_F(SkinnedDialog, LabelsAreInvisibleAgainstATransparentBackground)
 {
     TESSALY_REQUIRE_X11_INPUT();
-    auto shown = ShowInputDialog();
-    RecordingDlg& dlg = *shown;
+    RecordingDlg& dlg = ShowInputDialog();
     // The empty label at 150,100 and the background just left of it look the same on screen.
     auto inside = [&] { return test::ScreenPixel(dlg.Window(), 160, 115); };
     auto outside = [&] { return test::ScreenPixel(dlg.Window(), 140, 115); };
@@ -641,17 +630,8 @@ TEST_F(SkinnedDialog, TheFirstEndingEventDecidesTheResult)
 {
     RecordingDlg dlg(Write());
     // The close box and a report that ends with OK, handled in one pass of the loop.
-    g_idle_add([](gpointer data) -> gboolean {
-        GdkEvent* close = gdk_event_new(GDK_DELETE);
-        close->any.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(static_cast<RecordingDlg*>(data)->Window())));
-        gtk_main_do_event(close);
-        gdk_event_free(close);
-        return G_SOURCE_REMOVE;
-    }, &dlg);
-    g_idle_add([](gpointer data) -> gboolean {
-        static_cast<RecordingDlg*>(data)->EndDialog(CZelCommonDlg::IDOK);
-        return G_SOURCE_REMOVE;
-    }, &dlg);
+    OnIdle([&] { Deliver(dlg.Window(), GDK_DELETE); });
+    OnIdle([&] { dlg.EndDialog(CZelCommonDlg::IDOK); });
     EXPECT_EQ(RunModal(dlg), CZelCommonDlg::IDCANCEL);
 }
 
@@ -696,7 +676,6 @@ TEST_F(SkinnedDialog, SkinControlsAreDescribedToAssistiveTechnology)
     EXPECT_EQ(states(option), std::make_pair(true, false));
     check.SetChecked(false);
     EXPECT_EQ(states(check), std::make_pair(true, false));
-    dlg.DestroyWindow();
 }
 
 
@@ -708,6 +687,22 @@ const char* WindowManager()
 {
     const char* name = std::getenv("TESSALY_TEST_WINDOW_MANAGER");
     return name && *name ? name : nullptr;
+}
+
+// The 32-bit items of a window's property, whatever their type; none when it is not set.
+std::vector<unsigned long> Property(Display* display, unsigned long window, const char* property)
+{
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    std::vector<unsigned long> items;
+    if (XGetWindowProperty(display, window, XInternAtom(display, property, False), 0, 64, False, AnyPropertyType,
+                           &type, &format, &count, &after, &data) == Success && data && format == 32)
+        items.assign(reinterpret_cast<unsigned long*>(data), reinterpret_cast<unsigned long*>(data) + count);
+    if (data)
+        XFree(data);
+    return items;
 }
 
 class WindowManagerDisplay : public ::testing::Environment {
@@ -759,20 +754,8 @@ private:
         Display* display = XOpenDisplay(nullptr);
         if (!display)
             return false;
-        const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
         const bool found = test::WaitUntil(
-            [&] {
-                Atom type = 0;
-                int format = 0;
-                unsigned long count = 0, after = 0;
-                unsigned char* data = nullptr;
-                const bool set = XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False,
-                                                    AnyPropertyType, &type, &format, &count, &after, &data) == Success &&
-                                 count > 0;
-                if (data)
-                    XFree(data);
-                return set;
-            },
+            [&] { return !Property(display, DefaultRootWindow(display), "_NET_SUPPORTING_WM_CHECK").empty(); },
             std::chrono::seconds(20));
         XCloseDisplay(display);
         return found;
@@ -785,21 +768,12 @@ private:
 
 std::vector<std::string> AtomList(unsigned long window, const char* property)
 {
-    Display* display = test::XDisplay();
-    Atom type = 0;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
     std::vector<std::string> names;
-    if (XGetWindowProperty(display, window, XInternAtom(display, property, False), 0, 64, False, XA_ATOM, &type,
-                           &format, &count, &after, &data) == Success && data && format == 32)
-        for (unsigned long i = 0; i < count; ++i) {
-            char* name = XGetAtomName(display, reinterpret_cast<Atom*>(data)[i]);
-            names.emplace_back(name ? name : "");
-            XFree(name);
-        }
-    if (data)
-        XFree(data);
+    for (unsigned long atom : Property(test::XDisplay(), window, property)) {
+        char* name = XGetAtomName(test::XDisplay(), atom);
+        names.emplace_back(name ? name : "");
+        XFree(name);
+    }
     return names;
 }
 
@@ -831,7 +805,6 @@ TEST_F(SkinnedDialog, UnderAWindowManagerTheShippedSkinIsAFixedSizeDialog)
     GdkRectangle frame{};
     gdk_window_get_frame_extents(gdkWindow, &frame);
     EXPECT_GT(frame.height, 480) << "the manager draws the title bar";
-    dlg.DestroyWindow();
 }
 
 }  // namespace

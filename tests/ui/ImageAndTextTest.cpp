@@ -54,7 +54,7 @@ TEST_F(ImageRendering, FillColourShowsThroughTransparentPixelsOnly)
 
 TEST_F(ImageRendering, FileThatCannotBeDecodedLeavesPreviousBitmap)
 {
-    SurfacePtr bitmap = test::NewSurface(3, 3, 0x123456);
+    SurfacePtr bitmap = MakeSolidSurface(3, 3, 0x123456);
     cairo_surface_t* before = bitmap.get();
     LoadImageToBitmap(bitmap, ZelRect{}, dir.wide("missing.png"), kNoColor);
     EXPECT_EQ(bitmap.get(), before);
@@ -121,23 +121,17 @@ TEST(TextLayout, LineBreaksGiveSeparateLinesAndSingleLineCentresVertically)
     WindowFont lf;
     lf.nHeight = -12;
     FontDescPtr font = MakeFontDescription(lf);
-    SurfacePtr twoLines = test::NewSurface(120, 80, 0xFFFFFF);
-    {
-        CairoPtr cr(cairo_create(twoLines.get()));
-        DrawTextInRect(cr.get(), u"Upper\r\nLower", font.get(), false, {0, 0, 120, 80},
-                       textformat::kWordBreak | textformat::kVCenter, 0);
-    }
-    auto bands = InkBands(twoLines.get());
+    auto inkOf = [&](std::u16string_view text, std::uint32_t format) {
+        SurfacePtr out = MakeSolidSurface(120, 80, 0xFFFFFF);
+        CairoPtr cr(cairo_create(out.get()));
+        DrawTextInRect(cr.get(), text, font.get(), false, {0, 0, 120, 80}, format, 0);
+        return InkBands(out.get());
+    };
+    auto bands = inkOf(u"Upper\r\nLower", textformat::kWordBreak | textformat::kVCenter);
     ASSERT_EQ(bands.size(), 2u);
     EXPECT_LT(bands[0].first, 6) << "vertical centring applies to single lines only";
 
-    SurfacePtr single = test::NewSurface(120, 80, 0xFFFFFF);
-    {
-        CairoPtr cr(cairo_create(single.get()));
-        DrawTextInRect(cr.get(), u"Middle", font.get(), false, {0, 0, 120, 80},
-                       textformat::kSingleLine | textformat::kVCenter | textformat::kCenter, 0);
-    }
-    bands = InkBands(single.get());
+    bands = inkOf(u"Middle", textformat::kSingleLine | textformat::kVCenter | textformat::kCenter);
     ASSERT_EQ(bands.size(), 1u);
     EXPECT_NEAR((bands[0].first + bands[0].second) / 2, 40, 6);
 }

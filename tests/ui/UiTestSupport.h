@@ -44,11 +44,6 @@ inline int CountPixels(cairo_surface_t* surface, const std::function<bool(const 
     return count;
 }
 
-inline SurfacePtr NewSurface(int width, int height, ZelColor fill)
-{
-    return MakeSolidSurface(width, height, fill);
-}
-
 // A temporary folder that can also hold PNG files drawn on the spot.
 class ImageFolder : public TempDir {
 public:
