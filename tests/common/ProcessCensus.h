@@ -83,18 +83,31 @@ inline int ThreadCount()
     return n;
 }
 
-// Threads of this process that carry `name` (as /proc/self/task/*/comm shows it).
-inline int ThreadsNamed(const std::string& name)
+// The names of this process's threads (as /proc/self/task/*/comm shows them), one per thread.
+inline std::multiset<std::string> ThreadNames()
 {
-    int n = 0;
+    std::multiset<std::string> names;
     std::error_code ignored;
     for (const auto& task : std::filesystem::directory_iterator("/proc/self/task", ignored)) {
         std::ifstream comm(task.path() / "comm");
         std::string line;
-        if (std::getline(comm, line) && line == name)
-            ++n;
+        if (std::getline(comm, line))
+            names.insert(line);
     }
-    return n;
+    return names;
+}
+
+// Threads of this process that carry `name`.
+inline int ThreadsNamed(const std::string& name) { return static_cast<int>(ThreadNames().count(name)); }
+
+// "name ×n" for each thread name that `after` holds more often than `before`.
+inline std::string NewThreads(const std::multiset<std::string>& before, const std::multiset<std::string>& after)
+{
+    std::string out;
+    for (auto it = after.begin(); it != after.end(); it = after.upper_bound(*it))
+        if (after.count(*it) > before.count(*it))
+            out += *it + " +" + std::to_string(after.count(*it) - before.count(*it)) + "\n";
+    return out;
 }
 
 // Polls `done` until it holds or `limit` has passed; true when it held.
