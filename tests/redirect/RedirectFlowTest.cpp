@@ -153,13 +153,15 @@ TEST_F(RedirectFlow, MarkersInABodyCommentEndTheWindowWithOk)
     Target("done", CommentPage(std::string(kStart) + " payload " + kEnd));
     bool focused = false;
     const int result = RunRedirectWith([&](WindowProbe& p) {
+        // The window's own choice of focus widget; whether the toplevel itself is active is up to the
+        // window manager and the machine's load.
         if (GtkWidget* browser = p.Browser())
-            focused = focused || gtk_widget_has_focus(browser);
+            focused = focused || gtk_widget_is_focus(browser);
         FailAfter(p, 20s);
     });
     EXPECT_EQ(result, 1);
     EXPECT_GE(s_server->PageCount("done"), 1);
-    EXPECT_TRUE(focused) << "the browser never had the keyboard focus";
+    EXPECT_TRUE(focused) << "the browser was never the window's focus widget";
 }
 
 TEST_F(RedirectFlow, EndMarkerBeforeStartMarkerStillCloses)
