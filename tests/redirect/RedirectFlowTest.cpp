@@ -372,13 +372,17 @@ TEST_F(RedirectFlow, TwentyRunsLeaveNoThreadDescriptorWindowOrProcessBehind)
     for (int i = 0; i < 20; ++i)
         ASSERT_EQ(RunUntilItEnds(), 1) << "run " << i;
     // Helper processes and worker threads wind down asynchronously; give them a moment. The toolkit
-    // keeps a pool thread or two (each with a wake-up descriptor) that come and go on their own, so
-    // two of each are allowed; something left behind per run would show twenty. Sanitizer runtimes
-    // keep threads and descriptors of their own that come and go as well.
+    // keeps a pool thread or two that come and go on their own, and the web engine keeps a few wake-up
+    // descriptors (eventfd) and a shared-memory buffer of its own beyond the first windows: measured
+    // over ten full suite runs on two cores, threads +0 to +1 and descriptors +0 to +4 after twenty
+    // windows. Something left behind per run would show twenty. Sanitizer runtimes keep threads and
+    // descriptors of their own that come and go as well.
 #ifdef TESSALY_SANITIZED
-    constexpr int kJitter = 8;
+    constexpr int kThreadJitter = 8;
+    constexpr int kFdJitter = 8;
 #else
-    constexpr int kJitter = 2;
+    constexpr int kThreadJitter = 2;
+    constexpr int kFdJitter = 6;
 #endif
     ResourceCounts after;
     for (int i = 0; i < 120; ++i) {  // up to 30 s on a loaded machine; usually done within a second
@@ -390,9 +394,9 @@ TEST_F(RedirectFlow, TwentyRunsLeaveNoThreadDescriptorWindowOrProcessBehind)
     std::printf("after warm-up: %d threads, %d fds, %d windows, %d children; after 20 more runs: %d, %d, %d, %d\n",
                 before.threads, before.fds, before.windows, before.children, after.threads, after.fds, after.windows,
                 after.children);
-    EXPECT_LE(after.threads, before.threads + kJitter) << "new threads:\n" << NewThreads(threadsBefore, ThreadNames());
-    EXPECT_LE(after.fds, before.fds + kJitter);
-    if (after.fds > before.fds + kJitter)
+    EXPECT_LE(after.threads, before.threads + kThreadJitter) << "new threads:\n" << NewThreads(threadsBefore, ThreadNames());
+    EXPECT_LE(after.fds, before.fds + kFdJitter);
+    if (after.fds > before.fds + kFdJitter)
         for (const std::string& fd : CountedDescriptors())
             if (std::find(fdsBefore.begin(), fdsBefore.end(), fd) == fdsBefore.end())
                 ADD_FAILURE() << "new descriptor " << fd;
