@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <chrono>
 #include <cstdio>
@@ -249,12 +250,16 @@ void AddTestRoutes(httplib::Server& server)
     });
 }
 
-// Waits for SIGINT/SIGTERM (blocked in every thread) and stops the server.
-std::thread StartSignalWatcher(httplib::Server& server, sigset_t signals)
+// Waits for SIGINT/SIGTERM (blocked in every thread) and stops the server. A stop asked for before the
+// server has begun to listen would be lost (the server only stops once it runs), so the watcher waits
+// for it to run, or for the listening to have ended on its own.
+std::thread StartSignalWatcher(httplib::Server& server, sigset_t signals, const std::atomic<bool>& listenEnded)
 {
-    return std::thread([&server, signals] {
+    return std::thread([&server, signals, &listenEnded] {
         int received = 0;
         sigwait(&signals, &received);
+        while (!server.is_running() && !listenEnded)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
         server.stop();
     });
 }
@@ -294,8 +299,10 @@ int main(int argc, char** argv)
     }
     std::cout << "listening on " << kHost << ':' << port << std::endl;
 
-    std::thread watcher = StartSignalWatcher(server, signals);
+    std::atomic<bool> listenEnded{false};
+    std::thread watcher = StartSignalWatcher(server, signals, listenEnded);
     const bool clean = server.listen_after_bind();
+    listenEnded = true;
     // Wake the watcher if the server ended on its own, so it can be joined.
     kill(getpid(), SIGTERM);
     watcher.join();
