@@ -4,6 +4,7 @@
 #include <malloc.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstddef>
 #include <filesystem>
@@ -70,6 +71,16 @@ inline std::vector<std::string> OpenDescriptors(std::initializer_list<std::strin
         if (!skip)
             out.push_back(fd.path().filename().string() + " " + target);
     }
+    return out;
+}
+
+// The entries of `after` (as OpenDescriptors lists them) that `before` does not hold.
+inline std::vector<std::string> NewDescriptors(const std::vector<std::string>& before, const std::vector<std::string>& after)
+{
+    std::vector<std::string> out;
+    for (const std::string& fd : after)
+        if (std::find(before.begin(), before.end(), fd) == before.end())
+            out.push_back(fd);
     return out;
 }
 

@@ -6,7 +6,6 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
@@ -83,9 +82,8 @@ TEST_F(RedirectFaultTest, TwentyRunsInOneProcessLeaveNothingBehind)
     const std::vector<std::string> fdsAfter = SettledDescriptors();
     const ProcessCensus after = ProcessCensus::Take();
     std::string opened;
-    for (const std::string& fd : fdsAfter)
-        if (std::find(fdsBefore.begin(), fdsBefore.end(), fd) == fdsBefore.end())
-            opened += fd + "\n";
+    for (const std::string& fd : NewDescriptors(fdsBefore, fdsAfter))
+        opened += fd + "\n";
     EXPECT_LT(fdsAfter.size(), fdsBefore.size() + 6) << "opened since:\n" << opened;
     std::string newLibraries;
     for (const auto& file : after.mappedFiles)

@@ -397,9 +397,8 @@ TEST_F(RedirectFlow, TwentyRunsLeaveNoThreadDescriptorWindowOrProcessBehind)
     EXPECT_LE(after.threads, before.threads + kThreadJitter) << "new threads:\n" << NewThreads(threadsBefore, ThreadNames());
     EXPECT_LE(after.fds, before.fds + kFdJitter);
     if (after.fds > before.fds + kFdJitter)
-        for (const std::string& fd : CountedDescriptors())
-            if (std::find(fdsBefore.begin(), fdsBefore.end(), fd) == fdsBefore.end())
-                ADD_FAILURE() << "new descriptor " << fd;
+        for (const std::string& fd : NewDescriptors(fdsBefore, CountedDescriptors()))
+            ADD_FAILURE() << "new descriptor " << fd;
     EXPECT_EQ(after.windows, before.windows);
     EXPECT_LE(after.children, before.children);
 }
