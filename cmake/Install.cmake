@@ -99,6 +99,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The network companions load libcurl at run time, so no linked object names it.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcurl4")
 # The demo runs under xvfb-run when there is no display, as on a fresh server.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-core, xvfb, xauth")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA

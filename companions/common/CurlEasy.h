@@ -1,7 +1,6 @@
 #pragma once
 
-#include <curl/curl.h>
-#include <dlfcn.h>
+#include "CurlLibrary.h"
 
 #include <cstdlib>
 #include <memory>
@@ -10,12 +9,12 @@
 namespace companion {
 
 struct CurlEasyDeleter {
-    void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
+    void operator()(CURL* handle) const { Curl()->easy_cleanup(handle); }
 };
 using CurlEasy = std::unique_ptr<CURL, CurlEasyDeleter>;
 
 struct CurlSlistDeleter {
-    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+    void operator()(curl_slist* list) const { Curl()->slist_free_all(list); }
 };
 using CurlSlist = std::unique_ptr<curl_slist, CurlSlistDeleter>;
 
@@ -35,54 +34,43 @@ inline long TotalTimeoutMs()
     return kTotalTimeoutMs;
 }
 
-// libcurl asks to be initialised once per program and cleaned up only when no part of the program
-// uses it any more, which a library loaded into someone else's process cannot know. The companions
-// are loaded and freed on every call, so libcurl is kept resident instead: pinned in the process
-// (RTLD_NODELETE), it keeps its initialisation, and its TLS and other libraries stay with it, across
-// the companion's unload. The next load of the companion then finds everything mapped and ready, and
-// its own initialisation below only counts once more in libcurl's reference count. No global clean-up
-// is ever made: the host or another library may still be using libcurl.
-inline bool CurlReady()
-{
-    static const bool ready = [] {
-        Dl_info info{};
-        if (dladdr(reinterpret_cast<void*>(&curl_easy_init), &info) != 0 && info.dli_fname != nullptr) {
-            if (void* pin = dlopen(info.dli_fname, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE))
-                dlclose(pin);  // the flag stays; only the extra reference is given back
-        }
-        return curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
-    }();
-    return ready;
-}
-
 // A fresh easy handle with the settings every request of the companions shares: plain HTTP(S)
 // only, redirects not followed (a redirect answer is an error, not a silent change of server),
 // bounded connect and total time, no signals (the host may run us on any thread).
 inline CurlEasy NewRequest(const std::string& url)
 {
-    if (!CurlReady())
+    const CurlApi* api = Curl();
+    if (!api)
         return nullptr;
-    CurlEasy curl(curl_easy_init());
+    CurlEasy curl(api->easy_init());
     if (!curl)
         return curl;
     const long total = TotalTimeoutMs();
-    curl_easy_setopt(curl.get(), CURLOPT_URL, url.c_str());
-    curl_easy_setopt(curl.get(), CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(curl.get(), CURLOPT_FOLLOWLOCATION, 0L);
-    curl_easy_setopt(curl.get(), CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl.get(), CURLOPT_CONNECTTIMEOUT_MS, total < kConnectTimeoutMs ? total : kConnectTimeoutMs);
-    curl_easy_setopt(curl.get(), CURLOPT_TIMEOUT_MS, total);
-    curl_easy_setopt(curl.get(), CURLOPT_USERAGENT, "Tessaly-companion/1.0");
+    api->easy_setopt(curl.get(), CURLOPT_URL, url.c_str());
+    api->easy_setopt(curl.get(), CURLOPT_PROTOCOLS_STR, "http,https");
+    api->easy_setopt(curl.get(), CURLOPT_FOLLOWLOCATION, 0L);
+    api->easy_setopt(curl.get(), CURLOPT_NOSIGNAL, 1L);
+    api->easy_setopt(curl.get(), CURLOPT_CONNECTTIMEOUT_MS, total < kConnectTimeoutMs ? total : kConnectTimeoutMs);
+    api->easy_setopt(curl.get(), CURLOPT_TIMEOUT_MS, total);
+    api->easy_setopt(curl.get(), CURLOPT_USERAGENT, "Tessaly-companion/1.0");
     return curl;
+}
+
+// Sets one option of a handle made by NewRequest (so libcurl is bound).
+template <class Value>
+void SetOption(CURL* curl, CURLoption option, Value value)
+{
+    Curl()->easy_setopt(curl, option, value);
 }
 
 // Runs the request; true only when the transfer completed and the server answered 2xx.
 inline bool PerformOk(CURL* curl)
 {
-    if (curl_easy_perform(curl) != CURLE_OK)
+    const CurlApi* api = Curl();
+    if (api->easy_perform(curl) != CURLE_OK)
         return false;
     long status = 0;
-    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+    api->easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
     return status >= 200 && status < 300;
 }
 

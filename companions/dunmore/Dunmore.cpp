@@ -92,8 +92,8 @@ std::optional<std::string> Narrow(const char16_t* text, std::size_t limit)
 bool TransferInto(CURL* curl, int fd)
 {
     FileSink sink{fd, 0};
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &WriteToFile);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
+    companion::SetOption(curl, CURLOPT_WRITEFUNCTION, &WriteToFile);
+    companion::SetOption(curl, CURLOPT_WRITEDATA, &sink);
     return companion::PerformOk(curl);
 }
 
@@ -104,11 +104,27 @@ struct ReplyFile {
     bool created = false;
 };
 
+// An existing file is emptied only when it has content. Truncating a file, even an empty one, makes
+// ext4 write it back at once when it is closed (its guard for files rewritten in place), which costs
+// more than the whole upload; the caller's fresh file is empty already and needs none of that.
+bool EmptyReplyFile(int fd)
+{
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode))
+        return false;
+    return status.st_size == 0 || ::ftruncate(fd, 0) == 0;
+}
+
 ReplyFile OpenReplyFile(const std::string& path)
 {
     ReplyFile file;
-    file.fd = UniqueFd(::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOFOLLOW));
-    if (!file.fd.valid() && errno == ENOENT) {
+    file.fd = UniqueFd(::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+    if (file.fd.valid()) {
+        if (!EmptyReplyFile(file.fd.get()))
+            file.fd = UniqueFd();
+        return file;
+    }
+    if (errno == ENOENT) {
         file.fd = UniqueFd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
         file.created = file.fd.valid();
     }
@@ -133,12 +149,13 @@ COMPANION_EXPORT int HttpUpload(const char16_t* url, const char16_t* params, con
 
     const std::string body = dunmore::EncodeForm(*fields);
     auto curl = companion::NewRequest(*narrowUrl);
-    companion::CurlSlist headers(curl_slist_append(nullptr, "Content-Type: application/x-www-form-urlencoded"));
+    companion::CurlSlist headers(
+        curl ? companion::Curl()->slist_append(nullptr, "Content-Type: application/x-www-form-urlencoded") : nullptr);
     bool ok = false;
     if (curl && headers) {
-        curl_easy_setopt(curl.get(), CURLOPT_HTTPHEADER, headers.get());
-        curl_easy_setopt(curl.get(), CURLOPT_POSTFIELDS, body.c_str());
-        curl_easy_setopt(curl.get(), CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
+        companion::SetOption(curl.get(), CURLOPT_HTTPHEADER, headers.get());
+        companion::SetOption(curl.get(), CURLOPT_POSTFIELDS, body.c_str());
+        companion::SetOption(curl.get(), CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
         ok = TransferInto(curl.get(), reply.fd.get());
     }
     if (!ok) {

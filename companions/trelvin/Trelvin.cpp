@@ -68,8 +68,8 @@ COMPANION_EXPORT int requestDataFromUrl(const char* url, char* reply, std::uint3
     if (!curl)
         return 2;
     ReplySink sink{reply, room, 0};
-    curl_easy_setopt(curl.get(), CURLOPT_WRITEFUNCTION, &CollectReply);
-    curl_easy_setopt(curl.get(), CURLOPT_WRITEDATA, &sink);
+    companion::SetOption(curl.get(), CURLOPT_WRITEFUNCTION, &CollectReply);
+    companion::SetOption(curl.get(), CURLOPT_WRITEDATA, &sink);
     if (!companion::PerformOk(curl.get())) {
         std::memset(reply, 0, room + 1);
         return 3;

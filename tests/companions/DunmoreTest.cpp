@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <fstream>
 
 #include "common/LoadedLibrary.h"
@@ -90,6 +92,9 @@ TEST_F(DunmoreTest, UnwritableReplyPathsFailWithoutSending)
     EXPECT_EQ(Upload(Url("/echo"), block, m_dir.path() / "no-such-folder" / "reply"), 0);
     EXPECT_EQ(Upload(Url("/echo"), block, m_dir.path()), 0) << "a folder is not a reply file";
     EXPECT_FALSE(fs::exists(m_dir.path() / "no-such-folder"));
+    const fs::path fifo = m_dir.path() / "fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(Upload(Url("/echo"), block, fifo), 0) << "a FIFO is not a reply file (and must not block)";
 
     // A reply file that does not exist yet is made, and removed again when the upload fails.
     const fs::path fresh = m_dir.path() / "fresh-reply";
