@@ -30,42 +30,44 @@ struct CurlApi {
     decltype(&curl_slist_free_all) slist_free_all = nullptr;
 };
 
-// One reference to the resident libcurl, held while this companion is loaded. Giving it back when
-// the companion is freed leaves libcurl where it is: the no-delete mark stays with the library.
+// Binds the entry points once per load of the companion. The library is opened with the no-delete
+// mark and closed again at once: the mark keeps it mapped, so the bound addresses stay valid for the
+// rest of the process, and the companion holds no reference it would have to give back when it is
+// freed (its unload then touches none of this).
 class ResidentCurl {
 public:
-    ResidentCurl() : m_handle(dlopen(COMPANION_CURL_LIBRARY, RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE))
+    ResidentCurl()
     {
-        m_ready = m_handle != nullptr && Bind() && m_api.global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+        void* handle = dlopen(COMPANION_CURL_LIBRARY, RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+        if (!handle)
+            return;
+        const bool bound = Bind(handle);
+        dlclose(handle);
+        m_ready = bound && m_api.global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
     }
-    ~ResidentCurl()
-    {
-        if (m_handle)
-            dlclose(m_handle);
-    }
-    ResidentCurl(const ResidentCurl&) = delete;
-    ResidentCurl& operator=(const ResidentCurl&) = delete;
 
     const CurlApi* Api() const { return m_ready ? &m_api : nullptr; }
 
 private:
     template <class Fn>
-    bool Resolve(Fn& slot, const char* name)
+    static bool Resolve(void* handle, Fn& slot, const char* name)
     {
-        slot = reinterpret_cast<Fn>(dlsym(m_handle, name));
+        slot = reinterpret_cast<Fn>(dlsym(handle, name));
         return slot != nullptr;
     }
 
-    bool Bind()
+    bool Bind(void* handle)
     {
-        return Resolve(m_api.global_init, "curl_global_init") && Resolve(m_api.easy_init, "curl_easy_init") &&
-               Resolve(m_api.easy_setopt, "curl_easy_setopt") && Resolve(m_api.easy_perform, "curl_easy_perform") &&
-               Resolve(m_api.easy_getinfo, "curl_easy_getinfo") && Resolve(m_api.easy_cleanup, "curl_easy_cleanup") &&
-               Resolve(m_api.slist_append, "curl_slist_append") &&
-               Resolve(m_api.slist_free_all, "curl_slist_free_all");
+        return Resolve(handle, m_api.global_init, "curl_global_init") &&
+               Resolve(handle, m_api.easy_init, "curl_easy_init") &&
+               Resolve(handle, m_api.easy_setopt, "curl_easy_setopt") &&
+               Resolve(handle, m_api.easy_perform, "curl_easy_perform") &&
+               Resolve(handle, m_api.easy_getinfo, "curl_easy_getinfo") &&
+               Resolve(handle, m_api.easy_cleanup, "curl_easy_cleanup") &&
+               Resolve(handle, m_api.slist_append, "curl_slist_append") &&
+               Resolve(handle, m_api.slist_free_all, "curl_slist_free_all");
     }
 
-    void* m_handle;
     CurlApi m_api;
     bool m_ready = false;
 };
