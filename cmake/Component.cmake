@@ -1,10 +1,14 @@
-# tessaly_component(<name> [DEPS <targets...>])
-# Makes the static library tessaly_<name> from every .cpp file in src/<name>/ (and its posix/
-# sub-folder for the platform layer). A folder without sources yet becomes an interface library, so
+# tessaly_component(<name> [SOURCES <files...>] [ONLY <files...>] [DEPS <targets...>])
+# Makes the static library tessaly_<name> from every .cpp file in src/<name>/ (or only the files
+# listed after ONLY), plus SOURCES. A folder without sources yet becomes an interface library, so
 # the tree builds while a subsystem is still empty.
 function(tessaly_component name)
-  cmake_parse_arguments(ARG "" "" "DEPS;SOURCES" ${ARGN})
-  file(GLOB _src CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  cmake_parse_arguments(ARG "" "" "DEPS;SOURCES;ONLY" ${ARGN})
+  if(ARG_ONLY)
+    list(TRANSFORM ARG_ONLY PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/ OUTPUT_VARIABLE _src)
+  else()
+    file(GLOB _src CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  endif()
   list(APPEND _src ${ARG_SOURCES})
   if(_src)
     add_library(tessaly_${name} STATIC ${_src})

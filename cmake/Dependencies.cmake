@@ -1,6 +1,23 @@
 # System libraries, all from Debian's packages (scripts/install-deps.sh installs them).
-find_package(PkgConfig REQUIRED)
 find_package(Threads REQUIRED)
+
+if(WIN32)
+  # Everything the Windows build uses comes with the system (WinHTTP, BCrypt, MSXML, the IP helper);
+  # googletest is built from Debian's sources with the cross compiler.
+  if(TESSALY_BUILD_TESTS)
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+    add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+    foreach(_gtest_target gtest gtest_main gmock)
+      if(NOT TARGET GTest::${_gtest_target})
+        add_library(GTest::${_gtest_target} ALIAS ${_gtest_target})
+      endif()
+    endforeach()
+  endif()
+  return()
+endif()
+
+find_package(PkgConfig REQUIRED)
 pkg_check_modules(GTK3 REQUIRED IMPORTED_TARGET gtk+-3.0)
 pkg_check_modules(GLIB REQUIRED IMPORTED_TARGET glib-2.0)
 pkg_check_modules(WEBKIT REQUIRED IMPORTED_TARGET webkit2gtk-4.1)

@@ -57,20 +57,46 @@
  *   message_type is the atom TESSALY_WINDOW_MESSAGE_ATOM, data.l[0] = TESSALY_WM_PRELOGIN_CLOSE,
  *   data.l[1] = wParam, data.l[2] = lParam, from any thread or process; sending to a window that no
  *   longer exists does no harm.
+ *
+ * Windows (Tessaly.dll, 32-bit)
+ *   The same header serves a Windows host; the differences:
+ *   - Load Tessaly.dll with LoadLibraryW and take PreLogin and Redirect with GetProcAddress (cdecl,
+ *     undecorated names; TessalyPreLoginProc and TessalyRedirectProc are their types). Tessaly.def in
+ *     the package makes an import library for hosts that link instead (lib /def:Tessaly.def).
+ *     Trelvin.dll, Parvex.dll, Dunmore.dll and Config\ sit beside Tessaly.dll; Cyvelle.dll beside the
+ *     host executable, else beside Tessaly.dll. FreeLibrary last runs the shut-down.
+ *   - A TessalyString is NULL or a NUL-terminated UTF-16 (wchar_t) buffer from CoTaskMemAlloc, the
+ *     allocator every module of the process shares (and what .NET uses for LPWStr); whoever replaces
+ *     a value frees the old one with CoTaskMemFree. The helpers below do so. Link ole32.
+ *   - The shared block is a named file mapping on the paging file, TESSALY_SHARED_BLOCK_PREFIX "."
+ *     <process id in decimal> in the session's namespace, 1024 bytes: the list address at 32 (8 bytes,
+ *     the upper half 0 in a 32-bit host), the process id at 40 and the process creation time at 48
+ *     (the FILETIME of GetProcessTimes, 8 bytes). The library trusts the address only when both
+ *     identity fields are its own process's. TessalyPublishWndMsgList keeps one handle to the mapping
+ *     open while a list is published, so the block lives as long as the publication.
+ *   - A list entry holds the redirect window's HWND (32 bits). TessalyPostWindowMessage is PostMessageW
+ *     to that window, from any thread; a stale or foreign handle reaches nothing of the library's.
  */
 #ifndef TESSALY_TESSALY_H
 #define TESSALY_TESSALY_H
 
 #include <errno.h>
-#include <fcntl.h>
 #include <stddef.h>
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+
+#ifdef _WIN32
+#include <windows.h>
+#include <objbase.h>
+#define TESSALY_HAS_POST_WINDOW_MESSAGE 1
+#else
+#include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 /* TessalyPostWindowMessage needs POSIX.1-2008 (the default with GCC and Clang; a host built with a
  * strict -std=c11 defines _POSIX_C_SOURCE to 200809L before its first include). */
@@ -84,21 +110,31 @@
 #include <unistd.h>
 #endif
 
-#if defined(__GNUC__)
+#if defined(_WIN32)
+/* Tessaly.dll's exports are listed in its .def file; nothing else is exported. */
+#define TESSALY_EXPORT
+#define TESSALY_CALL __cdecl
+#elif defined(__GNUC__)
 #define TESSALY_EXPORT __attribute__((visibility("default")))
+#define TESSALY_CALL
 #else
 #define TESSALY_EXPORT
+#define TESSALY_CALL
 #endif
 
 #ifdef __cplusplus
 extern "C" {
+#endif
+#if defined(_WIN32)
+typedef wchar_t TessalyChar;
+#elif defined(__cplusplus)
 typedef char16_t TessalyChar;
 #else
 #include <uchar.h>
 typedef char16_t TessalyChar;
 #endif
 
-/* NULL or a malloc'ed, NUL-terminated UTF-16 buffer. */
+/* NULL or a NUL-terminated UTF-16 buffer from malloc (Linux) or CoTaskMemAlloc (Windows). */
 typedef TessalyChar *TessalyString;
 
 typedef struct PreLoginRequest {
@@ -115,14 +151,22 @@ typedef struct PreLoginResult {
 } PreLoginResult;
 
 /* Returns 1 when the login service accepted the credentials (reply code 0), otherwise 0. */
-TESSALY_EXPORT int PreLogin(PreLoginRequest *request, PreLoginResult *result);
+TESSALY_EXPORT int TESSALY_CALL PreLogin(PreLoginRequest *request, PreLoginResult *result);
 
 /* Runs the modal redirect window; returns its end code (1 OK, 2 cancel, 6 yes, 7 no), or -1 when no
  * window could be created (for example when there is no display). */
-TESSALY_EXPORT int Redirect(void);
+TESSALY_EXPORT int TESSALY_CALL Redirect(void);
+
+/* The exports' types, for a host that resolves them at run time (dlsym, GetProcAddress). */
+typedef int(TESSALY_CALL *TessalyPreLoginProc)(PreLoginRequest *request, PreLoginResult *result);
+typedef int(TESSALY_CALL *TessalyRedirectProc)(void);
 
 /* The block's name is this prefix, ".", and the host process's pid in decimal. */
+#ifdef _WIN32
+#define TESSALY_SHARED_BLOCK_PREFIX "095DE3F0-3D4C-4b8c-A55B-AFD0060C093B"
+#else
 #define TESSALY_SHARED_BLOCK_PREFIX "/095DE3F0-3D4C-4b8c-A55B-AFD0060C093B"
+#endif
 #define TESSALY_SHARED_BLOCK_SIZE 1024
 #define TESSALY_SHARED_LIST_OFFSET 32
 #define TESSALY_SHARED_PID_OFFSET 40
@@ -142,7 +186,8 @@ TESSALY_EXPORT int Redirect(void);
 
 typedef struct TessalyWndMsgItem {
     uint32_t message; /* TESSALY_WM_PRELOGIN_CLOSE */
-    uint32_t window;  /* X11 window id, or a channel value (TESSALY_CHANNEL_WINDOW_FLAG set) */
+    uint32_t window;  /* X11 window id, or a channel value (TESSALY_CHANNEL_WINDOW_FLAG set); on
+                         Windows the window's HWND */
 } TessalyWndMsgItem;
 
 /* One datagram on the channel; anything of another size or magic is dropped. */
@@ -155,7 +200,9 @@ typedef struct TessalyWindowMessageRecord {
     int64_t lParam;
 } TessalyWindowMessageRecord;
 
-/* The host's growable array object; every field is pointer-sized. */
+/* The host's growable array object; every field is pointer-sized. Its storage comes from
+ * malloc/realloc/free of the C runtime the library was built with on Linux; on Windows from the
+ * process heap (HeapAlloc/HeapReAlloc/HeapFree on GetProcessHeap()), which host and library share. */
 typedef struct TessalyWndMsgList {
     void *classTable;          /* owner's bookkeeping; never touched by the library */
     TessalyWndMsgItem *items;  /* malloc'ed storage, or NULL */
@@ -166,6 +213,69 @@ typedef struct TessalyWndMsgList {
 
 /* ---- Publishing the window message list ------------------------------------------------------ */
 
+#ifdef _WIN32
+/* Publishes `list` for the library in this process: creates or opens this process's shared block (a
+ * named mapping on the paging file, TESSALY_SHARED_BLOCK_PREFIX "." process id, 1024 bytes) and writes
+ * the list address with this process's identity (id and creation time). A block of another process
+ * under the same name is cleared first. One handle to the mapping stays open while a list is
+ * published, so the block lives until NULL withdraws it (the address becomes 0 and the handle is
+ * closed). Call it from one place of the host. Returns 0, or -1 with errno set. */
+static inline int TessalyPublishWndMsgList(TessalyWndMsgList *list)
+{
+    static HANDLE held_mapping = NULL;
+    wchar_t name[64];
+    char narrow[64];
+    unsigned char *block;
+    FILETIME created, exited, kernel, user;
+    uint64_t fields[3] = {0, (uint64_t)GetCurrentProcessId(), 0}; /* address, id, creation time */
+    uint64_t held[2] = {0, 0};
+    HANDLE mapping;
+    int i, k;
+    if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) {
+        errno = EACCES;
+        return -1;
+    }
+    fields[2] = ((uint64_t)created.dwHighDateTime << 32) | created.dwLowDateTime;
+    snprintf(narrow, sizeof narrow, "%s.%lu", TESSALY_SHARED_BLOCK_PREFIX, (unsigned long)fields[1]);
+    for (i = 0; narrow[i]; ++i)
+        name[i] = (wchar_t)narrow[i];
+    name[i] = 0;
+    mapping = list ? CreateFileMappingW(INVALID_HANDLE_VALUE, NULL, PAGE_READWRITE, 0, TESSALY_SHARED_BLOCK_SIZE, name)
+                   : OpenFileMappingW(FILE_MAP_READ | FILE_MAP_WRITE, FALSE, name);
+    if (!mapping) {
+        if (!list)
+            return 0;
+        errno = EACCES;
+        return -1;
+    }
+    block = (unsigned char *)MapViewOfFile(mapping, FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, TESSALY_SHARED_BLOCK_SIZE);
+    if (!block) {
+        CloseHandle(mapping);
+        errno = EACCES;
+        return -1;
+    }
+    for (k = 0; k < 2; ++k)
+        for (i = 7; i >= 0; --i)
+            held[k] = (held[k] << 8) | block[TESSALY_SHARED_PID_OFFSET + 8 * k + i];
+    if (held[0] != fields[1] || held[1] != fields[2])
+        memset(block, 0, TESSALY_SHARED_BLOCK_SIZE);
+    fields[0] = (uint64_t)(uintptr_t)list;
+    for (k = 2; k >= 0; --k) /* identity before the address */
+        for (i = 0; i < 8; ++i)
+            block[TESSALY_SHARED_LIST_OFFSET + 8 * k + i] = (unsigned char)(fields[k] >> (8 * i));
+    UnmapViewOfFile(block);
+    if (list && !held_mapping) {
+        held_mapping = mapping;
+    } else {
+        CloseHandle(mapping);
+        if (!list && held_mapping) {
+            CloseHandle(held_mapping);
+            held_mapping = NULL;
+        }
+    }
+    return 0;
+}
+#else
 /* Publishes `list` for the library in this process: creates or opens this process's shared block
  * (TESSALY_SHARED_BLOCK_PREFIX "." pid, 1024 bytes, mode 0600) and writes the list address with this
  * process's identity. A block left behind by an earlier process of the same pid is cleared first.
@@ -230,6 +340,7 @@ static inline int TessalyPublishWndMsgList(TessalyWndMsgList *list)
         shm_unlink(name);
     return 0;
 }
+#endif
 
 /* ---- String helpers ------------------------------------------------------------------------ */
 
@@ -246,7 +357,11 @@ static inline size_t TessalyStringLength(const TessalyChar *s)
 static inline void TessalyStringFree(TessalyString *s)
 {
     if (s && *s) {
+#ifdef _WIN32
+        CoTaskMemFree(*s);
+#else
         free(*s);
+#endif
         *s = NULL;
     }
 }
@@ -259,7 +374,13 @@ static inline int TessalyStringSetN(TessalyString *s, const TessalyChar *text, s
     if (!s)
         return -1;
     if (text && length > 0) {
+        if (length > (SIZE_MAX / sizeof(TessalyChar)) - 1)
+            return -1;
+#ifdef _WIN32
+        copy = (TessalyChar *)CoTaskMemAlloc((length + 1) * sizeof(TessalyChar));
+#else
         copy = (TessalyChar *)malloc((length + 1) * sizeof(TessalyChar));
+#endif
         if (!copy)
             return -1;
         memcpy(copy, text, length * sizeof(TessalyChar));
@@ -375,7 +496,15 @@ static inline size_t TessalyStringToUtf8(const TessalyChar *s, char *out, size_t
 
 /* ---- Posting to a listed window ---------------------------------------------------------- */
 
-#ifdef TESSALY_HAS_POST_WINDOW_MESSAGE
+#if defined(_WIN32)
+/* Posts `message` (with wParam and lParam) to the listed window `window` (its HWND) with PostMessageW.
+ * Safe from any thread; never blocks. Returns 1 when the message was posted, 0 otherwise (no such
+ * window, or its queue is full). A stale or foreign handle reaches nothing of the library's. */
+static inline int TessalyPostWindowMessage(uint32_t window, uint32_t message, uintptr_t wParam, intptr_t lParam)
+{
+    return PostMessageW((HWND)(uintptr_t)window, (UINT)message, (WPARAM)wParam, (LPARAM)lParam) ? 1 : 0;
+}
+#elif defined(TESSALY_HAS_POST_WINDOW_MESSAGE)
 /* Posts `message` (with wParam and lParam) to the listed window `window`, of either kind, through the
  * library's in-process channel. Safe from any thread of the host process; never blocks. Returns 1
  * when the message was handed to the channel, 0 when this process has no channel (no redirect window

@@ -3,10 +3,11 @@
 // its own; two free functions find a child element by name and read an attribute. Names and values are
 // UTF-16 and cross from the parser unchanged.
 //
-// The parser only scans the file and reports what it finds; the tree is built here, so a read costs the
-// scan and one small allocation per node rather than a full document object model. Parsing is hardened
-// for files that may be hostile: no external DTD or entity is ever loaded, entity expansion is bounded,
-// nothing is validated and any error fails the load.
+// The system's parser (platform/XmlScanner.h) only scans the file and reports what it finds; the tree
+// is built here, so a read costs the scan and a few block allocations rather than a full document
+// object model, and both systems' parsers give the same tree. Parsing is hardened for files that may
+// be hostile: no external DTD or entity is ever loaded, entity expansion is bounded, nothing is
+// validated and any error fails the load.
 #include <cstddef>
 #include <initializer_list>
 #include <memory>
@@ -60,9 +61,8 @@ public:
     CXMLDocument(const CXMLDocument&) = delete;
     CXMLDocument& operator=(const CXMLDocument&) = delete;
 
-    // Takes a reader: one given back by an earlier document when there is one, else a new one (the
-    // parser platform is initialised on first use). False when no reader could be had, also once the
-    // library has begun to shut down.
+    // Readies the holder. The parser is started by the first Load that needs it; a parser that cannot
+    // be started shows as a failed Load. Always true.
     bool Init();
 
     // Reads and parses the file at `path`. True and the document element in `root`; false and a null
@@ -73,21 +73,18 @@ public:
     // nothing is loaded, `start` is null, `names` is empty or a step finds nothing.
     XmlElement* FindElement(const XmlElement* start, std::initializer_list<std::u16string_view> names) const;
 
-    // Frees the tree and gives the reader back for reuse. Safe to call twice.
+    // Frees the tree. Safe to call twice.
     void Release();
 
-    // Frees the readers kept for reuse and ends this library's use of the parser platform: the
-    // initialisation it made is terminated as soon as no reader is out any more. Runs by itself when
-    // the library is unloaded or the process ends; later Init calls fail.
+    // Ends this library's use of the parser (see platform::EndXmlScanning); later loads fail. Runs by
+    // itself when the library is unloaded or the process ends.
     static void ShutDown() noexcept;
 
-    struct Reader;  // a hardened scanner with its handlers and security manager
-    struct Tree;    // the nodes of one loaded document
+    struct Tree;  // the nodes of one loaded document
 
 private:
     std::unique_ptr<Tree> m_pTree;
-    std::unique_ptr<Reader> m_pReader;  // taken by Init, given back by Release
-    bool m_readerSpoiled = false;       // a parse ended abnormally: the reader is not reused
+    bool m_bReady = false;
 };
 
 // First element child of `parent` whose name equals `name` without regard to ASCII case; text,

@@ -10,11 +10,11 @@ std::optional<AdapterSource> g_testSource;
 
 }  // namespace
 
-AdapterSource SystemAdapterSource(const std::string& sysfsRoot)
+AdapterSource SystemAdapterSource()
 {
     return AdapterSource{
         [] { return platform::ListAdapters(); },
-        [sysfsRoot](const std::string& name) { return platform::IsPciNetworkDevice(name, sysfsRoot); },
+        [](const std::string& name) { return platform::IsPciNetworkDevice(name); },
     };
 }
 

@@ -17,8 +17,8 @@ struct AdapterSource {
     std::function<bool(const std::string& name)> isPci;
 };
 
-// The system's adapters, with PCI membership looked up below `sysfsRoot` only when asked for.
-AdapterSource SystemAdapterSource(const std::string& sysfsRoot = "/sys");
+// The system's adapters, with PCI membership looked up only when asked for.
+AdapterSource SystemAdapterSource();
 
 // The source in use: the one set for testing, else the system's.
 AdapterSource CurrentAdapterSource();

@@ -9,6 +9,7 @@
 #include "login/HostStrings.h"
 #include "login/PercentEncode.h"
 #include "login/SecureWipe.h"
+#include "platform/TextEncoding.h"
 #include "support/CLogTrace.h"
 #include "support/PathHelpers.h"
 #include "support/SafeFormat.h"
@@ -114,7 +115,7 @@ int CVomoLogin::QLRequestNet(const std::u16string& url, std::u16string* reply)
         g_LogTrace.Trace(4, u"Exit  Fun CVomoLogin::QLRequestNet1");
         return 0;
     }
-    std::string narrow = ToUtf8(url);
+    std::string narrow = platform::ToEdgeText(url);
     WipeOnExit<std::string> wipeNarrow(narrow);
     auto length = static_cast<std::int32_t>(kReplyBufferSize);
     if (m_pfnRequestDataFromUrl(narrow.c_str(), buffer.data(), &length) != 0) {
@@ -126,7 +127,7 @@ int CVomoLogin::QLRequestNet(const std::u16string& url, std::u16string* reply)
         return 0;
     }
     buffer[static_cast<std::size_t>(length)] = '\0';
-    const std::u16string text = FromUtf8(std::string_view(buffer.data(), std::strlen(buffer.data())));
+    const std::u16string text = platform::FromEdgeText(std::string_view(buffer.data(), std::strlen(buffer.data())));
     if (reply)
         *reply = text;
     g_LogTrace.Trace(4, u"Exit  Fun CVomoLogin::QLRequestNet, Ret is %s", text);

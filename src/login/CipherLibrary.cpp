@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "login/SecureWipe.h"
+#include "platform/TextEncoding.h"
 #include "support/CLogTrace.h"
 #include "support/PathHelpers.h"
 #include "support/WideText.h"
@@ -60,8 +61,8 @@ int DecipherHexText(const std::u16string& hexText, CipherLibrary& library, std::
 {
     if (hexText.empty() || !library.m_pfnDecrypt || !clearText)
         return 0;
-    const std::string narrowKey = ToUtf8(key);
-    const std::string narrowText = ToUtf8(hexText);
+    const std::string narrowKey = platform::ToEdgeText(key);
+    const std::string narrowText = platform::ToEdgeText(hexText);
     const std::size_t n = narrowText.size();
 
     std::vector<unsigned char> input(n, 0);
@@ -82,7 +83,7 @@ int DecipherHexText(const std::u16string& hexText, CipherLibrary& library, std::
     }
     output[static_cast<std::size_t>(outputLength)] = 0;
     const auto* bytes = reinterpret_cast<const char*>(output.data());
-    *clearText = FromUtf8(std::string_view(bytes, std::strlen(bytes)));
+    *clearText = platform::FromEdgeText(std::string_view(bytes, std::strlen(bytes)));
     return 1;
 }
 

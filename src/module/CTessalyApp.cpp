@@ -1,9 +1,8 @@
 #include "module/CTessalyApp.h"
 
-#include <cstdlib>
-
 #include "browser/BrowserHosting.h"
 #include "module/ToolkitPin.h"
+#include "platform/LibraryEntry.h"
 #include "support/CLogTrace.h"
 #include "support/PathHelpers.h"
 #include "support/SwallowedException.h"
@@ -32,8 +31,22 @@ int CTessalyApp::ExitInstance()
     return 0;
 }
 
-namespace {
-void OnLibraryUnload() noexcept
+}  // namespace tessaly
+
+namespace tessaly::platform {
+
+// Nothing may escape: an exception here would abort the host inside its load call.
+void OnLibraryLoaded() noexcept
+{
+    PinToolkitLibraries();
+    try {
+        theApp.InitInstance();
+    } catch (...) {
+        TraceSwallowed(u"CTessalyApp", u"the start-up failed");
+    }
+}
+
+void OnLibraryUnloading() noexcept
 {
     try {
         theApp.ExitInstance();
@@ -42,25 +55,4 @@ void OnLibraryUnload() noexcept
     }
 }
 
-// The dynamic loader runs this when the host loads the library. Nothing may escape: an exception here
-// would abort the host inside dlopen.
-//
-// The shut-down is registered with atexit right after start-up rather than as a destructor function:
-// handlers and static destructors of this library run at dlclose in reverse order of registration,
-// and all plain destructor functions run only after them. Registered last, ExitInstance runs first,
-// while the objects that start-up made (and their owners, such as function-local statics first used
-// during InitInstance) still exist.
-[[gnu::constructor(202)]] void OnLibraryLoad() noexcept
-{
-    PinToolkitLibraries();
-    try {
-        theApp.InitInstance();
-    } catch (...) {
-        TraceSwallowed(u"CTessalyApp", u"the start-up failed");
-    }
-    if (std::atexit(&OnLibraryUnload) != 0)
-        OnLibraryUnload();  // cannot be run later: undo now rather than leave it to static destruction
-}
-}  // namespace
-
-}  // namespace tessaly
+}  // namespace tessaly::platform

@@ -37,12 +37,12 @@ int GuardedCall(const char16_t* function, int failureResult, Fn&& fn) noexcept
 
 }  // namespace
 
-extern "C" TESSALY_EXPORT int PreLogin(PreLoginRequest* request, PreLoginResult* result)
+extern "C" TESSALY_EXPORT int TESSALY_CALL PreLogin(PreLoginRequest* request, PreLoginResult* result)
 {
     return GuardedCall(u"PreLogin", 0, [&] { return tessaly::RunPreLogin(request, result); });
 }
 
-extern "C" TESSALY_EXPORT int Redirect(void)
+extern "C" TESSALY_EXPORT int TESSALY_CALL Redirect(void)
 {
     return GuardedCall(u"Redirect", -1, [] { return tessaly::RunRedirect(); });
 }

@@ -1,6 +1,7 @@
 #pragma once
-// A file opened for appending whole records: created owner-only (0600) when missing, never opened
-// through a symbolic link, each Append one write() at the end of the file.
+// A file opened for appending whole records: created owner-only (0600 on Linux) when missing, never
+// opened through a symbolic link (a reparse point on Windows), each Append one write at the end of
+// the file.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -33,8 +34,9 @@ public:
     void Close() noexcept;
 
 private:
-    explicit AppendFile(int fd) : fd_(fd) {}
-    int fd_ = -1;
+    // The system's handle of the open file: a descriptor on Linux, a HANDLE on Windows.
+    explicit AppendFile(std::intptr_t fd) : fd_(fd) {}
+    std::intptr_t fd_ = -1;
 };
 
 // Removes the directory entry `path` (a symbolic link itself, never its target). False on failure.

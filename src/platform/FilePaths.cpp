@@ -1,13 +1,13 @@
 #include "platform/FilePaths.h"
 
-#include <algorithm>
-
 namespace tessaly::platform {
 
 std::u16string NativeRelativePath(std::u16string_view configured)
 {
     std::u16string native(configured);
-    std::replace(native.begin(), native.end(), u'\\', kPathSeparator);
+    for (char16_t& unit : native)
+        if (unit == u'\\' || unit == u'/')
+            unit = kPathSeparator;
     return native;
 }
 

@@ -5,10 +5,14 @@
 
 namespace tessaly::platform {
 
-// The system's folder separator.
-inline constexpr char16_t kPathSeparator = u'/';
+// The system's folder separator: '/' on Linux, '\\' on Windows. Folders the platform hands out end in it.
+extern const char16_t kPathSeparator;
 
-// Turns a relative file name taken from configuration into this system's form: a backslash is read
+// True for a full path: one from the root on Linux; a drive or UNC path on Windows. A relative name
+// would resolve against whatever folder the host happens to run in.
+bool IsAbsolutePath(std::u16string_view path);
+
+// Turns a relative file name taken from configuration into this system's form: either slash is read
 // as a folder separator, so names written for Windows ("PreLoginWait\\wait.htm") work unchanged.
 std::u16string NativeRelativePath(std::u16string_view configured);
 

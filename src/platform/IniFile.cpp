@@ -151,8 +151,9 @@ std::u16string ReadProfileStringFromText(std::string_view fileText, std::u16stri
     return CutToCapacity(fallback, capacity);
 }
 
-std::u16string ReadProfileString(std::u16string_view section, std::u16string_view key,
-                                 std::u16string_view defaultValue, const std::u16string& path, std::size_t capacity)
+std::u16string ReadProfileStringFromFile(std::u16string_view section, std::u16string_view key,
+                                         std::u16string_view defaultValue, const std::u16string& path,
+                                         std::size_t capacity)
 {
     const auto bytes = ReadSmallFile(Utf16ToUtf8(path));
     return ReadProfileStringFromText(bytes ? std::string_view(*bytes) : std::string_view(), section, key,
@@ -161,13 +162,18 @@ std::u16string ReadProfileString(std::u16string_view section, std::u16string_vie
 
 namespace {
 
-// Names and values that would break the file's line structure.
-bool IsWritable(std::u16string_view section, std::u16string_view key, std::u16string_view value)
+}  // namespace
+
+bool IsWritableProfileEntry(std::u16string_view section, std::u16string_view key, std::u16string_view value)
 {
+    section = TrimBlanks(section);
+    key = TrimBlanks(key);
     return !section.empty() && !key.empty() && !HasLineBreak(section) && !HasLineBreak(key) && !HasLineBreak(value) &&
            section.find(u']') == std::u16string_view::npos && key.find(u'=') == std::u16string_view::npos &&
            key.front() != u'[' && key.front() != u';' && key.front() != u'#';
 }
+
+namespace {
 
 // The file's bytes; empty for a missing file, nothing for one that exists but cannot be read whole.
 std::optional<std::string> LoadForRewrite(const std::string& path)
@@ -212,12 +218,12 @@ void SetEntry(std::vector<Line>& lines, std::u16string_view section, std::u16str
 
 }  // namespace
 
-bool WriteProfileString(std::u16string_view section, std::u16string_view key, std::u16string_view value,
-                        const std::u16string& path)
+bool WriteProfileStringToFile(std::u16string_view section, std::u16string_view key, std::u16string_view value,
+                              const std::u16string& path)
 {
     section = TrimBlanks(section);
     key = TrimBlanks(key);
-    if (!IsWritable(section, key, value))
+    if (!IsWritableProfileEntry(section, key, value))
         return false;
     const std::string narrowPath = Utf16ToUtf8(path);
     // A file that exists but cannot be read whole is never replaced by a partial copy.

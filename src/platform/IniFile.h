@@ -1,8 +1,10 @@
 #pragma once
 // INI ("private profile") files with the Windows rules: section and key names without regard to
 // case, values trimmed of surrounding white space, the default when the file, section or key is
-// missing, the value cut to the caller's buffer. Files are UTF-8 (a UTF-8 or UTF-16LE byte-order
-// mark is honoured on reading).
+// missing, the value cut to the caller's buffer. On Windows the system's own profile functions do
+// the work; on Linux the project's text engine below (files in UTF-8; a UTF-8 or UTF-16LE byte-order
+// mark is honoured on reading). Both refuse to write a name or value that would break the file's
+// line structure.
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -15,14 +17,28 @@ std::u16string ReadProfileString(std::u16string_view section, std::u16string_vie
                                  std::u16string_view defaultValue, const std::u16string& path,
                                  std::size_t capacity);
 
-// Same rules over text already in memory.
+// The text engine's reading over text already in memory.
 std::u16string ReadProfileStringFromText(std::string_view fileText, std::u16string_view section,
                                          std::u16string_view key, std::u16string_view defaultValue,
                                          std::size_t capacity);
 
 // Sets key = value in section, creating the file, the section or the key as needed and keeping every
-// other line as it was. Returns false when the file cannot be written.
+// other line as it was. Returns false when the file cannot be written or the entry is not writable.
 bool WriteProfileString(std::u16string_view section, std::u16string_view key, std::u16string_view value,
                         const std::u16string& path);
+
+// False for an entry that would break the file's line structure: an empty section or key, a line
+// break anywhere, ']' in the section, '=' in the key, a key starting like a section or a comment.
+// `section` and `key` are taken trimmed.
+bool IsWritableProfileEntry(std::u16string_view section, std::u16string_view key, std::u16string_view value);
+
+// The text engine's file functions: what ReadProfileString and WriteProfileString do on Linux. The
+// writer replaces the file through a temporary file and a rename and never replaces a file it could
+// not read whole.
+std::u16string ReadProfileStringFromFile(std::u16string_view section, std::u16string_view key,
+                                         std::u16string_view defaultValue, const std::u16string& path,
+                                         std::size_t capacity);
+bool WriteProfileStringToFile(std::u16string_view section, std::u16string_view key, std::u16string_view value,
+                              const std::u16string& path);
 
 }  // namespace tessaly::platform

@@ -5,32 +5,19 @@
 
 namespace tessaly::platform {
 
-// One record of the system's interface list, in the kernel's order: either an interface (with its
-// index) or one IPv4 address, named by its label ("eth0", or an alias label such as "eth0:1").
-struct InterfaceRecord {
-    std::string name;
-    unsigned index = 0;     // interface index of an interface record; 0 for an address record
-    bool loopback = false;
-    std::string ipv4;       // dotted address of an address record; empty for an interface record
-};
-
 struct AdapterInfo {
-    std::string name;                // interface name, e.g. "enp0s3"
-    unsigned index = 0;              // interface index; the list is sorted by it
-    std::vector<std::string> ipv4;   // every IPv4 address in the kernel's order; empty when none
+    std::string name;                // the system's adapter name ("enp0s3"; an adapter GUID on Windows)
+    unsigned index = 0;              // interface index
+    std::vector<std::string> ipv4;   // every IPv4 address in the system's order; empty when none
 };
 
-// The system's interface list (getifaddrs): interface records first, then IPv4 addresses.
-std::vector<InterfaceRecord> SystemInterfaces();
+// Adapters in the system's stable order (interface index on Linux, the adapter table's order on
+// Windows), loopback left out.
+std::vector<AdapterInfo> ListAdapters();
 
-// Adapters in interface-index order, loopback left out. An alias label counts as its interface, so
-// an adapter lists the addresses of all its labels in the order the records give them.
-std::vector<AdapterInfo> ListAdapters(const std::vector<InterfaceRecord>& records);
-std::vector<AdapterInfo> ListAdapters();  // of the system's interface list
-
-// True when <sysfsRoot>/class/net/<name>/device/subsystem names the "pci" bus, or the device is a
-// virtio device whose parent device is on the PCI bus (a virtual machine's adapter). `sysfsRoot` is
-// normally "/sys"; tests point it at a fake tree.
-bool IsPciNetworkDevice(const std::string& name, const std::string& sysfsRoot = "/sys");
+// True when the named adapter is a PCI device: on Linux its sysfs device sits on the "pci" bus (or is
+// a virtio device whose parent does, as in a virtual machine); on Windows its PnpInstanceID in the
+// registry names PCI. False for an unknown name.
+bool IsPciNetworkDevice(const std::string& name);
 
 }  // namespace tessaly::platform

@@ -7,14 +7,13 @@ namespace tessaly::platform {
 
 struct ProcessIdentity {
     std::uint64_t pid = 0;
-    std::uint64_t startTime = 0;  // clock ticks since boot; 0 when unknown
+    // When the process started: clock ticks since boot on Linux (field 22 of /proc/<pid>/stat), the
+    // creation FILETIME on Windows; 0 when unknown.
+    std::uint64_t startTime = 0;
     bool operator==(const ProcessIdentity&) const = default;
 };
 
 // This process's id and start time. A start time of 0 means it could not be read.
 ProcessIdentity OwnProcessIdentity() noexcept;
-
-// The start time (field 22) of a /proc/<pid>/stat text; 0 when the text holds none.
-std::uint64_t StartTimeFromStat(std::string_view statText) noexcept;
 
 }  // namespace tessaly::platform

@@ -161,12 +161,4 @@ std::optional<SettingValue> FindSettingInText(std::string_view fileText, std::u1
     return found;
 }
 
-std::optional<SettingValue> ReadSetting(std::u16string_view key, std::u16string_view name)
-{
-    const auto bytes = ReadSmallFile(SettingsStorePath());
-    if (!bytes)
-        return std::nullopt;
-    return FindSettingInText(*bytes, key, name);
-}
-
 }  // namespace tessaly::platform

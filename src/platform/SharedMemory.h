@@ -38,6 +38,7 @@ private:
     bool created_ = false;
     bool unlink_ = false;
     bool private_ = false;
+    void* mapping_ = nullptr;  // the object's handle while mapped, on systems whose objects live by handle
 };
 
 }  // namespace tessaly::platform

@@ -1,6 +1,7 @@
 #include "prelogin/CGetPreloginInfo.h"
 
 #include "platform/FileIO.h"
+#include "platform/TextEncoding.h"
 #include "prelogin/ReplyFile.h"
 #include "support/CLogTrace.h"
 #include "support/PathHelpers.h"
@@ -110,7 +111,7 @@ bool CGetPreloginInfo::ParseAdXml(const std::u16string& path, std::u16string& re
     if (!bytes)
         return true;
     const std::string_view text(*bytes);
-    result = FromUtf8(text.substr(0, text.find('\0')));  // the text ends at its first NUL byte
+    result = platform::FromEdgeText(text.substr(0, text.find('\0')));  // the text ends at its first NUL byte
     if (!StartsWithHttpScheme(result))
         result.clear();
     return true;

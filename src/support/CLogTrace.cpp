@@ -3,6 +3,7 @@
 #include <atomic>
 
 #include "platform/AppendFile.h"
+#include "platform/FilePaths.h"
 #include "platform/LocalTime.h"
 #include "platform/Threads.h"
 #include "support/PathHelpers.h"
@@ -114,7 +115,7 @@ void CLogTrace::WriteLine(std::u16string_view format, std::span<const FormatArg>
     if (m_bEnabled.load() == 0)
         return;
     // Only absolute names: a log must never land in whatever folder the host happens to run in.
-    if (m_strFileName.empty() || m_strFileName.front() != u'/')
+    if (!platform::IsAbsolutePath(m_strFileName))
         return;
     const std::string path = ToUtf8(m_strFileName);
     platform::AppendFile file = OpenWithLimit(path, m_nMaxSize);
@@ -141,7 +142,7 @@ void CLogTrace::TraceBinary(std::u16string_view tag, int length, const void* dat
 void CLogTrace::WriteDump(std::u16string_view tag, int length, const void* data, int dumpNumber)
 {
     std::lock_guard lock(m_writeLock);
-    if (m_bEnabled.load() == 0 || m_strFileName.empty() || m_strFileName.front() != u'/')
+    if (m_bEnabled.load() == 0 || !platform::IsAbsolutePath(m_strFileName))
         return;
     platform::AppendFile dump = OpenWithLimit(ToUtf8(m_strFileName) + ".Dat", m_nMaxSize);
     if (!dump.valid())

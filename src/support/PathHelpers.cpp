@@ -2,6 +2,7 @@
 
 #include <variant>
 
+#include "platform/FilePaths.h"
 #include "platform/IniFile.h"
 #include "platform/ModulePaths.h"
 #include "platform/SettingsStore.h"
@@ -27,7 +28,7 @@ std::u16string GetConfigDir(ModuleHandle module)
     std::u16string dir = GetModuleDir(module);
     if (dir.empty())
         return dir;
-    return dir + u"Config/";
+    return dir + u"Config" + platform::kPathSeparator;
 }
 
 std::u16string ConfigFilePath(std::u16string_view fileName)
@@ -42,7 +43,7 @@ std::u16string ConfigFilePath(std::u16string_view fileName)
 
 std::u16string SplitPath(const std::u16string& path, std::u16string* dir, std::u16string* fileName)
 {
-    const auto slash = path.rfind(u'/');
+    const auto slash = path.rfind(platform::kPathSeparator);
     std::u16string folder = slash == std::u16string::npos ? path : path.substr(0, slash + 1);
     std::u16string name = slash == std::u16string::npos ? std::u16string() : path.substr(slash + 1);
     if (dir)

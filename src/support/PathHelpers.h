@@ -11,7 +11,7 @@ using ModuleHandle = const void*;
 // This library's own instance handle.
 ModuleHandle LibraryInstance();
 
-// Folder of the module's file, ending in '/'; empty when it cannot be found.
+// Folder of the module's file, ending in the system's separator; empty when it cannot be found.
 std::u16string GetModuleDir(ModuleHandle module);
 
 // GetModuleDir(module) + "Config/". Not created or checked.

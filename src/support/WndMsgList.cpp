@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/HostHeap.h"
 #include "platform/ProcessMemory.h"
 #include "platform/SharedMemory.h"
 #include "support/CZelShareData.h"
@@ -33,21 +34,17 @@ bool GrowByOne(TessalyWndMsgList& list)
     const std::intptr_t n = list.count;
     if (n + 1 > kMaxEntries)
         return false;
-    if (!list.items) {
-        const std::intptr_t capacity = std::max(list.growBy, n + 1);
-        auto* storage = static_cast<TessalyWndMsgItem*>(std::calloc(static_cast<std::size_t>(capacity), sizeof(TessalyWndMsgItem)));
+    std::intptr_t capacity = list.capacity;
+    if (!list.items)
+        capacity = std::max(list.growBy, n + 1);
+    else if (n + 1 > list.capacity)
+        capacity = std::max(list.capacity + (list.growBy != 0 ? list.growBy : std::clamp<std::intptr_t>(n / 8, 4, 1024)), n + 1);
+    if (!list.items || capacity != list.capacity) {
+        const std::size_t oldBytes = list.items ? static_cast<std::size_t>(list.capacity) * sizeof(TessalyWndMsgItem) : 0;
+        auto* storage = static_cast<TessalyWndMsgItem*>(platform::ResizeHostBlock(
+            list.items, oldBytes, static_cast<std::size_t>(capacity) * sizeof(TessalyWndMsgItem)));
         if (!storage)
             return false;
-        list.items = storage;
-        list.capacity = capacity;
-    } else if (n + 1 > list.capacity) {
-        const std::intptr_t step = list.growBy != 0 ? list.growBy : std::clamp<std::intptr_t>(n / 8, 4, 1024);
-        const std::intptr_t capacity = std::max(list.capacity + step, n + 1);
-        auto* storage = static_cast<TessalyWndMsgItem*>(
-            std::realloc(list.items, static_cast<std::size_t>(capacity) * sizeof(TessalyWndMsgItem)));
-        if (!storage)
-            return false;
-        std::memset(storage + list.capacity, 0, static_cast<std::size_t>(capacity - list.capacity) * sizeof(TessalyWndMsgItem));
         list.items = storage;
         list.capacity = capacity;
     }
@@ -68,9 +65,13 @@ TessalyWndMsgList* ReadPublishedList()
         platform::SharedMemoryBlock::OpenExisting(CZelShareData::BlockName(), TESSALY_SHARED_BLOCK_SIZE);
     if (!CZelShareData::CarriesOwnIdentity(view))
         return nullptr;
-    std::uintptr_t address = 0;
-    std::memcpy(&address, view.data() + TESSALY_SHARED_LIST_OFFSET, sizeof address);
-    auto* list = reinterpret_cast<TessalyWndMsgList*>(address);
+    // Eight bytes, little-endian, whatever the pointer width: a 32-bit host's upper half is 0.
+    std::uint64_t address = 0;
+    for (int i = 7; i >= 0; --i)
+        address = (address << 8) | view.data()[TESSALY_SHARED_LIST_OFFSET + i];
+    if (address > UINTPTR_MAX)
+        return nullptr;
+    auto* list = reinterpret_cast<TessalyWndMsgList*>(static_cast<std::uintptr_t>(address));
     return IsPlausibleList(list) ? list : nullptr;
 }
 

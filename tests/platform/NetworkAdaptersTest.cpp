@@ -3,7 +3,7 @@
 
 #include <filesystem>
 
-#include "platform/NetworkAdapters.h"
+#include "platform/posix/LinuxInterfaces.h"
 #include "common/TempDir.h"
 
 namespace tessaly::platform {
@@ -40,12 +40,12 @@ TEST(PciTest, FollowsTheSubsystemLink)
     sys.AddNic("wlx0011", "usb");
     sys.AddNic("odd0", "pcifake");
     fs::create_directories(fs::path(sys.root()) / "class/net/virt0");  // no device at all
-    EXPECT_TRUE(IsPciNetworkDevice("enp0s3", sys.root()));
-    EXPECT_FALSE(IsPciNetworkDevice("wlx0011", sys.root()));
-    EXPECT_FALSE(IsPciNetworkDevice("odd0", sys.root()));
-    EXPECT_FALSE(IsPciNetworkDevice("virt0", sys.root()));
-    EXPECT_FALSE(IsPciNetworkDevice("missing", sys.root()));
-    EXPECT_FALSE(IsPciNetworkDevice("enp0s3", sys.root() + "/nowhere"));
+    EXPECT_TRUE(IsPciNetworkDeviceUnder("enp0s3", sys.root()));
+    EXPECT_FALSE(IsPciNetworkDeviceUnder("wlx0011", sys.root()));
+    EXPECT_FALSE(IsPciNetworkDeviceUnder("odd0", sys.root()));
+    EXPECT_FALSE(IsPciNetworkDeviceUnder("virt0", sys.root()));
+    EXPECT_FALSE(IsPciNetworkDeviceUnder("missing", sys.root()));
+    EXPECT_FALSE(IsPciNetworkDeviceUnder("enp0s3", sys.root() + "/nowhere"));
     // A virtio adapter counts when the device carrying it is a PCI function, not when it is virtual.
     const fs::path root(sys.root());
     fs::create_directories(root / "devices/pci0/virtio1");
@@ -59,15 +59,15 @@ TEST(PciTest, FollowsTheSubsystemLink)
     fs::create_directories(root / "class/net/eth1");
     fs::create_symlink("../../../devices/pci0/virtio1", root / "class/net/eth0/device");
     fs::create_symlink("../../../devices/platform/virtio2", root / "class/net/eth1/device");
-    EXPECT_TRUE(IsPciNetworkDevice("eth0", sys.root()));
-    EXPECT_FALSE(IsPciNetworkDevice("eth1", sys.root()));
+    EXPECT_TRUE(IsPciNetworkDeviceUnder("eth0", sys.root()));
+    EXPECT_FALSE(IsPciNetworkDeviceUnder("eth1", sys.root()));
     // Names that would leave the net folder are refused.
     fs::create_directories(fs::path(sys.root()) / "class/x/device");
     fs::create_symlink("../../../bus/pci", fs::path(sys.root()) / "class/x/device/subsystem");
-    EXPECT_FALSE(IsPciNetworkDevice("../x", sys.root()));
-    EXPECT_FALSE(IsPciNetworkDevice("", sys.root()));
-    EXPECT_FALSE(IsPciNetworkDevice("..", sys.root()));
-    EXPECT_FALSE(IsPciNetworkDevice(std::string("enp0s3\0x", 8), sys.root()));
+    EXPECT_FALSE(IsPciNetworkDeviceUnder("../x", sys.root()));
+    EXPECT_FALSE(IsPciNetworkDeviceUnder("", sys.root()));
+    EXPECT_FALSE(IsPciNetworkDeviceUnder("..", sys.root()));
+    EXPECT_FALSE(IsPciNetworkDeviceUnder(std::string("enp0s3\0x", 8), sys.root()));
 }
 
 // A fake interface list as the kernel reports it: interfaces first (not in index order here), then

@@ -8,6 +8,7 @@
 
 #include "platform/ProcessIdentity.h"
 #include "platform/ProcessMemory.h"
+#include "platform/posix/ProcStat.h"
 
 namespace tessaly::platform {
 namespace {

@@ -2,6 +2,7 @@
 
 #include "platform/FileIO.h"
 #include "platform/SettingsStore.h"
+#include "platform/posix/SettingsStoreFile.h"
 #include "common/ScopedEnv.h"
 #include "common/TempDir.h"
 

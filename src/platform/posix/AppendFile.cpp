@@ -44,7 +44,7 @@ AppendFile AppendFile::Open(const std::string& path)
 std::optional<std::uint64_t> AppendFile::Size() const
 {
     struct stat st {};
-    if (fd_ < 0 || ::fstat(fd_, &st) != 0)
+    if (fd_ < 0 || ::fstat(static_cast<int>(fd_), &st) != 0)
         return std::nullopt;
     return static_cast<std::uint64_t>(st.st_size);
 }
@@ -54,7 +54,7 @@ bool AppendFile::Append(std::string_view bytes) const
     if (fd_ < 0)
         return false;
     for (;;) {
-        const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
+        const ssize_t n = ::write(static_cast<int>(fd_), bytes.data(), bytes.size());
         if (n < 0 && errno == EINTR)
             continue;
         return n >= 0 && static_cast<std::size_t>(n) == bytes.size();
@@ -64,7 +64,7 @@ bool AppendFile::Append(std::string_view bytes) const
 void AppendFile::Close() noexcept
 {
     if (fd_ >= 0)
-        ::close(fd_);
+        ::close(static_cast<int>(fd_));
     fd_ = -1;
 }
 

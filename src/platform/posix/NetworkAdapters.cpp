@@ -1,4 +1,4 @@
-#include "platform/NetworkAdapters.h"
+#include "platform/posix/LinuxInterfaces.h"
 
 #include <arpa/inet.h>
 #include <ifaddrs.h>
@@ -113,7 +113,7 @@ std::vector<AdapterInfo> ListAdapters()
     return ListAdapters(SystemInterfaces());
 }
 
-bool IsPciNetworkDevice(const std::string& name, const std::string& sysfsRoot)
+bool IsPciNetworkDeviceUnder(const std::string& name, const std::string& sysfsRoot)
 {
     if (!IsSafeInterfaceName(name) || sysfsRoot.empty() || sysfsRoot.find('\0') != std::string::npos)
         return false;
@@ -125,6 +125,11 @@ bool IsPciNetworkDevice(const std::string& name, const std::string& sysfsRoot)
     // carries it; that PCI device is the adapter's hardware, so it counts as a PCI adapter too. The
     // kernel takes ".." after following the device link, so this is the carrying device's bus.
     return bus == "virtio" && LinkLastComponent(device + "/../subsystem") == "pci";
+}
+
+bool IsPciNetworkDevice(const std::string& name)
+{
+    return IsPciNetworkDeviceUnder(name, "/sys");
 }
 
 }  // namespace tessaly::platform

@@ -1,4 +1,5 @@
 #include "platform/ProcessIdentity.h"
+#include "platform/posix/ProcStat.h"
 
 #include <fcntl.h>
 #include <unistd.h>

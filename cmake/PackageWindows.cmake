@@ -1,0 +1,1 @@
+# The Windows package (CPack ZIP): filled in below.
