@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "TestSystem.h"
+
 namespace tessaly::test {
 
 class ScopedEnv {
@@ -14,16 +16,16 @@ public:
         if (const char* old = std::getenv(name))
             old_ = old;
         if (value)
-            ::setenv(name, value->c_str(), 1);
+            system::SetEnv(name, *value);
         else
-            ::unsetenv(name);
+            system::UnsetEnv(name);
     }
     ~ScopedEnv()
     {
         if (old_)
-            ::setenv(name_.c_str(), old_->c_str(), 1);
+            system::SetEnv(name_.c_str(), *old_);
         else
-            ::unsetenv(name_.c_str());
+            system::UnsetEnv(name_.c_str());
     }
     ScopedEnv(const ScopedEnv&) = delete;
     ScopedEnv& operator=(const ScopedEnv&) = delete;

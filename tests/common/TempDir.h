@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -26,15 +27,34 @@ inline std::string ReadFile(const std::filesystem::path& path)
 // ASCII-only widening for building test paths and names.
 inline std::u16string W(std::string_view s) { return std::u16string(s.begin(), s.end()); }
 
+// A folder given with '/' (as the build passes them in) in the system's own form, ending in its
+// separator, as the library hands folders out.
+inline std::u16string NativeFolder(std::string_view folder)
+{
+    std::filesystem::path path{std::string(folder)};
+    path.make_preferred();
+    return (path / "").u16string();
+}
+
 // A fresh folder under the system's temporary folder, removed with everything in it at the end.
 class TempDir {
 public:
     TempDir()
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tessaly-test-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
-            throw std::runtime_error("mkdtemp failed");
-        path_ = pattern;
+        // A new folder of a random name; creating it fails when the name is taken, so it is never shared.
+        std::random_device random;
+        const std::filesystem::path base = std::filesystem::temp_directory_path();
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const std::filesystem::path candidate = base / ("tessaly-test-" + std::to_string(random()));
+            std::error_code error;
+            if (std::filesystem::create_directory(candidate, error)) {
+                std::filesystem::permissions(candidate, std::filesystem::perms::owner_all,
+                                             std::filesystem::perm_options::replace, error);
+                path_ = candidate;
+                return;
+            }
+        }
+        throw std::runtime_error("no temporary folder could be made");
     }
     ~TempDir()
     {
@@ -46,7 +66,7 @@ public:
     TempDir& operator=(const TempDir&) = delete;
 
     const std::filesystem::path& path() const { return path_; }
-    // A name inside the folder; without one, the folder itself ending in '/'.
+    // A name inside the folder; without one, the folder itself ending in the separator.
     std::string file(std::string_view name = {}) const { return (path_ / name).string(); }
     // The same in UTF-16, as the library takes paths; folder16() is the folder ending in '/'.
     std::u16string wide(std::string_view name = {}) const { return (path_ / name).u16string(); }

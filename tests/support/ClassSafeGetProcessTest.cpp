@@ -16,7 +16,7 @@ using test::W;
 std::string Hex(const void* p)
 {
     char text[32];
-    std::snprintf(text, sizeof text, "0X%lX", static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(p)));
+    std::snprintf(text, sizeof text, "0X%llX", static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(p)));
     return text;
 }
 

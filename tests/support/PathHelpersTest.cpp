@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include "platform/FilePaths.h"
 #include "platform/ModulePaths.h"
 #include "support/PathHelpers.h"
 #include "common/ScopedEnv.h"
@@ -15,13 +16,14 @@ using test::W;
 
 TEST(ModuleDirs, FoldersOfTheModuleAndTheHost)
 {
-    const std::u16string bin = W(std::string(TESSALY_TEST_BIN_DIR) + "/");
+    const std::u16string bin = test::NativeFolder(TESSALY_TEST_BIN_DIR);
+    const std::u16string separator(1, platform::kPathSeparator);
     EXPECT_EQ(GetModuleDir(nullptr), bin);
     // Linked statically into this test program, the instance is the program itself.
     EXPECT_EQ(GetModuleDir(LibraryInstance()), bin);
-    EXPECT_EQ(GetConfigDir(LibraryInstance()), bin + u"Config/");
+    EXPECT_EQ(GetConfigDir(LibraryInstance()), bin + u"Config" + separator);
     platform::OverrideModuleFolders(u"/opt/lib/", u"/opt/host/");
-    EXPECT_EQ(GetConfigDir(LibraryInstance()), u"/opt/lib/Config/");
+    EXPECT_EQ(GetConfigDir(LibraryInstance()), u"/opt/lib/Config" + separator);
     EXPECT_EQ(GetModuleDir(nullptr), u"/opt/host/");
     platform::OverrideModuleFolders(u"", u"");
     // An address in no module gives empty folders, never a relative "Config/".
@@ -31,25 +33,25 @@ TEST(ModuleDirs, FoldersOfTheModuleAndTheHost)
 
 TEST(SplitPath, DirectoryKeepsItsSeparator)
 {
+    const std::u16string s(1, platform::kPathSeparator);
     std::u16string dir = u"old", name = u"old";
-    EXPECT_EQ(SplitPath(u"/tmp/Qln1234", &dir, &name), u"Qln1234");
-    EXPECT_EQ(dir, u"/tmp/");
+    EXPECT_EQ(SplitPath(s + u"tmp" + s + u"Qln1234", &dir, &name), u"Qln1234");
+    EXPECT_EQ(dir, s + u"tmp" + s);
     EXPECT_EQ(name, u"Qln1234");
     EXPECT_EQ(SplitPath(u"bare.txt", &dir, &name), u"");
     EXPECT_EQ(dir, u"bare.txt");
     EXPECT_EQ(name, u"");
-    EXPECT_EQ(SplitPath(u"/folder/", &dir, nullptr), u"");
-    EXPECT_EQ(dir, u"/folder/");
-    EXPECT_EQ(SplitPath(u"a/b", nullptr, nullptr), u"b");
+    EXPECT_EQ(SplitPath(s + u"folder" + s, &dir, nullptr), u"");
+    EXPECT_EQ(dir, s + u"folder" + s);
+    EXPECT_EQ(SplitPath(u"a" + s + u"b", nullptr, nullptr), u"b");
 }
 
 TEST(ReadRegString, NumbersAsDecimalStringsCutToTheBuffer)
 {
     TempDir dir;
-    test::WriteFile(dir.file("r.reg"),
+    test::system::ScopedSettingsStore store(dir.path(),
                     "[HKEY_LOCAL_MACHINE\\SOFTWARE\\K]\n\"One\"=dword:00000001\n\"All\"=dword:ffffffff\n"
                     "\"Text\"=\"abcdefghij\"\n\"Bin\"=hex:01\n");
-    ScopedEnv env("TESSALY_REGISTRY", dir.file("r.reg"));
     std::u16string out = u"stale";
     ReadRegString(u"SOFTWARE\\K", u"One", 1024, &out);
     EXPECT_EQ(out, u"1");
@@ -90,7 +92,7 @@ TEST(ReadIniString, DefaultsAndCut)
 TEST(TempReplyFile, CreatedEmptyWithThePrefixAndDeletedAgain)
 {
     TempDir dir;
-    ScopedEnv env("TMPDIR", dir.path().string());
+    ScopedEnv env(test::system::kTempFolderVariable, dir.path().string());
     std::u16string folder, name;
     MakeTempReplyFile(u"Qln", &folder, &name);
     EXPECT_EQ(folder, dir.folder16());
@@ -105,7 +107,7 @@ TEST(TempReplyFile, CreatedEmptyWithThePrefixAndDeletedAgain)
 
 TEST(TempReplyFile, OutputsUnchangedWhenNoFileCanBeMade)
 {
-    ScopedEnv env("TMPDIR", "/nonexistent-tessaly-folder");
+    ScopedEnv env(test::system::kTempFolderVariable, "/nonexistent-tessaly-folder");
     std::u16string folder = u"keep", name = u"keep";
     MakeTempReplyFile(u"Qln", &folder, &name);
     EXPECT_EQ(folder, u"keep");

@@ -30,11 +30,10 @@ inline std::string MessageOf(const std::string& line)
     return at == std::string::npos ? std::string() : line.substr(at + 6);
 }
 
-// Points a log object at <dir>/UILogTrace.txt with tracing switched on through a .reg file.
+// Points a log object at <dir>/UILogTrace.txt with tracing switched on through the settings store.
 inline void EnableTracing(CLogTrace& log, const TempDir& dir, std::uint32_t maxSize = 0xA00000, int levelMask = -1)
 {
-    WriteFile(dir.file("on.reg"), kDebugOn);
-    ScopedEnv env("TESSALY_REGISTRY", dir.file("on.reg"));
+    system::ScopedSettingsStore store(dir.path(), kDebugOn);
     log.Init(W(dir.file("UILogTrace.txt")), levelMask, maxSize);
 }
 

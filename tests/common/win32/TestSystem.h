@@ -1,0 +1,83 @@
+#pragma once
+// The few system facilities the shared test kit needs, Windows side.
+#include <winsock2.h>
+#include <windows.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace tessaly::test::system {
+
+inline constexpr bool kWindows = true;
+
+inline void SetEnv(const char* name, const std::string& value) { ::_putenv_s(name, value.c_str()); }
+// The variable that names the temporary folder (GetTempPathW reads TMP first).
+inline constexpr const char* kTempFolderVariable = "TMP";
+
+// A folder's read-only attribute does not stop files being made in it on Windows.
+inline bool CanMakeFolderReadOnly() { return false; }
+
+inline void UnsetEnv(const char* name) { ::_putenv_s(name, ""); }
+
+// The settings store (HKEY_LOCAL_MACHINE) holds what `regText` (REGEDIT4 text: key lines, "Name"="text"
+// and "Name"=dword:XXXXXXXX values) says while this object lives: the values are written into the
+// registry and removed again at the end. The registry is one for all processes of the Wine prefix, so
+// the Windows pass runs its tests one after another.
+class ScopedSettingsStore {
+public:
+    ScopedSettingsStore(const std::filesystem::path&, std::string_view regText) { Apply(regText); }
+    explicit ScopedSettingsStore(const std::filesystem::path&) {}
+    ~ScopedSettingsStore()
+    {
+        for (const auto& [key, name] : m_written)
+            ::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, key.c_str(), name.c_str());
+    }
+    ScopedSettingsStore(const ScopedSettingsStore&) = delete;
+    ScopedSettingsStore& operator=(const ScopedSettingsStore&) = delete;
+
+private:
+    static std::wstring Widen(std::string_view text) { return std::wstring(text.begin(), text.end()); }
+
+    void Apply(std::string_view text)
+    {
+        std::wstring key;
+        while (!text.empty()) {
+            const auto end = text.find('\n');
+            std::string_view line = text.substr(0, end);
+            text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+            while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
+                line.remove_suffix(1);
+            constexpr std::string_view machine = "[HKEY_LOCAL_MACHINE\\";
+            if (line.starts_with('[')) {
+                key = line.starts_with(machine) && line.ends_with(']')
+                          ? Widen(line.substr(machine.size(), line.size() - machine.size() - 1))
+                          : std::wstring();
+                continue;
+            }
+            const auto equals = line.find("\"=");
+            if (key.empty() || !line.starts_with('"') || equals == std::string_view::npos)
+                continue;
+            const std::wstring name = Widen(line.substr(1, equals - 1));
+            const std::string_view value = line.substr(equals + 2);
+            if (value.starts_with("dword:")) {
+                const DWORD number = std::stoul(std::string(value.substr(6)), nullptr, 16);
+                ::RegSetKeyValueW(HKEY_LOCAL_MACHINE, key.c_str(), name.c_str(), REG_DWORD, &number, sizeof number);
+            } else if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+                const std::wstring data = Widen(value.substr(1, value.size() - 2));
+                ::RegSetKeyValueW(HKEY_LOCAL_MACHINE, key.c_str(), name.c_str(), REG_SZ, data.c_str(),
+                                  static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+            } else {
+                continue;
+            }
+            m_written.emplace_back(key, name);
+        }
+    }
+
+    std::vector<std::pair<std::wstring, std::wstring>> m_written;
+};
+
+}  // namespace tessaly::test::system
