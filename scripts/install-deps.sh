@@ -15,9 +15,21 @@ packages=(
 )
 # The locale tests run a host under a non-C locale, generated from the locale data below.
 packages+=(locales)
+# The Windows build: the mingw-w64 cross compilers (posix thread model) for 32-bit Windows, which is
+# what ships, and for 64-bit Windows; Wine to run the Windows tests, with gnutls for its BCrypt.
+packages+=(
+  g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
+  mingw-w64-tools wine wine64 wine32:i386 libgnutls30:i386 libgnutls30 zip
+)
 if [ "${TESSALY_EXTRA_PACKAGES:-}" ]; then
   read -r -a extra <<<"$TESSALY_EXTRA_PACKAGES"
   packages+=("${extra[@]}")
+fi
+
+# Wine's 32-bit half comes from the i386 architecture.
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  dpkg --add-architecture i386
 fi
 
 missing=()

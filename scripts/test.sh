@@ -10,3 +10,4 @@ build=${TESSALY_BUILD_DIR:-$here/build}
 cd "$build"
 xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j2 --timeout 600 "$@"
 bash "$here/scripts/wayland-session.sh" ctest --output-on-failure -j2 --timeout 600 -L '^wayland$' "$@"
+bash "$here/scripts/test-windows.sh"

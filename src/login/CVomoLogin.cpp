@@ -9,6 +9,7 @@
 #include "login/HostStrings.h"
 #include "login/PercentEncode.h"
 #include "login/SecureWipe.h"
+#include "platform/DynamicLibrary.h"
 #include "platform/TextEncoding.h"
 #include "support/CLogTrace.h"
 #include "support/PathHelpers.h"
@@ -58,7 +59,7 @@ int CVomoLogin::Init(std::u16string dir, std::u16string fileName)
     if (dir.empty())
         dir = GetModuleDir(LibraryInstance());
     if (fileName.empty())
-        fileName = kAgentLibraryName;
+        fileName = platform::LibraryFileName(kAgentLibraryStem);
     m_pfnRequestDataFromUrl = m_Agent.GetProcAs<RequestDataFromUrlFn>(dir + fileName, u"requestDataFromUrl");
     if (!m_pfnRequestDataFromUrl)
         return 0;

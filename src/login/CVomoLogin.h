@@ -16,7 +16,7 @@ namespace tessaly {
 // "requestDataFromUrl": (UTF-8 URL, 128-byte reply buffer, length in/out); 0 = success.
 using RequestDataFromUrlFn = std::int32_t (*)(const char* url, char* reply, std::int32_t* length);
 
-inline constexpr char16_t kAgentLibraryName[] = u"Trelvin.so";
+inline constexpr char16_t kAgentLibraryStem[] = u"Trelvin";
 inline constexpr std::size_t kReplyBufferSize = 128;
 
 class CVomoLogin : public CZelXMLParseBase {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "login/SecureWipe.h"
+#include "platform/DynamicLibrary.h"
 #include "platform/TextEncoding.h"
 #include "support/CLogTrace.h"
 #include "support/PathHelpers.h"
@@ -92,12 +93,12 @@ void DecipherPassword(std::u16string* clearText, const std::u16string& hexText)
     CipherLibrary library{};
     CipherLibraryRelease release(library);
     const std::u16string hostDir = GetModuleDir(nullptr);
-    LoadCipherLibrary(library, hostDir, kCipherLibraryName);
+    LoadCipherLibrary(library, hostDir, platform::LibraryFileName(kCipherLibraryStem));
     // A host whose executable lives elsewhere (an interpreter in /usr/bin, say) has no copy beside it;
     // the one installed beside this library serves then.
     const std::u16string libraryDir = GetModuleDir(LibraryInstance());
     if (!library.loader.m_hModule && libraryDir != hostDir)
-        LoadCipherLibrary(library, libraryDir, kCipherLibraryName);
+        LoadCipherLibrary(library, libraryDir, platform::LibraryFileName(kCipherLibraryStem));
     DecipherHexText(hexText, library, clearText, kCipherKey);
 }
 

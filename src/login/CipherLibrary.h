@@ -13,7 +13,7 @@ using ZelCryptFn = std::int32_t (*)(const char* key, std::int32_t keyLength, con
                                     std::int32_t inputLength, unsigned char* output, std::int32_t* outputLength);
 
 // File name of the cipher library: in the host executable's folder, else in the library's own.
-inline constexpr char16_t kCipherLibraryName[] = u"Cyvelle.so";
+inline constexpr char16_t kCipherLibraryStem[] = u"Cyvelle";
 // The key built into the library: eight ASCII digits, passed with its length 8.
 inline constexpr char16_t kCipherKey[] = u"58074319";
 

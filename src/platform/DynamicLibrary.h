@@ -2,10 +2,15 @@
 // Loading shared objects by full path. The portable layer checks its arguments; the backend only
 // makes the operating-system call and reports the system's reason on failure.
 #include <string>
+#include <string_view>
 
 namespace tessaly::platform {
 
 using LibraryHandle = void*;
+
+// The file name of a companion library of this system: "Trelvin" gives "Trelvin.so" on Linux and
+// "Trelvin.dll" on Windows.
+std::u16string LibraryFileName(std::u16string_view stem);
 
 // Loads the library at `path` (UTF-8, used unchanged). Returns nullptr on failure and, when `error`
 // is given, stores the loader's reason there.

@@ -24,7 +24,7 @@ std::u16string ReadProfileStringFromText(std::string_view fileText, std::u16stri
 
 // Sets key = value in section, creating the file, the section or the key as needed and keeping every
 // other line as it was. Returns false when the file cannot be written or the entry is not writable.
-bool WriteProfileString(std::u16string_view section, std::u16string_view key, std::u16string_view value,
+bool WriteProfileEntry(std::u16string_view section, std::u16string_view key, std::u16string_view value,
                         const std::u16string& path);
 
 // False for an entry that would break the file's line structure: an empty section or key, a line
@@ -32,7 +32,7 @@ bool WriteProfileString(std::u16string_view section, std::u16string_view key, st
 // `section` and `key` are taken trimmed.
 bool IsWritableProfileEntry(std::u16string_view section, std::u16string_view key, std::u16string_view value);
 
-// The text engine's file functions: what ReadProfileString and WriteProfileString do on Linux. The
+// The text engine's file functions: what ReadProfileString and WriteProfileEntry do on Linux. The
 // writer replaces the file through a temporary file and a rename and never replaces a file it could
 // not read whole.
 std::u16string ReadProfileStringFromFile(std::u16string_view section, std::u16string_view key,

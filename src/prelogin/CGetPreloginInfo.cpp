@@ -1,5 +1,6 @@
 #include "prelogin/CGetPreloginInfo.h"
 
+#include "platform/DynamicLibrary.h"
 #include "platform/FileIO.h"
 #include "platform/TextEncoding.h"
 #include "prelogin/ReplyFile.h"
@@ -28,7 +29,7 @@ CGetPreloginInfo::~CGetPreloginInfo()
 
 void CGetPreloginInfo::LoadHttpDll()
 {
-    const std::u16string path = GetModuleDir(LibraryInstance()) + u"Dunmore.so";
+    const std::u16string path = GetModuleDir(LibraryInstance()) + platform::LibraryFileName(u"Dunmore");
     m_UpLoad = m_loader.GetProcAs<UploadFunction>(path, u"HttpUpload");
     m_DownLoad = m_loader.GetProc(path, u"HttpDownload");
 }

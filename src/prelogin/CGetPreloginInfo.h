@@ -19,7 +19,7 @@ public:
     CGetPreloginInfo(const CGetPreloginInfo&) = delete;
     CGetPreloginInfo& operator=(const CGetPreloginInfo&) = delete;
 
-    // Loads Dunmore.so from this library's folder and resolves "HttpUpload" and "HttpDownload".
+    // Loads the transfer library (Dunmore) from this library's folder and resolves "HttpUpload" and "HttpDownload".
     void LoadHttpDll();
 
     // Uploads the identity to `url` and reads the reply address into `result`. False when the

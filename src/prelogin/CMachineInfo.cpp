@@ -65,7 +65,7 @@ bool CMachineInfo::GetPCID(const std::u16string& cfgPath, std::u16string& value)
         m_pfnGetPCID(buffer.data(), kValueCapacity, 1);
         // A host user who may not write the settings file still gets the identifier; forcing then
         // simply stays on for the next read. No settings file at all when the library's folder is unknown.
-        if (!cfgPath.empty() && !platform::WriteProfileString(kSection, kForceKey, u"0", cfgPath))
+        if (!cfgPath.empty() && !platform::WriteProfileEntry(kSection, kForceKey, u"0", cfgPath))
             g_LogTrace.Trace(4, u"--Write ForceGetPcid=0 failed, Path is %s", cfgPath);
     } else if (m_pfnGetPCID(buffer.data(), kValueCapacity, 0) == 0) {
         // One forced retry on the same buffer.

@@ -17,6 +17,8 @@
 #include <vector>
 #include <thread>
 
+#include "common/Polling.h"
+
 namespace tessaly::test {
 
 // Bytes handed out by malloc and not yet freed.
@@ -121,17 +123,5 @@ inline std::string NewThreads(const std::multiset<std::string>& before, const st
     return out;
 }
 
-// Polls `done` until it holds or `limit` has passed; true when it held.
-template <typename Predicate>
-bool WaitUntil(Predicate done, std::chrono::milliseconds limit)
-{
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
-}
 
 }  // namespace tessaly::test

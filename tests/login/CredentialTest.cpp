@@ -25,7 +25,7 @@ protected:
     std::tuple<int, std::u16string, std::string> Decipher(const std::u16string& hex)
     {
         tessaly::CipherLibrary library{};
-        tessaly::LoadCipherLibrary(library, tessaly::FromUtf8(box.hostDir.string() + "/"), u"Cyvelle.so");
+        tessaly::LoadCipherLibrary(library, tessaly::test::NativeFolder(box.hostDir.string()), u"Cyvelle" TESSALY_LIBRARY_SUFFIX);
         std::u16string clear = u"untouched";
         box.ClearRecords();
         const int result = tessaly::DecipherHexText(hex, library, &clear, tessaly::kCipherKey);
@@ -79,7 +79,7 @@ TEST_F(CipherTest, DecipherPasswordUsesTheHostFolderAndFreesTheLibrary)
 
     box.InstallCipher("cyvelle-noencrypt");
     tessaly::CipherLibrary library{};
-    EXPECT_EQ(tessaly::LoadCipherLibrary(library, tessaly::FromUtf8(box.hostDir.string() + "/"), u"Cyvelle.so"), 0);
+    EXPECT_EQ(tessaly::LoadCipherLibrary(library, tessaly::test::NativeFolder(box.hostDir.string()), u"Cyvelle" TESSALY_LIBRARY_SUFFIX), 0);
     library.loader.Free();
     clear.clear();
     tessaly::DecipherPassword(&clear, u"7077");
@@ -87,7 +87,7 @@ TEST_F(CipherTest, DecipherPasswordUsesTheHostFolderAndFreesTheLibrary)
 
     tessaly::DecipherPassword(&clear, u"");
     EXPECT_EQ(clear, u"pw") << "an empty text deciphers nothing";
-    std::filesystem::remove(box.hostDir / "Cyvelle.so");
+    std::filesystem::remove(box.hostDir / "Cyvelle" TESSALY_LIBRARY_SUFFIX);
     tessaly::DecipherPassword(&clear, u"7077");
     EXPECT_EQ(clear, u"pw") << "without the library the output stays as it was";
 }
@@ -95,12 +95,12 @@ TEST_F(CipherTest, DecipherPasswordUsesTheHostFolderAndFreesTheLibrary)
 TEST_F(CipherTest, WithoutACopyBesideTheHostTheLibrarysOwnFolderServes)
 {
     // The host's copy comes first: a broken file beside the library is never looked at.
-    std::ofstream(box.libDir / "Cyvelle.so") << "not a library";
+    std::ofstream(box.libDir / "Cyvelle" TESSALY_LIBRARY_SUFFIX) << "not a library";
     std::u16string clear;
     tessaly::DecipherPassword(&clear, u"7077");
     EXPECT_EQ(clear, u"pw");
 
-    std::filesystem::rename(box.hostDir / "Cyvelle.so", box.libDir / "Cyvelle.so");
+    std::filesystem::rename(box.hostDir / "Cyvelle" TESSALY_LIBRARY_SUFFIX, box.libDir / "Cyvelle" TESSALY_LIBRARY_SUFFIX);
     box.ClearRecords();
     clear.clear();
     tessaly::DecipherPassword(&clear, u"7077");

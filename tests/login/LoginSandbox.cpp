@@ -28,7 +28,7 @@ std::string XmlEscape(const std::string& text)
     return out;
 }
 
-std::u16string Folder(const fs::path& p) { return tessaly::FromUtf8(p.string() + "/"); }
+std::u16string Folder(const fs::path& p) { return tessaly::test::NativeFolder(p.string()); }
 
 }  // namespace
 
@@ -43,17 +43,17 @@ LoginSandbox::~LoginSandbox() { tessaly::platform::OverrideModuleFolders(u"", u"
 
 void LoginSandbox::InstallAgent(const std::string& variant)
 {
-    fs::copy_file(fs::path(LOGIN_FAKES_DIR) / variant / "Trelvin.so", libDir / "Trelvin.so",
+    fs::copy_file(fs::path(LOGIN_FAKES_DIR) / variant / "Trelvin" TESSALY_LIBRARY_SUFFIX, libDir / "Trelvin" TESSALY_LIBRARY_SUFFIX,
                   fs::copy_options::overwrite_existing);
 }
 
 void LoginSandbox::InstallCipher(const std::string& variant)
 {
-    fs::copy_file(fs::path(LOGIN_FAKES_DIR) / variant / "Cyvelle.so", hostDir / "Cyvelle.so",
+    fs::copy_file(fs::path(LOGIN_FAKES_DIR) / variant / "Cyvelle" TESSALY_LIBRARY_SUFFIX, hostDir / "Cyvelle" TESSALY_LIBRARY_SUFFIX,
                   fs::copy_options::overwrite_existing);
 }
 
-void LoginSandbox::RemoveAgent() { fs::remove(libDir / "Trelvin.so"); }
+void LoginSandbox::RemoveAgent() { fs::remove(libDir / "Trelvin" TESSALY_LIBRARY_SUFFIX); }
 
 void LoginSandbox::WriteLoginItems(const std::map<std::string, std::string>& items)
 {

@@ -158,7 +158,7 @@ TEST_F(VomoLoginTest, MissingAgentOrExportFailsBeforeTheConfigurationIsRead)
 
 TEST_F(VomoLoginTest, MissingCipherOrConfigurationFilesGiveEmptyValues)
 {
-    std::filesystem::remove(box.hostDir / "Cyvelle.so");
+    std::filesystem::remove(box.hostDir / "Cyvelle" TESSALY_LIBRARY_SUFFIX);
     std::filesystem::remove(box.configDir / "orvane.cfg");
     CallPreLogin(u"alice", HexOf("pw"));
     EXPECT_EQ(LastRequestUrl(), "?user=alice&pwd=&ip=192.168.7.21");
@@ -226,8 +226,8 @@ TEST_F(TracedLoginTest, OneCallWritesTheStepsInOrderWithThePasswordMasked)
     WriteItems({{"LoginPatern", "%s?user=%s&password=%s&ip=%s"}});
     ScopedEnv reply("FAKE_TRELVIN_REPLY", "-102");
     CallPreLogin(u"alice", HexOf("topsecret"));
-    const std::string lib = box.libDir.string() + "/Trelvin.so";
-    const std::string cipher = box.hostDir.string() + "/Cyvelle.so";
+    const std::string lib = (box.libDir / "Trelvin" TESSALY_LIBRARY_SUFFIX).string();
+    const std::string cipher = (box.hostDir / "Cyvelle" TESSALY_LIBRARY_SUFFIX).string();
     const std::vector<std::string> expected = {
         "Enter Fun CVomoLogin::Init",
         "Begin  Call LoadLibrary in ClassSafeGetProcess, Dll Name is " + lib,

@@ -88,10 +88,10 @@ TEST(IniWrite, CreatesFileSectionAndKey)
 {
     TempDir dir;
     const std::u16string path = W(dir.file("Parvex.cfg"));
-    ASSERT_TRUE(WriteProfileString(u"COMMON", u"ForceGetPcid", u"0", path));
+    ASSERT_TRUE(WriteProfileEntry(u"COMMON", u"ForceGetPcid", u"0", path));
     EXPECT_EQ(test::ReadFile(dir.file("Parvex.cfg")), "[COMMON]\nForceGetPcid=0\n");
-    ASSERT_TRUE(WriteProfileString(u"COMMON", u"Other", u"x", path));
-    ASSERT_TRUE(WriteProfileString(u"Second", u"k", u"v", path));
+    ASSERT_TRUE(WriteProfileEntry(u"COMMON", u"Other", u"x", path));
+    ASSERT_TRUE(WriteProfileEntry(u"Second", u"k", u"v", path));
     EXPECT_EQ(test::ReadFile(dir.file("Parvex.cfg")), "[COMMON]\nForceGetPcid=0\nOther=x\n[Second]\nk=v\n");
 }
 
@@ -101,9 +101,9 @@ TEST(IniWrite, ReplacesOnlyTheKeyAndKeepsEveryOtherLine)
     const std::string file = dir.file("Parvex.cfg");
     test::WriteFile(file, "; keep me\r\n[common]\r\n  forcegetpcid = 1 \r\nOemId=7\r\n\r\n[Next]\r\nA=1");
     ::chmod(file.c_str(), 0640);
-    ASSERT_TRUE(WriteProfileString(u"COMMON", u"ForceGetPcid", u"0", W(file)));
+    ASSERT_TRUE(WriteProfileEntry(u"COMMON", u"ForceGetPcid", u"0", W(file)));
     EXPECT_EQ(test::ReadFile(file), "; keep me\r\n[common]\r\nforcegetpcid=0\r\nOemId=7\r\n\r\n[Next]\r\nA=1");
-    ASSERT_TRUE(WriteProfileString(u"next", u"B", u"2", W(file)));
+    ASSERT_TRUE(WriteProfileEntry(u"next", u"B", u"2", W(file)));
     EXPECT_EQ(test::ReadFile(file), "; keep me\r\n[common]\r\nforcegetpcid=0\r\nOemId=7\r\n\r\n[Next]\r\nA=1\r\nB=2\r\n");
     struct stat st {};
     ASSERT_EQ(::stat(file.c_str(), &st), 0);
@@ -115,18 +115,18 @@ TEST(IniWrite, RefusesInputThatWouldBreakTheFileAndNeverLosesData)
     TempDir dir;
     const std::string file = dir.file("a.cfg");
     test::WriteFile(file, "[S]\nk=v\n");
-    EXPECT_FALSE(WriteProfileString(u"S", u"k", u"line\nbreak", W(file)));
-    EXPECT_FALSE(WriteProfileString(u"S", u"k=x", u"v", W(file)));
-    EXPECT_FALSE(WriteProfileString(u"S]", u"k", u"v", W(file)));
-    EXPECT_FALSE(WriteProfileString(u"", u"k", u"v", W(file)));
-    EXPECT_FALSE(WriteProfileString(u"S", u"", u"v", W(file)));
+    EXPECT_FALSE(WriteProfileEntry(u"S", u"k", u"line\nbreak", W(file)));
+    EXPECT_FALSE(WriteProfileEntry(u"S", u"k=x", u"v", W(file)));
+    EXPECT_FALSE(WriteProfileEntry(u"S]", u"k", u"v", W(file)));
+    EXPECT_FALSE(WriteProfileEntry(u"", u"k", u"v", W(file)));
+    EXPECT_FALSE(WriteProfileEntry(u"S", u"", u"v", W(file)));
     EXPECT_EQ(test::ReadFile(file), "[S]\nk=v\n");
     // A file too large to read back is never replaced by a truncated copy.
     const std::string huge = "[S]\nk=v\n" + std::string(kMaxTextFileBytes, ';');
     test::WriteFile(file, huge);
-    EXPECT_FALSE(WriteProfileString(u"S", u"k", u"w", W(file)));
+    EXPECT_FALSE(WriteProfileEntry(u"S", u"k", u"w", W(file)));
     EXPECT_EQ(test::ReadFile(file).size(), huge.size());
-    EXPECT_FALSE(WriteProfileString(u"S", u"k", u"v", W(dir.file("no/such/folder.cfg"))));
+    EXPECT_FALSE(WriteProfileEntry(u"S", u"k", u"v", W(dir.file("no/such/folder.cfg"))));
 }
 
 TEST(IniWrite, KeepsUtf16Encoding)
@@ -137,7 +137,7 @@ TEST(IniWrite, KeepsUtf16Encoding)
     for (char c : std::string_view("[S]\r\nk=1\r\n"))
         utf16 += c, utf16 += '\0';
     test::WriteFile(file, utf16);
-    ASSERT_TRUE(WriteProfileString(u"S", u"k", u"\u00e9", W(file)));
+    ASSERT_TRUE(WriteProfileEntry(u"S", u"k", u"\u00e9", W(file)));
     const std::string bytes = test::ReadFile(file);
     ASSERT_GE(bytes.size(), 2u);
     EXPECT_EQ(bytes.substr(0, 2), "\xFF\xFE");

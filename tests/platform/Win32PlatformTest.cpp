@@ -94,13 +94,13 @@ TEST(Win32Profile, SystemFunctionsBehindTheSharedChecks)
     EXPECT_EQ(ReadProfileString(u"WebUrl", u"VomoLoginUrl", u"", path, 5), u"http");
     EXPECT_EQ(ReadProfileString(u"WebUrl", u"Missing", u"fallback", path, 1024), u"fallback");
     EXPECT_EQ(ReadProfileString(u"WebUrl", u"Missing", u"fallback", dir.wide("absent.cfg"), 4), u"fal");
-    ASSERT_TRUE(WriteProfileString(u"COMMON", u"ForceGetPcid", u"0", dir.wide("Parvex.cfg")));
+    ASSERT_TRUE(WriteProfileEntry(u"COMMON", u"ForceGetPcid", u"0", dir.wide("Parvex.cfg")));
     EXPECT_EQ(ReadProfileString(u"COMMON", u"ForceGetPcid", u"1", dir.wide("Parvex.cfg"), 16), u"0");
     // Entries that would break the file's lines are refused before the system sees them.
-    EXPECT_FALSE(WriteProfileString(u"COMMON", u"Key", u"two\nlines", path));
-    EXPECT_FALSE(WriteProfileString(u"COM]MON", u"Key", u"v", path));
-    EXPECT_FALSE(WriteProfileString(u"COMMON", u"K=ey", u"v", path));
-    EXPECT_FALSE(WriteProfileString(u"COMMON", u"Key", u"v", u""));
+    EXPECT_FALSE(WriteProfileEntry(u"COMMON", u"Key", u"two\nlines", path));
+    EXPECT_FALSE(WriteProfileEntry(u"COM]MON", u"Key", u"v", path));
+    EXPECT_FALSE(WriteProfileEntry(u"COMMON", u"K=ey", u"v", path));
+    EXPECT_FALSE(WriteProfileEntry(u"COMMON", u"Key", u"v", u""));
 }
 
 TEST(Win32Files, TemporaryFileFolderAndRemoval)

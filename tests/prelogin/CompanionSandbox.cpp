@@ -48,7 +48,10 @@ void CompanionSandbox::WriteConfig(const std::string& fileName, const std::strin
 
 std::string CompanionSandbox::ReadConfig(const std::string& fileName) const
 {
-    return ReadFile(Folder() / "Config" / fileName);
+    // Line ends as LF whatever the writer used (the Windows profile functions write CR LF).
+    std::string text = ReadFile(Folder() / "Config" / fileName);
+    std::erase(text, '\r');
+    return text;
 }
 
 fs::path FakeLibrary(const char* fileName)

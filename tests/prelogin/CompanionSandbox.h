@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "common/ProcessCensus.h"
 #include "common/ScopedEnv.h"
 #include "common/TempDir.h"
 #include "platform/DynamicLibrary.h"
@@ -36,7 +35,7 @@ public:
 
 private:
     TempDir m_root;
-    ScopedEnv m_tmpdir{"TMPDIR", TempFolder().string()};
+    ScopedEnv m_tmpdir{system::kTempFolderVariable, TempFolder().string()};
     std::vector<platform::LibraryHandle> m_loaded;
 };
 

@@ -10,6 +10,8 @@
 #include <new>
 
 #include "CompanionSandbox.h"
+#include "TestSystem.h"
+#include "common/Polling.h"
 #include "fakes/FakeCompanionState.h"
 #include "redirect/worker/InfoWorker.h"
 #include "redirect/worker/ReplyMarkers.h"
@@ -22,9 +24,8 @@ std::atomic<bool> g_failNextWorkerAllocation{false};
 void* operator new(std::size_t size)
 {
     if (g_failNextWorkerAllocation.load()) {
-        char name[16] = {};
-        ::pthread_getname_np(::pthread_self(), name, sizeof name);
-        if (std::strcmp(name, tessaly::kWorkerThreadName) == 0 && g_failNextWorkerAllocation.exchange(false))
+        if (tessaly::test::system::CurrentThreadName() == tessaly::kWorkerThreadName &&
+            g_failNextWorkerAllocation.exchange(false))
             throw std::bad_alloc();
     }
     if (void* p = std::malloc(size ? size : 1))
@@ -58,8 +59,8 @@ class InfoWorkerTest : public ::testing::Test {
 protected:
     void Install()
     {
-        const auto library = test::FakeLibrary("FakeDunmore.so");
-        fake = reinterpret_cast<FakeDunmoreStateFn>(sandbox.Install(library, "Dunmore.so", "FakeDunmoreState"))();
+        const auto library = test::FakeLibrary("FakeDunmore" TESSALY_LIBRARY_SUFFIX);
+        fake = reinterpret_cast<FakeDunmoreStateFn>(sandbox.Install(library, "Dunmore" TESSALY_LIBRARY_SUFFIX, "FakeDunmoreState"))();
         release = reinterpret_cast<FakeDunmoreReleaseFn>(sandbox.Export("FakeDunmoreRelease"));
         fake->result = 1;
         fake->replyLength = static_cast<std::int32_t>(std::string("http://t/").copy(fake->reply, 9));
@@ -133,7 +134,7 @@ TEST_F(InfoWorkerTest, StopDuringTheTransferDropsTheResultAndTheWorkerEndsOnItsO
 TEST_F(InfoWorkerTest, RequestGathersIdentityAndExchangeAddress)
 {
     EXPECT_EQ(ReadInternetInfoRequest().m_strWebUrl + ReadInternetInfoRequest().m_strPCID, u"");
-    sandbox.Install(test::FakeLibrary("FakeParvex.so"), "Parvex.so");
+    sandbox.Install(test::FakeLibrary("FakeParvex" TESSALY_LIBRARY_SUFFIX), "Parvex" TESSALY_LIBRARY_SUFFIX);
     sandbox.WriteConfig("orvane.cfg", "[WebUrl]\nPreLoginFromInternet = http://127.0.0.1:8470/prelogin/exchange \n");
     const InternetInfoRequest request = ReadInternetInfoRequest();
     EXPECT_EQ(request.m_strWebUrl, u"http://127.0.0.1:8470/prelogin/exchange");

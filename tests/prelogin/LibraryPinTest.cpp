@@ -17,18 +17,18 @@ TEST(LibraryPin, UnloadedLibraryStaysMappedUntilItsWorkerFinishes)
 {
     test::CompanionSandbox sandbox;
     auto* fake = reinterpret_cast<FakeDunmoreStateFn>(
-        sandbox.Install(test::FakeLibrary("FakeDunmore.so"), "Dunmore.so", "FakeDunmoreState"))();
+        sandbox.Install(test::FakeLibrary("FakeDunmore" TESSALY_LIBRARY_SUFFIX), "Dunmore" TESSALY_LIBRARY_SUFFIX, "FakeDunmoreState"))();
     fake->result = 1;
     fake->blockUntilReleased = 1;
 
-    const std::string modulePath = test::FakeLibrary("WorkerModule.so").string();
+    const std::string modulePath = test::FakeLibrary("WorkerModule" TESSALY_LIBRARY_SUFFIX).string();
     const int threadsBefore = test::ThreadCount();
     void* module = ::dlopen(modulePath.c_str(), RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(module, nullptr) << ::dlerror();
     auto start = reinterpret_cast<int (*)(const char16_t*)>(::dlsym(module, "StartWorker"));
     auto abandon = reinterpret_cast<void (*)()>(::dlsym(module, "AbandonWorker"));
     ASSERT_TRUE(start && abandon);
-    ASSERT_EQ(start(FromUtf8(sandbox.Folder().string() + "/").c_str()), 1);
+    ASSERT_EQ(start(test::NativeFolder(sandbox.Folder().string()).c_str()), 1);
     ASSERT_EQ(reinterpret_cast<FakeDunmoreWaitEnteredFn>(sandbox.Export("FakeDunmoreWaitEntered"))(10000), 1);
     abandon();
 

@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "CompanionSandbox.h"
+#include "common/Polling.h"
 #include "common/ScopedEnv.h"
 #include "common/StandInService.h"
 #include "prelogin/CGetPreloginInfo.h"
@@ -22,8 +23,8 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(service) << error;
-        sandbox.Install(std::string(TESSALY_OUT_DIR) + "/Dunmore.so", "Dunmore.so");
-        sandbox.Install(std::string(TESSALY_OUT_DIR) + "/Parvex.so", "Parvex.so");
+        sandbox.Install(std::filesystem::path(TESSALY_OUT_DIR) / ("Dunmore" TESSALY_LIBRARY_SUFFIX), "Dunmore" TESSALY_LIBRARY_SUFFIX);
+        sandbox.Install(std::filesystem::path(TESSALY_OUT_DIR) / ("Parvex" TESSALY_LIBRARY_SUFFIX), "Parvex" TESSALY_LIBRARY_SUFFIX);
         std::ofstream(sandbox.Folder() / "machine-id") << "0123456789abcdef0123456789abcdef\n";
         sandbox.WriteConfig("Parvex.cfg", "[Identity]\nOemID=OEM-1\nAreaCode=Area 7\n");
         sandbox.WriteConfig("orvane.cfg", "[WebUrl]\nPreLoginFromInternet=" + Url("/prelogin/exchange") + "\n");

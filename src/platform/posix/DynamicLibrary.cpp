@@ -5,6 +5,11 @@
 
 namespace tessaly::platform {
 
+std::u16string LibraryFileName(std::u16string_view stem)
+{
+    return std::u16string(stem) + u".so";
+}
+
 namespace {
 
 link_map* MapOf(LibraryHandle library)

@@ -9,7 +9,7 @@ std::u16string ReadProfileString(std::u16string_view section, std::u16string_vie
     return ReadProfileStringFromFile(section, key, defaultValue, path, capacity);
 }
 
-bool WriteProfileString(std::u16string_view section, std::u16string_view key, std::u16string_view value,
+bool WriteProfileEntry(std::u16string_view section, std::u16string_view key, std::u16string_view value,
                         const std::u16string& path)
 {
     return WriteProfileStringToFile(section, key, value, path);

@@ -4,6 +4,11 @@
 
 namespace tessaly::platform {
 
+std::u16string LibraryFileName(std::u16string_view stem)
+{
+    return std::u16string(stem) + u".dll";
+}
+
 using win32::Wide;
 using win32::WidePath;
 

@@ -7,6 +7,7 @@
 #include "platform/TextEncoding.h"
 #include "platform/win32/Win32Support.h"
 
+
 namespace tessaly::platform {
 
 namespace {
@@ -34,7 +35,7 @@ std::u16string ReadProfileString(std::u16string_view section, std::u16string_vie
     return win32::FromWide(buffer.data(), length);
 }
 
-bool WriteProfileString(std::u16string_view section, std::u16string_view key, std::u16string_view value,
+bool WriteProfileEntry(std::u16string_view section, std::u16string_view key, std::u16string_view value,
                         const std::u16string& path)
 {
     if (path.empty() || HasNul(path) || HasNul(section) || HasNul(key) || HasNul(value) ||

@@ -1,5 +1,6 @@
 #include "redirect/worker/InternetInfoRequest.h"
 
+#include "platform/DynamicLibrary.h"
 #include "prelogin/CMachineInfo.h"
 #include "support/PathHelpers.h"
 
@@ -9,7 +10,7 @@ InternetInfoRequest ReadInternetInfoRequest()
 {
     InternetInfoRequest request;
     CMachineInfo machine;
-    machine.LoadExports(u"", u"Parvex.so");
+    machine.LoadExports(u"", platform::LibraryFileName(u"Parvex"));
     machine.GetPCID(ConfigFilePath(u"Parvex.cfg"), request.m_strPCID);
     machine.GetOEMCode(request.m_strOEMCode);
     machine.GetChanCode(request.m_strChanCode);

@@ -11,7 +11,7 @@ struct InternetInfoRequest {
     std::u16string m_strChanCode;  // channel code (the machine-information library's area code)
 };
 
-// The dialog-thread reads of GetInfoFromInternet: the identity through Parvex.so (with
+// The dialog-thread reads of GetInfoFromInternet: the identity through Parvex (with
 // Config/Parvex.cfg, whose "ForceGetPcid" switch it may reset) and the exchange address from
 // Config/orvane.cfg. A value that cannot be obtained stays empty. The library is loaded only for the
 // duration of this call.

@@ -1,6 +1,8 @@
 #pragma once
 // The few system facilities the shared test kit needs, Linux side.
+#include <pthread.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -15,6 +17,17 @@ inline constexpr bool kWindows = false;
 inline void SetEnv(const char* name, const std::string& value) { ::setenv(name, value.c_str(), 1); }
 // The variable that names the temporary folder.
 inline constexpr const char* kTempFolderVariable = "TMPDIR";
+
+// The calling thread's name as tools show it.
+inline std::string CurrentThreadName()
+{
+    char name[16] = {};
+    ::pthread_getname_np(::pthread_self(), name, sizeof name);
+    return name;
+}
+
+// Makes a FIFO at `path`; false where the system has none.
+inline bool MakeFifo(const std::string& path) { return ::mkfifo(path.c_str(), 0600) == 0; }
 
 // Whether a folder can be made read-only for this process (never for root).
 inline bool CanMakeFolderReadOnly() { return ::geteuid() != 0; }

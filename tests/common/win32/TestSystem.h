@@ -18,6 +18,25 @@ inline void SetEnv(const char* name, const std::string& value) { ::_putenv_s(nam
 // The variable that names the temporary folder (GetTempPathW reads TMP first).
 inline constexpr const char* kTempFolderVariable = "TMP";
 
+// The calling thread's description (ASCII names only), as debuggers show it.
+inline std::string CurrentThreadName()
+{
+    using GetDescription = HRESULT(WINAPI*)(HANDLE, PWSTR*);
+    const auto get = reinterpret_cast<GetDescription>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "GetThreadDescription")));
+    wchar_t* description = nullptr;
+    std::string name;
+    if (get && SUCCEEDED(get(::GetCurrentThread(), &description)) && description)
+        for (const wchar_t* c = description; *c; ++c)
+            name.push_back(static_cast<char>(*c));
+    if (description)
+        ::LocalFree(description);
+    return name;
+}
+
+// Windows has no FIFOs in the file system.
+inline bool MakeFifo(const std::string&) { return false; }
+
 // A folder's read-only attribute does not stop files being made in it on Windows.
 inline bool CanMakeFolderReadOnly() { return false; }
 

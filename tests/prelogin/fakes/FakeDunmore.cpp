@@ -1,9 +1,9 @@
 // A stand-in transfer library: records the upload, writes a prepared reply and can hold the caller
 // inside HttpUpload until the test releases it.
-#include <sys/stat.h>
 
 #include <chrono>
 #include <condition_variable>
+#include <filesystem>
 #include <fstream>
 #include <mutex>
 #include <string>
@@ -70,8 +70,10 @@ FAKE_EXPORT std::int32_t HttpUpload(const char16_t* url, const char16_t* params,
     Copy(g_state.replyPath, replyPath);
     RecordParams(params);
     const std::string path(replyPath, replyPath + std::char_traits<char16_t>::length(replyPath));  // ASCII paths
-    struct stat st {};
-    g_state.replyFileMode = ::lstat(path.c_str(), &st) == 0 ? static_cast<std::int32_t>(st.st_mode & 0777) : -1;
+    std::error_code error;
+    const auto status = std::filesystem::symlink_status(path, error);
+    g_state.replyFileMode =
+        !error && std::filesystem::exists(status) ? static_cast<std::int32_t>(status.permissions()) & 0777 : -1;
     if (g_state.blockUntilReleased) {
         std::unique_lock lock(g_mutex);
         g_entered = true;
