@@ -20,7 +20,7 @@ packages+=(locales)
 packages+=(
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
-  mingw-w64-tools wine wine64 wine32:i386 libgnutls30:i386 libgnutls30 zip
+  mingw-w64-tools wine wine64 wine32:i386 libgnutls30:i386 libgnutls30 zip unzip
 )
 if [ "${TESSALY_EXTRA_PACKAGES:-}" ]; then
   read -r -a extra <<<"$TESSALY_EXTRA_PACKAGES"
