@@ -213,6 +213,23 @@ typedef struct TessalyWndMsgList {
 
 /* ---- Publishing the window message list ------------------------------------------------------ */
 
+/* Writes the list address and the identity `fields` ({address, process id, start time}) into a mapped
+ * shared block, clearing it first when it carries another process's identity. Used by
+ * TessalyPublishWndMsgList. */
+static inline void TessalyWriteSharedBlock(unsigned char *block, const uint64_t fields[3])
+{
+    uint64_t held[2] = {0, 0};
+    int i, k;
+    for (k = 0; k < 2; ++k)
+        for (i = 7; i >= 0; --i)
+            held[k] = (held[k] << 8) | block[TESSALY_SHARED_PID_OFFSET + 8 * k + i];
+    if (held[0] != fields[1] || held[1] != fields[2])
+        memset(block, 0, TESSALY_SHARED_BLOCK_SIZE);
+    for (k = 2; k >= 0; --k) /* identity before the address */
+        for (i = 0; i < 8; ++i)
+            block[TESSALY_SHARED_LIST_OFFSET + 8 * k + i] = (unsigned char)(fields[k] >> (8 * i));
+}
+
 #ifdef _WIN32
 /* Publishes `list` for the library in this process: creates or opens this process's shared block (a
  * named mapping on the paging file, TESSALY_SHARED_BLOCK_PREFIX "." process id, 1024 bytes) and writes
@@ -228,9 +245,8 @@ static inline int TessalyPublishWndMsgList(TessalyWndMsgList *list)
     unsigned char *block;
     FILETIME created, exited, kernel, user;
     uint64_t fields[3] = {0, (uint64_t)GetCurrentProcessId(), 0}; /* address, id, creation time */
-    uint64_t held[2] = {0, 0};
     HANDLE mapping;
-    int i, k;
+    int i;
     if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) {
         errno = EACCES;
         return -1;
@@ -254,15 +270,8 @@ static inline int TessalyPublishWndMsgList(TessalyWndMsgList *list)
         errno = EACCES;
         return -1;
     }
-    for (k = 0; k < 2; ++k)
-        for (i = 7; i >= 0; --i)
-            held[k] = (held[k] << 8) | block[TESSALY_SHARED_PID_OFFSET + 8 * k + i];
-    if (held[0] != fields[1] || held[1] != fields[2])
-        memset(block, 0, TESSALY_SHARED_BLOCK_SIZE);
     fields[0] = (uint64_t)(uintptr_t)list;
-    for (k = 2; k >= 0; --k) /* identity before the address */
-        for (i = 0; i < 8; ++i)
-            block[TESSALY_SHARED_LIST_OFFSET + 8 * k + i] = (unsigned char)(fields[k] >> (8 * i));
+    TessalyWriteSharedBlock(block, fields);
     UnmapViewOfFile(block);
     if (list && !held_mapping) {
         held_mapping = mapping;
@@ -286,11 +295,10 @@ static inline int TessalyPublishWndMsgList(TessalyWndMsgList *list)
     char name[64], stat_text[1024];
     unsigned char *block;
     uint64_t fields[3] = {0, (uint64_t)getpid(), 0}; /* address, pid, start time */
-    uint64_t held[2] = {0, 0};
     const char *p;
     struct stat info;
     ssize_t got = 0;
-    int fd, i, k, field;
+    int fd, field;
     snprintf(name, sizeof name, "%s.%ld", TESSALY_SHARED_BLOCK_PREFIX, (long)getpid());
     fd = open("/proc/self/stat", O_RDONLY | O_CLOEXEC);
     if (fd >= 0) {
@@ -326,15 +334,8 @@ static inline int TessalyPublishWndMsgList(TessalyWndMsgList *list)
     close(fd);
     if (block == MAP_FAILED)
         return -1;
-    for (k = 0; k < 2; ++k)
-        for (i = 7; i >= 0; --i)
-            held[k] = (held[k] << 8) | block[TESSALY_SHARED_PID_OFFSET + 8 * k + i];
-    if (held[0] != fields[1] || held[1] != fields[2])
-        memset(block, 0, TESSALY_SHARED_BLOCK_SIZE);
     fields[0] = (uint64_t)(uintptr_t)list;
-    for (k = 2; k >= 0; --k) /* identity before the address */
-        for (i = 0; i < 8; ++i)
-            block[TESSALY_SHARED_LIST_OFFSET + 8 * k + i] = (unsigned char)(fields[k] >> (8 * i));
+    TessalyWriteSharedBlock(block, fields);
     munmap(block, TESSALY_SHARED_BLOCK_SIZE);
     if (!list)
         shm_unlink(name);

@@ -11,18 +11,6 @@
 
 namespace tessaly::platform {
 
-AppendFile::~AppendFile() { Close(); }
-
-AppendFile::AppendFile(AppendFile&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-
-AppendFile& AppendFile::operator=(AppendFile&& other) noexcept
-{
-    if (this != &other) {
-        Close();
-        fd_ = std::exchange(other.fd_, -1);
-    }
-    return *this;
-}
 
 AppendFile AppendFile::Open(const std::string& path)
 {

@@ -34,32 +34,6 @@ void* MapObject(int fd, std::size_t size)
 
 }  // namespace
 
-SharedMemoryBlock::~SharedMemoryBlock() { reset(); }
-
-SharedMemoryBlock::SharedMemoryBlock(SharedMemoryBlock&& other) noexcept
-    : data_(std::exchange(other.data_, nullptr)),
-      size_(std::exchange(other.size_, 0)),
-      name_(std::move(other.name_)),
-      created_(std::exchange(other.created_, false)),
-      unlink_(std::exchange(other.unlink_, false)),
-      private_(std::exchange(other.private_, false))
-{
-}
-
-SharedMemoryBlock& SharedMemoryBlock::operator=(SharedMemoryBlock&& other) noexcept
-{
-    if (this != &other) {
-        reset();
-        data_ = std::exchange(other.data_, nullptr);
-        size_ = std::exchange(other.size_, 0);
-        name_ = std::move(other.name_);
-        created_ = std::exchange(other.created_, false);
-        unlink_ = std::exchange(other.unlink_, false);
-        private_ = std::exchange(other.private_, false);
-    }
-    return *this;
-}
-
 void SharedMemoryBlock::reset() noexcept
 {
     if (data_)
