@@ -89,9 +89,9 @@ struct Cursor {
     // A name ends at white space or at a delimiter of the markup around it.
     std::string_view Name()
     {
+        constexpr std::string_view kDelimiters{"<>&;%'\"=[]()|,/?!#\0", 19};
         std::size_t length = 0;
-        while (length < rest.size() && !IsSpace(rest[length]) &&
-               std::string_view("<>&;%'\"=[]()|,/?!#").find(rest[length]) == std::string_view::npos && rest[length] != '\0')
+        while (length < rest.size() && !IsSpace(rest[length]) && kDelimiters.find(rest[length]) == std::string_view::npos)
             ++length;
         const std::string_view name = rest.substr(0, length);
         rest.remove_prefix(length);
@@ -140,8 +140,7 @@ std::optional<std::string> ReplacementText(std::string_view literal)
 
 struct Entity {
     std::string text;
-    bool external = false;
-    bool unparsed = false;
+    bool external = false;   // never read, so never expanded
     bool expanding = false;  // inside its own expansion: a reference to it now is a loop
 };
 
@@ -157,18 +156,8 @@ public:
     }
 
 private:
-    void Prolog(Cursor& cursor)
+    static void Prolog(Cursor& cursor)
     {
-        if (cursor.rest.size() > 5 && cursor.rest.substr(0, 5) == "<?xml" && IsSpace(cursor.rest[5])) {
-            Cursor declaration{cursor.rest.substr(0, cursor.rest.find("?>"))};
-            if (declaration.SkipPast("standalone")) {
-                declaration.SkipSpace();
-                declaration.Skip("=");
-                declaration.SkipSpace();
-                m_standalone = declaration.Quoted() == "yes";
-            }
-            cursor.SkipPast("?>");
-        }
         for (;;) {
             cursor.SkipSpace();
             if (cursor.Skip("<!--"))
@@ -185,11 +174,8 @@ private:
         cursor.SkipSpace();
         cursor.Name();
         cursor.SkipSpace();
-        const std::optional<bool> external = ExternalId(cursor);
-        if (external == false)
+        if (ExternalId(cursor) == false)
             return false;
-        if (external)
-            m_undeclaredDropped = true;  // the external part is never read: its declarations stay unknown
         cursor.SkipSpace();
         if (cursor.Skip("[") && !Declarations(cursor, true))
             return false;
@@ -258,7 +244,7 @@ private:
             cursor.SkipSpace();
             if (cursor.Skip("NDATA")) {
                 cursor.SkipSpace();
-                entity.unparsed = !cursor.Name().empty();
+                cursor.Name();
             }
         } else {
             return false;
@@ -293,10 +279,9 @@ private:
         const std::string_view name = cursor.Name();
         if (name.empty() || !cursor.Skip(";"))
             return false;
-        m_undeclaredDropped = true;
         const auto found = m_parameter.find(name);
         if (found == m_parameter.end())
-            return !m_standalone;  // else the parser passes over it
+            return false;
         Entity& entity = found->second;
         if (entity.external || entity.expanding || ++m_expansions > kXmlEntityExpansionLimit)
             return false;
@@ -340,7 +325,7 @@ private:
             return true;  // the predefined ones stay predefined, whatever the DTD declares
         const auto found = m_general.find(name);
         if (found == m_general.end())
-            return m_undeclaredDropped && !m_standalone;
+            return false;
         Entity& entity = found->second;
         if (entity.external || entity.expanding || ++m_expansions > kXmlEntityExpansionLimit)
             return false;
@@ -353,10 +338,6 @@ private:
     std::map<std::string, Entity, std::less<>> m_general;
     std::map<std::string, Entity, std::less<>> m_parameter;
     std::size_t m_expansions = 0;
-    bool m_standalone = false;
-    // Xerces-C passes over a reference to an undeclared entity (instead of failing) once the DTD has
-    // an external part or a parameter entity reference, and the document is not standalone.
-    bool m_undeclaredDropped = false;
 };
 
 }  // namespace

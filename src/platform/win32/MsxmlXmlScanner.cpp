@@ -1,11 +1,12 @@
 // The XML scanner on MSXML 6's DOM document: the document is loaded whole from memory, then its tree
 // is walked and reported. MSXML keeps no count of entity expansions, so the document first passes
 // the portable count (XmlEntityBudget.h), which also refuses what Xerces refuses about entities
-// (loops, external and unparsed entities in a reference) before MSXML ever sees it.
+// (loops, references to external, unparsed or undeclared entities) before MSXML ever sees it.
 #include "platform/XmlScanner.h"
 
 #include <algorithm>
 #include <atomic>
+#include <climits>
 #include <new>
 #include <stdexcept>
 #include <string>
