@@ -3,6 +3,7 @@
 // removed when the process ends.
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <string_view>
@@ -13,11 +14,14 @@ class TempInputFile {
 public:
     explicit TempInputFile(std::string_view suffix)
     {
-        const char* dir = std::getenv("TMPDIR");
-        path_ = std::string(dir && *dir ? dir : "/tmp") + "/tessaly-fuzz-" + std::to_string(::getpid()) +
-                std::string(suffix);
+        const std::string name = "tessaly-fuzz-" + std::to_string(::getpid()) + std::string(suffix);
+        path_ = (std::filesystem::temp_directory_path() / name).string();
     }
-    ~TempInputFile() { ::unlink(path_.c_str()); }
+    ~TempInputFile()
+    {
+        std::error_code ignored;
+        std::filesystem::remove(path_, ignored);
+    }
     TempInputFile(const TempInputFile&) = delete;
     TempInputFile& operator=(const TempInputFile&) = delete;
 

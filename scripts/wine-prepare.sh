@@ -20,3 +20,9 @@ if [ ! -f "$WINEPREFIX/.tessaly-ready" ]; then
   "$TESSALY_WINE" wineboot -s >/dev/null 2>&1 </dev/null || true
   touch "$WINEPREFIX/.tessaly-ready"
 fi
+# Wine's desktop process is started by the first program that makes a window (a COM apartment makes
+# one) and would keep that program's output open, so a test runner reading it would wait until its
+# time limit. Started here, it holds no pipe. It needs the display.
+if [ -n "${DISPLAY:-}" ]; then
+  "$TESSALY_WINE" explorer.exe /desktop >/dev/null 2>&1 </dev/null &
+fi

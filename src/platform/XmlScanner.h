@@ -11,9 +11,9 @@
 
 namespace tessaly::platform {
 
-// Entity expansions allowed in one document (nested ones count; the predefined entities and
-// character references do not). Configuration files need none; the bound makes a "billion laughs"
-// file fail at once instead of eating memory.
+// Entity expansions allowed in one document (nested ones count, and so do those inside the DTD; the
+// predefined entities and character references do not). Configuration files need none; the bound
+// makes a "billion laughs" file fail at once instead of eating memory.
 inline constexpr std::size_t kXmlEntityExpansionLimit = 64;
 
 struct XmlScanAttribute {

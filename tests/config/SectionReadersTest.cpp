@@ -2,6 +2,8 @@
 // so every rule they share and every point where they differ shows side by side.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "common/TempDir.h"
 #include "config/CZelDialogConfig.h"
 #include "config/CZelXMLParseBase.h"
@@ -9,6 +11,12 @@
 
 namespace tessaly {
 namespace {
+
+// A relative path written with '/' in the system's own form, as the readers resolve file names.
+std::u16string Native(std::u16string_view relative)
+{
+    return std::filesystem::path(relative).make_preferred().u16string();
+}
 
 constexpr std::string_view kBody = R"(
   <windowinfo>
@@ -80,7 +88,7 @@ TEST_F(SectionReaders, WindowValuesAreExactKeyedAndOnlyTheDialogTurnsCrlfIntoLin
     EXPECT_EQ(BaseValue(u"Absent"), u"");
     EXPECT_EQ(dialog_.GetWindowInfo(u"absent"), u"");
     EXPECT_EQ(base_.ConfigDir(), dir_);
-    EXPECT_EQ(dialog_.GetWindowFile(u"CheckBtnBmp"), dir_ + u"skin/check.png");
+    EXPECT_EQ(dialog_.GetWindowFile(u"CheckBtnBmp"), dir_ + Native(u"skin/check.png"));
     EXPECT_EQ(dialog_.GetWindowFile(u"RadioBtnBmp"), u"");
 }
 
@@ -114,8 +122,8 @@ TEST_F(SectionReaders, TheBaseReadsEveryChildAsAnItemWithItsOwnImageRule)
     EXPECT_EQ(all.strDllName, u"x.so");
     EXPECT_EQ(all.strFunName, u"fn");
     EXPECT_EQ(all.strFontName, u"Sans");
-    EXPECT_EQ(all.strImage, (std::array<std::u16string, 4>{dir_ + u"btn/up.png", dir_ + u"btn/up.png",
-                                                          dir_ + u"btn/down.png", dir_ + u"btn/up.png"}));
+    const std::u16string up = dir_ + Native(u"btn/up.png");
+    EXPECT_EQ(all.strImage, (std::array<std::u16string, 4>{up, up, dir_ + Native(u"btn/down.png"), up}));
     EXPECT_EQ(all.strIcon, dir_ + u"app.ico");
     EXPECT_EQ(all.strCursor, dir_ + u"hand.cur");
     EXPECT_EQ(all.nFontSize, 12);
@@ -194,8 +202,9 @@ TEST(ConfigSection, TheReaderRunsOnlyForAFoundSection)
         seenFolder = dir;
     };
     const char* section = "<C><commonWINDOW><vomologin/><VomoLogin ignored=''/></commonWINDOW></C>";
-    EXPECT_TRUE(ReadConfigSection(folder.Write("sub/VomoLoginCfg.xml", section), kLoginSection, reader));
-    EXPECT_EQ(seenFolder, folder.folder16() + u"sub/");
+    const std::u16string inSub = folder.Write("sub/VomoLoginCfg.xml", section);
+    EXPECT_TRUE(ReadConfigSection(std::filesystem::path(inSub).make_preferred().u16string(), kLoginSection, reader));
+    EXPECT_EQ(seenFolder, folder.folder16() + Native(u"sub/"));
     EXPECT_FALSE(ReadConfigSection(folder.Write("a.xml", section), kRedirectSection, reader));
     EXPECT_FALSE(ReadConfigSection(folder.Write("b.xml", "<C><VomoLogin/></C>"), kLoginSection, reader));
     EXPECT_FALSE(ReadConfigSection(folder.Write("c.xml", "<C><CommonWindow><VomoLogin>"), kLoginSection, reader));

@@ -1,5 +1,6 @@
 // The XML scanner on Xerces-C's SAX2 reader.
 #include "platform/XmlScanner.h"
+#include "platform/posix/XercesXmlScanner.h"
 
 #include <cstdlib>
 #include <memory>
@@ -22,6 +23,8 @@
 #include <xercesc/util/SecurityManager.hpp>
 #include <xercesc/util/XMLString.hpp>
 #include <xercesc/util/XMLUni.hpp>
+
+#include "platform/XmlEntityBudget.h"
 
 namespace tessaly::platform {
 
@@ -246,12 +249,8 @@ private:
     std::unique_ptr<Reader> m_reader;
 };
 
-}  // namespace
-
-XmlScanResult ScanXml(std::string_view bytes, std::u16string_view documentName, XmlScanSink& sink)
+XmlScanResult Scan(Reader& reader, std::string_view bytes, std::u16string_view documentName, XmlScanSink& sink)
 {
-    ReaderLease lease;
-    Reader& reader = *lease;
     const std::u16string name(documentName);
     reader.handler.Start(sink);
     try {
@@ -271,6 +270,24 @@ XmlScanResult ScanXml(std::string_view bytes, std::u16string_view documentName, 
     const bool failed = reader.handler.Failed();
     reader.handler.Finish();
     return failed ? XmlScanResult::Malformed : XmlScanResult::Parsed;
+}
+
+}  // namespace
+
+// Xerces counts the entity expansions of the document's content itself, but not those of the DTD's
+// default attribute values and parameter entities: the portable count comes first.
+XmlScanResult ScanXml(std::string_view bytes, std::u16string_view documentName, XmlScanSink& sink)
+{
+    ReaderLease lease;
+    if (!EntityExpansionsWithinBound(bytes))
+        return XmlScanResult::Malformed;
+    return Scan(*lease, bytes, documentName, sink);
+}
+
+XmlScanResult ScanXmlWithXercesAlone(std::string_view bytes, std::u16string_view documentName, XmlScanSink& sink)
+{
+    ReaderLease lease;
+    return Scan(*lease, bytes, documentName, sink);
 }
 
 void EndXmlScanning() noexcept

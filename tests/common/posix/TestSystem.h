@@ -13,6 +13,8 @@
 namespace tessaly::test::system {
 
 inline constexpr bool kWindows = false;
+// Whether the Windows programs run under Wine, whose system libraries fall short of Windows' in places.
+inline bool UnderWine() { return false; }
 
 inline void SetEnv(const char* name, const std::string& value) { ::setenv(name, value.c_str(), 1); }
 // The variable that names the temporary folder.

@@ -13,6 +13,12 @@
 namespace tessaly::test::system {
 
 inline constexpr bool kWindows = true;
+// Whether the Windows programs run under Wine, whose system libraries fall short of Windows' in places.
+inline bool UnderWine()
+{
+    const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+    return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
 
 inline void SetEnv(const char* name, const std::string& value) { ::_putenv_s(name, value.c_str()); }
 // The variable that names the temporary folder (GetTempPathW reads TMP first).
