@@ -12,7 +12,7 @@ inline void Record(const std::string& line)
     const char* path = std::getenv("FAKE_LOGIN_LOG");
     if (!path || !*path)
         return;
-    if (FILE* f = std::fopen(path, "a")) {
+    if (FILE* f = std::fopen(path, "ab")) {  // binary: one LF per line on every system
         std::fputs(line.c_str(), f);
         std::fputc('\n', f);
         std::fclose(f);
