@@ -1,6 +1,5 @@
 #include "platform/XmlEntityBudget.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -91,7 +90,8 @@ struct Cursor {
     {
         constexpr std::string_view kDelimiters{"<>&;%'\"=[]()|,/?!#\0", 19};
         std::size_t length = 0;
-        while (length < rest.size() && !IsSpace(rest[length]) && kDelimiters.find(rest[length]) == std::string_view::npos)
+        while (length < rest.size() && !IsSpace(rest[length]) &&
+               kDelimiters.find(rest[length]) == std::string_view::npos)
             ++length;
         const std::string_view name = rest.substr(0, length);
         rest.remove_prefix(length);

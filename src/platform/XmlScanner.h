@@ -16,6 +16,10 @@ namespace tessaly::platform {
 // makes a "billion laughs" file fail at once instead of eating memory.
 inline constexpr std::size_t kXmlEntityExpansionLimit = 64;
 
+// Elements nested deeper than this fail the document (the document element is at depth 1): MSXML 6
+// allows no deeper nesting by default, and both systems refuse the same documents.
+inline constexpr std::size_t kXmlElementDepthLimit = 256;
+
 struct XmlScanAttribute {
     std::u16string_view name;
     std::u16string_view value;  // normalised as the parser reports it, references replaced

@@ -1,5 +1,6 @@
-// The system's XML scanner over documents whose verdict turns on entities: the same verdict and the
-// same report on every system, and the portable count of expansions refuses exactly the ones that fail.
+// The system's XML scanner over documents whose verdict turns on entities or nesting: the same verdict
+// and the same report on every system, and the portable count of expansions refuses exactly the
+// documents that fail over their entities.
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -37,6 +38,22 @@ TEST(XmlScan, EntityMarkupAndDefaultAttributesAreReported)
     for (const test::XmlScanCase& scanCase : test::XmlScanCases())
         if (scanCase.beyondWine)
             Check(scanCase);
+}
+
+TEST(XmlScan, ElementsNestAtMostToTheBound)
+{
+    for (const std::size_t depth : {platform::kXmlElementDepthLimit, platform::kXmlElementDepthLimit + 1}) {
+        SCOPED_TRACE(depth);
+        const std::string open = test::Repeat("<a>", static_cast<int>(depth));
+        const std::string close = test::Repeat("</a>", static_cast<int>(depth));
+        test::ReportedTree report;
+        const platform::XmlScanResult result = platform::ScanXml(open + "x" + close, u"deep.xml", report);
+        const bool parsed = result == platform::XmlScanResult::Parsed;
+        EXPECT_EQ(parsed, depth == platform::kXmlElementDepthLimit);
+        if (parsed) {
+            EXPECT_EQ(report.text, open + "x" + close);
+        }
+    }
 }
 
 // The sink's own exception comes through as it is, and is not the parser's.

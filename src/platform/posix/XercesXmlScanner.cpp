@@ -37,6 +37,9 @@ std::u16string_view View(const XMLCh* text)
     return {text, XMLString::stringLen(text)};
 }
 
+// Ends the parse of a document nested deeper than the bound.
+struct NestedTooDeep {};
+
 // Hands what the scanner reports to the sink. Comments and processing instructions are not reported
 // by SAX2 at all; text outside the document element is only white space and is dropped here.
 class SinkHandler final : public DefaultHandler {
@@ -53,6 +56,10 @@ public:
 
     void startElement(const XMLCh*, const XMLCh*, const XMLCh* qname, const Attributes& attributes) override
     {
+        if (m_depth == kXmlElementDepthLimit) {
+            m_failed = true;
+            throw NestedTooDeep{};
+        }
         const XMLSize_t count = attributes.getLength();
         m_attributes.resize(count);
         for (XMLSize_t i = 0; i < count; ++i)

@@ -166,6 +166,13 @@ ComPtr<IXMLDOMDocument2> MakeDocument()
     allowDtd.get().boolVal = VARIANT_FALSE;
     const UniqueBstr prohibitDtd = UniqueBstr::From(L"ProhibitDTD");
     Check(document->setProperty(prohibitDtd.get(), allowDtd.get()), u"MSXML refused a setting");
+    // The walk bounds the nesting itself; MSXML's own bound (256 by default) is moved out of its way,
+    // where MSXML lets it be moved (Wine's does not, and allows one level more).
+    UniqueVariant depth;
+    depth.get().vt = VT_I4;
+    depth.get().lVal = static_cast<LONG>(kXmlElementDepthLimit + 1);
+    const UniqueBstr maxDepth = UniqueBstr::From(L"MaxElementDepth");
+    document->setProperty(maxDepth.get(), depth.get());
     return document;
 }
 
@@ -210,25 +217,31 @@ class TreeReporter {
 public:
     explicit TreeReporter(XmlScanSink& sink) : m_sink(sink) {}
 
-    void Report(IXMLDOMNode& root)
+    // False when the elements nest deeper than the bound; what was reported is void then.
+    bool Report(IXMLDOMNode& root)
     {
         Enter(root, true);
         while (!m_open.empty()) {
             Open& open = m_open.back();
             if (open.next == open.children.size()) {
-                if (open.element)
+                if (open.element) {
                     m_sink.EndElement();
+                    --m_depth;
+                }
                 m_open.pop_back();
                 continue;
             }
             const DOMNodeType type = open.children[open.next].type;
             const ComPtr<IXMLDOMNode> node = std::move(open.children[open.next++].node);
+            if (type == NODE_ELEMENT && m_depth == kXmlElementDepthLimit)
+                return false;
             if (type == NODE_ELEMENT || (type == NODE_ENTITY_REFERENCE && node))
                 Enter(*node.Get(), type == NODE_ELEMENT);
             else if (type == NODE_TEXT || type == NODE_CDATA_SECTION)
                 Characters(Value(*node.Get()));
             // Comments and processing instructions are not reported.
         }
+        return true;
     }
 
 private:
@@ -250,6 +263,7 @@ private:
     {
         Open open{Children(node), 0, element};
         if (element) {
+            ++m_depth;
             StartElement(node);
             const auto is = [&](auto test) { return std::any_of(open.children.begin(), open.children.end(), test); };
             if (is([](const Child& c) { return c.type == NODE_ENTITY_REFERENCE && !c.node; }) &&
@@ -318,6 +332,7 @@ private:
 
     XmlScanSink& m_sink;
     std::vector<Open> m_open;
+    std::size_t m_depth = 0;  // elements open
     std::vector<UniqueBstr> m_names;
     std::vector<UniqueVariant> m_values;
     std::vector<XmlScanAttribute> m_attributes;
@@ -341,8 +356,7 @@ XmlScanResult ScanXml(std::string_view bytes, std::u16string_view /*documentName
     Check(document->get_documentElement(root.GetAddressOf()), u"MSXML failed to report a node");
     if (!root)
         return XmlScanResult::Malformed;
-    TreeReporter(sink).Report(*root.Get());
-    return XmlScanResult::Parsed;
+    return TreeReporter(sink).Report(*root.Get()) ? XmlScanResult::Parsed : XmlScanResult::Malformed;
 }
 
 // Nothing is kept between scans here: every scan makes its own document and releases it.
