@@ -110,8 +110,9 @@ TEST_F(ShippedSkin, ItemsAreCompleteAndTheirFilesDecode)
     for (const DynamicItem& label : skin_.LabelItems()) {
         EXPECT_FALSE(label.strName.empty());
         ExpectInsideSheet(label.rcPos);
-        if (!label.strCursor.empty())
+        if (!label.strCursor.empty()) {
             EXPECT_TRUE(test::images::IsCursor(label.strCursor)) << ToUtf8(label.strCursor);
+        }
     }
     for (const DynamicItem& picture : skin_.PictureItems()) {
         ExpectInsideSheet(picture.rcPos);
