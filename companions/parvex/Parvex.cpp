@@ -1,20 +1,18 @@
 // Machine-information library: a stable PC identifier and the codes this installation was set up
 // with.
 //
-// The PC identifier is the first 16 bytes of SHA-256 over the system's machine id, in upper-case
-// hex (32 characters); it never reveals the machine id itself. The OEM, area and VCC codes come from
-// section "Identity" of Parvex.cfg in the Config/ folder beside this library (keys "OemID",
-// "AreaCode", "VCC").
+// The PC identifier is the first 16 bytes of SHA-256 over the system's machine id (SystemIdentity.h),
+// in upper-case hex (32 characters); it never reveals the machine id itself. The OEM, area and VCC
+// codes come from section "Identity" of Parvex.cfg in the Config folder beside this library (keys
+// "OemID", "AreaCode", "VCC").
 
 #include "CompanionExport.h"
+#include "Crypto.h"
+#include "Environment.h"
 #include "ParvexSettings.h"
+#include "SystemIdentity.h"
 #include "Utf16.h"
 
-#include <dlfcn.h>
-#include <openssl/sha.h>
-
-#include <array>
-#include <cstdlib>
 #include <fstream>
 #include <mutex>
 #include <optional>
@@ -27,36 +25,19 @@ constexpr std::size_t kPcidDigestBytes = 16;
 std::mutex g_cacheLock;
 std::optional<std::u16string> g_cachedPcid;
 
-// The settings file lives in Config/ beside this very library, wherever it was loaded from.
-std::string SettingsPath()
-{
-    Dl_info info{};
-    if (dladdr(reinterpret_cast<void*>(&SettingsPath), &info) == 0 || !info.dli_fname)
-        return {};
-    std::string path = info.dli_fname;
-    const auto slash = path.rfind('/');
-    path.erase(slash == std::string::npos ? 0 : slash + 1);
-    return path + "Config/Parvex.cfg";
-}
+std::filesystem::path SettingsPath() { return parvex::LibraryFolder() / "Config" / "Parvex.cfg"; }
 
+// PARVEX_MACHINE_ID_FILE lets tests and containers without a machine id name another source.
 std::optional<std::string> ReadMachineId()
 {
-    // PARVEX_MACHINE_ID_FILE lets tests and containers without a machine id name another source.
-    const char* overridden = std::getenv("PARVEX_MACHINE_ID_FILE");
-    const std::array<std::string, 2> defaults{"/etc/machine-id", "/var/lib/dbus/machine-id"};
-    for (const std::string& path : overridden ? std::array<std::string, 2>{overridden, ""} : defaults) {
-        if (path.empty())
-            continue;
-        std::ifstream in(path);
-        std::string id;
-        if (in && std::getline(in, id)) {
-            while (!id.empty() && (id.back() == ' ' || id.back() == '\r' || id.back() == '\t'))
-                id.pop_back();
-            if (!id.empty() && id.size() <= 256)
-                return id;
-        }
-    }
-    return std::nullopt;
+    const auto overridden = companion::EnvironmentPath("PARVEX_MACHINE_ID_FILE");
+    if (!overridden)
+        return parvex::SystemMachineId();
+    std::ifstream in(*overridden);
+    std::string id;
+    if (!in || !std::getline(in, id))
+        return std::nullopt;
+    return parvex::CleanMachineId(id);
 }
 
 std::optional<std::u16string> ComputePcid()
@@ -65,8 +46,9 @@ std::optional<std::u16string> ComputePcid()
     if (!id)
         return std::nullopt;
     const std::string salted = "Tessaly PC identifier\n" + *id;
-    std::array<unsigned char, SHA256_DIGEST_LENGTH> digest{};
-    SHA256(reinterpret_cast<const unsigned char*>(salted.data()), salted.size(), digest.data());
+    companion::crypto::Digest digest{};
+    if (!companion::crypto::Sha256(reinterpret_cast<const unsigned char*>(salted.data()), salted.size(), digest))
+        return std::nullopt;
     static constexpr char16_t kHex[] = u"0123456789ABCDEF";
     std::u16string pcid;
     for (std::size_t i = 0; i < kPcidDigestBytes; ++i) {
@@ -95,6 +77,19 @@ int ReadIdentity(const char* key, char16_t* buffer, int capacity)
 }
 
 }  // namespace
+
+namespace parvex {
+
+std::optional<std::string> CleanMachineId(std::string id)
+{
+    while (!id.empty() && (id.back() == ' ' || id.back() == '\r' || id.back() == '\t' || id.back() == '\n'))
+        id.pop_back();
+    if (id.empty() || id.size() > 256)
+        return std::nullopt;
+    return id;
+}
+
+}  // namespace parvex
 
 // Every export writes a NUL-terminated value into `buffer` (`capacity` units) and returns 1, or
 // returns 0 and leaves the empty string: no value, or a value that does not fit whole.

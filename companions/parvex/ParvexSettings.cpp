@@ -60,7 +60,7 @@ std::optional<std::string> FindIniValue(std::string_view text, std::string_view 
     return std::nullopt;
 }
 
-std::optional<std::string> ReadIniValue(const std::string& path, std::string_view section, std::string_view key)
+std::optional<std::string> ReadIniValue(const std::filesystem::path& path, std::string_view section, std::string_view key)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in)

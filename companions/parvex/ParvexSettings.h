@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,6 +13,6 @@ namespace parvex {
 std::optional<std::string> FindIniValue(std::string_view text, std::string_view section, std::string_view key);
 
 // The same, reading the file at `path`; a missing or unreadable file gives nullopt.
-std::optional<std::string> ReadIniValue(const std::string& path, std::string_view section, std::string_view key);
+std::optional<std::string> ReadIniValue(const std::filesystem::path& path, std::string_view section, std::string_view key);
 
 }  // namespace parvex
