@@ -1,23 +1,19 @@
 #pragma once
-// A shared object opened for one test; symbols looked up by name.
-#include <dlfcn.h>
-
+// A shared library opened for one test; symbols looked up by name. The loader calls are the kit's
+// system part (TestLibrary.h).
 #include <string>
+
+#include "TestLibrary.h"
 
 namespace tessaly::test {
 
 class LoadedLibrary {
 public:
-    explicit LoadedLibrary(const std::string& path) : m_handle(dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL))
-    {
-        const char* reason = m_handle ? nullptr : dlerror();
-        if (reason)
-            m_error = reason;
-    }
+    explicit LoadedLibrary(const std::string& path) : m_handle(system::OpenLibrary(path, m_error)) {}
     ~LoadedLibrary()
     {
         if (m_handle)
-            dlclose(m_handle);
+            system::CloseLibrary(m_handle);
     }
     LoadedLibrary(const LoadedLibrary&) = delete;
     LoadedLibrary& operator=(const LoadedLibrary&) = delete;
@@ -28,12 +24,12 @@ public:
     template <typename Fn>
     Fn Get(const char* name) const
     {
-        return m_handle ? reinterpret_cast<Fn>(dlsym(m_handle, name)) : nullptr;
+        return m_handle ? reinterpret_cast<Fn>(system::LibrarySymbol(m_handle, name)) : nullptr;
     }
 
 private:
-    void* m_handle;
     std::string m_error;
+    system::LibraryHandle m_handle;
 };
 
 }  // namespace tessaly::test

@@ -1,6 +1,6 @@
 #include "common/LoadedLibrary.h"
 #include "common/ScopedEnv.h"
-#include "common/StandInService.h"
+#include "common/ServiceSuite.h"
 #include "common/TempDir.h"
 
 #include <fstream>
@@ -12,16 +12,18 @@ namespace {
 using ValueFn = int (*)(char16_t*, int, int);
 namespace fs = std::filesystem;
 
-// Each test works on its own copy of Parvex.so, so its Config/ folder and its cached identifier
+// Each test works on its own copy of the library, so its Config folder and its cached identifier
 // belong to that test alone.
 class ParvexTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
         fs::create_directories(m_dir.path() / "Config");
-        fs::copy_file(OutPath("Parvex.so"), m_dir.path() / "Parvex.so");
+        const fs::path library = OutLibrary("Parvex");
+        const fs::path copy = m_dir.path() / library.filename();
+        fs::copy_file(library, copy);
         m_dir.Write("machine-id", "0123456789abcdef0123456789abcdef\n");
-        m_library = std::make_unique<LoadedLibrary>((m_dir.path() / "Parvex.so").string());
+        m_library = std::make_unique<LoadedLibrary>(copy.string());
         ASSERT_TRUE(m_library->ok()) << m_library->error();
         for (const char* name : {"PVXGetPCID", "PVXGetOemID", "PVXGetAreaCode", "PVXGetVCC"})
             ASSERT_NE(m_library->Get<ValueFn>(name), nullptr) << name;

@@ -15,6 +15,8 @@ namespace tessaly::test::system {
 inline constexpr bool kWindows = false;
 // Whether the Windows programs run under Wine, whose system libraries fall short of Windows' in places.
 inline bool UnderWine() { return false; }
+// The file name suffix of a shared library.
+inline constexpr const char* kLibrarySuffix = ".so";
 
 inline void SetEnv(const char* name, const std::string& value) { ::setenv(name, value.c_str(), 1); }
 // The variable that names the temporary folder.
@@ -35,6 +37,9 @@ inline bool MakeFifo(const std::string& path) { return ::mkfifo(path.c_str(), 06
 inline bool CanMakeFolderReadOnly() { return ::geteuid() != 0; }
 
 inline void UnsetEnv(const char* name) { ::unsetenv(name); }
+
+// Narrow text as the library hands it to the in-house libraries: UTF-8.
+inline std::string EdgeText(std::u16string_view text) { return std::filesystem::path(text).string(); }
 
 // The settings store holds what `regText` (REGEDIT4 text) says while this object lives: here a .reg
 // file in `folder` named by TESSALY_REGISTRY; without text, a store file that does not exist.

@@ -19,6 +19,8 @@ inline bool UnderWine()
     const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
     return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
+// The file name suffix of a shared library.
+inline constexpr const char* kLibrarySuffix = ".dll";
 
 inline void SetEnv(const char* name, const std::string& value) { ::_putenv_s(name, value.c_str()); }
 // The variable that names the temporary folder (GetTempPathW reads TMP first).
@@ -47,6 +49,17 @@ inline bool MakeFifo(const std::string&) { return false; }
 inline bool CanMakeFolderReadOnly() { return false; }
 
 inline void UnsetEnv(const char* name) { ::_putenv_s(name, ""); }
+
+// Narrow text as the library hands it to the in-house libraries: the ANSI code page.
+inline std::string EdgeText(std::u16string_view text)
+{
+    const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
+    const int units = static_cast<int>(text.size());
+    const int bytes = ::WideCharToMultiByte(CP_ACP, 0, wide, units, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(bytes > 0 ? bytes : 0), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, wide, units, out.data(), static_cast<int>(out.size()), nullptr, nullptr);
+    return out;
+}
 
 // The settings store (HKEY_LOCAL_MACHINE) holds what `regText` (REGEDIT4 text: key lines, "Name"="text"
 // and "Name"=dword:XXXXXXXX values) says while this object lives: the values are written into the
