@@ -7,7 +7,7 @@
 function(tessaly_companion name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   string(TOLOWER ${name} folder)
-  add_library(${name} SHARED ${ARG_SOURCES} ${folder}/${name}.def)
+  add_library(${name} SHARED ${ARG_SOURCES} common/RuntimeRelease.cpp ${folder}/${name}.def)
   set_target_properties(${name} PROPERTIES
     PREFIX ""
     OUTPUT_NAME ${name}

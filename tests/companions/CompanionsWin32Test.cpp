@@ -1,8 +1,10 @@
 // What only the Windows companions do: take the machine identity from the registry's 64-bit view,
-// and refuse the devices and pipes a path can name as reply file.
+// refuse the devices and pipes a path can name as reply file, and hand back what their own C++
+// runtime allocated when they are freed.
 #include <winsock2.h>
 #include <windows.h>
 
+#include "TestSystem.h"
 #include "common/LoadedLibrary.h"
 #include "common/ScopedEnv.h"
 #include "common/ServiceSuite.h"
@@ -46,6 +48,22 @@ TEST(CompanionsOnWindows, ThePcIdentifierIsDerivedFromTheMachineGuidOfThe64BitVi
     ScopedEnv file("PARVEX_MACHINE_ID_FILE", dir.file("machine-id"));
     EXPECT_EQ(fromRegistry.size(), 32u);
     EXPECT_EQ(fromRegistry, ForcedPcid(parvex));
+}
+
+// The host loads and frees the companions on every call; each carries its own C++ runtime (linked
+// -static), whose allocations must go with it.
+TEST(CompanionsOnWindows, LoadingAndFreeingLeavesNoHeapBehind)
+{
+    for (const char* name : {"Trelvin", "Cyvelle", "Parvex", "Dunmore"}) {
+        const auto cycle = [name] { LoadedLibrary companion(OutLibrary(name)); };
+        for (int i = 0; i < 3; ++i)
+            cycle();
+        const std::size_t before = system::HeapBytesInUse();
+        for (int i = 0; i < 20; ++i)
+            cycle();
+        const std::size_t after = system::HeapBytesInUse();
+        EXPECT_LT(after, before + 16 * 1024) << name << ": heap in use grew from " << before << " to " << after;
+    }
 }
 
 class DunmoreOnWindows : public ServiceSuite {};

@@ -116,24 +116,6 @@ Outcome Call(const Loaded& library, const wchar_t* user, const char* passwordHex
     return outcome;
 }
 
-// Bytes in use in every heap of the process.
-std::size_t HeapBytesInUse()
-{
-    std::vector<HANDLE> heaps(::GetProcessHeaps(0, nullptr) + 16);
-    heaps.resize(::GetProcessHeaps(static_cast<DWORD>(heaps.size()), heaps.data()));
-    std::size_t total = 0;
-    for (HANDLE heap : heaps) {
-        if (!::HeapLock(heap))
-            continue;
-        PROCESS_HEAP_ENTRY entry {};
-        while (::HeapWalk(heap, &entry))
-            if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY)
-                total += entry.cbData;
-        ::HeapUnlock(heap);
-    }
-    return total;
-}
-
 class WindowsModule : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_FALSE(ServiceUrl().empty()) << "run through tests/wine/with-service.sh"; }
@@ -241,10 +223,10 @@ TEST_F(WindowsModule, NoHeapGrowthOverAThousandCalls)
     ASSERT_TRUE(library.ok());
     for (int i = 0; i < 100; ++i)
         Call(library, L"bob", kWrongPassword);
-    const std::size_t before = HeapBytesInUse();
+    const std::size_t before = tessaly::test::system::HeapBytesInUse();
     for (int i = 0; i < 1000; ++i)
         Call(library, i % 2 ? L"alice" : L"bob", i % 3 ? kRightPassword : "zz");
-    const std::size_t after = HeapBytesInUse();
+    const std::size_t after = tessaly::test::system::HeapBytesInUse();
     EXPECT_LT(after, before + 16 * 1024) << "heap in use grew from " << before << " to " << after << " bytes";
 }
 

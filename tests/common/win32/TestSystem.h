@@ -61,6 +61,24 @@ inline std::string EdgeText(std::u16string_view text)
     return out;
 }
 
+// Bytes in use in every heap of the process.
+inline std::size_t HeapBytesInUse()
+{
+    std::vector<HANDLE> heaps(::GetProcessHeaps(0, nullptr) + 16);
+    heaps.resize(::GetProcessHeaps(static_cast<DWORD>(heaps.size()), heaps.data()));
+    std::size_t total = 0;
+    for (HANDLE heap : heaps) {
+        if (!::HeapLock(heap))
+            continue;
+        PROCESS_HEAP_ENTRY entry {};
+        while (::HeapWalk(heap, &entry))
+            if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY)
+                total += entry.cbData;
+        ::HeapUnlock(heap);
+    }
+    return total;
+}
+
 // The settings store (HKEY_LOCAL_MACHINE) holds what `regText` (REGEDIT4 text: key lines, "Name"="text"
 // and "Name"=dword:XXXXXXXX values) says while this object lives: the values are written into the
 // registry and removed again at the end. The registry is one for all processes of the Wine prefix, so
