@@ -1,5 +1,7 @@
 #include "ParvexSettings.h"
 
+#include "Utf16.h"
+
 #include <algorithm>
 #include <cctype>
 #include <fstream>
@@ -33,6 +35,19 @@ std::string_view Unquote(std::string_view v)
     if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
         return v.substr(1, v.size() - 2);
     return v;
+}
+
+// Windows' profile functions also keep settings files in UTF-16 (little-endian, after its byte order
+// mark); such a file is read as its UTF-8 text. Anything else is taken as UTF-8 already.
+std::string FromUtf16File(const std::string& bytes)
+{
+    if (bytes.size() < 2 || bytes[0] != '\xFF' || bytes[1] != '\xFE')
+        return bytes;
+    std::u16string text((bytes.size() - 2) / 2, u'\0');
+    for (std::size_t i = 0; i < text.size(); ++i)
+        text[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 + 2 * i]) |
+                                        static_cast<unsigned char>(bytes[3 + 2 * i]) << 8);
+    return companion::ToUtf8(text);
 }
 
 }  // namespace
@@ -71,7 +86,7 @@ std::optional<std::string> ReadIniValue(const std::filesystem::path& path, std::
     if (got > kMaxSettingsBytes)
         return std::nullopt;
     text.resize(static_cast<std::size_t>(got));
-    return FindIniValue(text, section, key);
+    return FindIniValue(FromUtf16File(text), section, key);
 }
 
 }  // namespace parvex

@@ -12,7 +12,8 @@ namespace parvex {
 // dropped. Lines starting with ';' or '#' are comments. nullopt when the key is absent.
 std::optional<std::string> FindIniValue(std::string_view text, std::string_view section, std::string_view key);
 
-// The same, reading the file at `path`; a missing or unreadable file gives nullopt.
+// The same, reading the file at `path` (UTF-8, or UTF-16 after its byte order mark); a missing or
+// unreadable file gives nullopt.
 std::optional<std::string> ReadIniValue(const std::filesystem::path& path, std::string_view section, std::string_view key);
 
 }  // namespace parvex

@@ -118,6 +118,11 @@ TEST_F(ParvexTest, CodesComeFromTheSettingsFileBesideTheLibrary)
     const Value vcc = Get("PVXGetVCC");
     EXPECT_EQ(vcc.rc, 0) << "an empty value is no value";
     EXPECT_EQ(vcc.text, u"");
+
+    // As Windows' profile functions may keep it: UTF-16, little-endian, after its byte order mark.
+    const std::u16string wide = u"\uFEFF[Identity]\r\nAreaCode=Z\u00FCrich-16\r\n";
+    m_dir.Write("Config/Parvex.cfg", std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * 2));
+    EXPECT_EQ(Get("PVXGetAreaCode").text, u"Z\u00FCrich-16");
 }
 
 TEST_F(ParvexTest, MissingSettingsGiveEmptyValues)
