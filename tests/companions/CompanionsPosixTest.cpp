@@ -1,19 +1,16 @@
-// What only the Linux companions do: bind libcurl at run time, and refuse a FIFO as reply file.
+// What only the Linux companions do: bind libcurl at run time.
 #include <dlfcn.h>
-#include <sys/stat.h>
 
 #include <cstdint>
 
 #include "common/CommandRun.h"
 #include "common/LoadedLibrary.h"
 #include "common/ServiceSuite.h"
-#include "common/TempDir.h"
 
 namespace tessaly::test {
 namespace {
 
 using RequestFn = int (*)(const char*, char*, std::uint32_t*);
-using UploadFn = int (*)(const char16_t*, const char16_t*, const char16_t*);
 
 // The network companions are loaded and freed on every call of their host. They bind libcurl at run
 // time rather than linking it (a link dependency would make every load walk libcurl's whole tree of
@@ -40,18 +37,6 @@ TEST_F(CompanionsOnLinux, LibcurlIsBoundAtRunTimeAndStaysResidentAcrossLoads)
     EXPECT_NE(curl, nullptr) << "libcurl went with the agent";
     if (curl)
         dlclose(curl);
-}
-
-TEST_F(CompanionsOnLinux, AFifoIsNoReplyFile)
-{
-    LoadedLibrary transfer(OutPath("Dunmore.so"));
-    ASSERT_TRUE(transfer.ok()) << transfer.error();
-    TempDir dir;
-    const std::filesystem::path fifo = dir.path() / "fifo";
-    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    const char16_t block[] = u"PCID\0" u"1\0";
-    EXPECT_EQ(transfer.Get<UploadFn>("HttpUpload")(W(Url("/echo")).c_str(), block, fifo.u16string().c_str()), 0)
-        << "a FIFO is not a reply file (and must not block)";
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <fstream>
 
+#include "TestSystem.h"
 #include "common/LoadedLibrary.h"
 #include "common/ScopedEnv.h"
 #include "common/ServiceSuite.h"
@@ -97,6 +98,15 @@ TEST_F(DunmoreTest, UnwritableReplyPathsFailWithoutSending)
     EXPECT_FALSE(fs::exists(fresh));
     EXPECT_EQ(Upload(Url("/echo"), block, fresh), 1);
     EXPECT_EQ(ReadFile(fresh), "PCID=1\n");
+}
+
+TEST_F(DunmoreTest, AFifoIsNoReplyFile)
+{
+    if (system::kWindows)
+        GTEST_SKIP() << "no FIFOs in a Windows file system (devices and pipes have a case of their own)";
+    const fs::path fifo = m_dir.path() / "fifo";
+    ASSERT_TRUE(system::MakeFifo(fifo.string()));
+    EXPECT_EQ(Upload(Url("/echo"), Block({u"PCID", u"1"}), fifo), 0) << "a FIFO is not a reply file (and must not block)";
 }
 
 TEST_F(DunmoreTest, BadArgumentsAreRefused)
