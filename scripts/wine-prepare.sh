@@ -22,7 +22,8 @@ if [ ! -f "$WINEPREFIX/.tessaly-ready" ]; then
 fi
 # Wine's desktop process is started by the first program that makes a window (a COM apartment makes
 # one) and would keep that program's output open, so a test runner reading it would wait until its
-# time limit. Started here, it holds no pipe. It needs the display.
+# time limit. A program that makes a window here, its output off any pipe, starts it and waits until
+# it is up. It needs the display, so run this on the display the tests use.
 if [ -n "${DISPLAY:-}" ]; then
-  "$TESSALY_WINE" explorer.exe /desktop >/dev/null 2>&1 </dev/null &
+  "$TESSALY_WINE" rundll32.exe user32.dll,GetDesktopWindow >/dev/null 2>&1 </dev/null || true
 fi
