@@ -92,11 +92,25 @@ inline ProgramRun RunProgram(const std::string& program, const std::vector<std::
         return run;
     const detail::Handle child(process.hProcess);
     ::CloseHandle(process.hThread);
-    writer.reset();  // the pipe ends when the child's copies close
-    char buffer[4096];
-    DWORD got = 0;
-    while (::ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got > 0)
-        run.output.append(buffer, got);
+    writer.reset();
+    // Read while the child runs and what it left once it has ended, without waiting for the pipe's
+    // end: a process the child started (Wine's desktop process, say) may hold the pipe open for ever.
+    for (bool ended = false;;) {
+        DWORD waiting = 0;
+        if (!::PeekNamedPipe(readEnd, nullptr, 0, nullptr, &waiting, nullptr))
+            break;
+        if (waiting > 0) {
+            char buffer[4096];
+            DWORD got = 0;
+            if (!::ReadFile(readEnd, buffer, waiting < sizeof buffer ? waiting : sizeof buffer, &got, nullptr))
+                break;
+            run.output.append(buffer, got);
+        } else if (ended) {
+            break;
+        } else {
+            ended = ::WaitForSingleObject(process.hProcess, 20) == WAIT_OBJECT_0;
+        }
+    }
     ::WaitForSingleObject(process.hProcess, INFINITE);
     DWORD code = 0;
     run.exitCode = ::GetExitCodeProcess(process.hProcess, &code) ? static_cast<int>(code) : -1;
