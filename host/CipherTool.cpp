@@ -1,16 +1,11 @@
 #include "CipherTool.h"
 
-#include <dlfcn.h>
+#include "LoadedModule.h"
 
-#include <memory>
 #include <vector>
 
 namespace tessaly::host {
 namespace {
-
-struct DlCloser {
-    void operator()(void* handle) const { dlclose(handle); }
-};
 
 // Room for the cipher library's framing (mark, length, nonce, tag) on top of the clear text.
 constexpr int kCipherOverhead = 64;
@@ -20,13 +15,10 @@ constexpr int kCipherOverhead = 64;
 std::optional<std::string> EncryptToHex(const std::string& libraryPath, const std::string& clear, std::string& error)
 {
     using EncryptFn = int (*)(const unsigned char*, int, const unsigned char*, int, unsigned char*, int*);
-    std::unique_ptr<void, DlCloser> library(dlopen(libraryPath.c_str(), RTLD_NOW | RTLD_LOCAL));
-    if (!library) {
-        const char* reason = dlerror();
-        error = "cannot load " + libraryPath + ": " + (reason ? reason : "unknown error");
+    const auto library = LoadedModule::Open(libraryPath, error);
+    if (!library)
         return std::nullopt;
-    }
-    const auto encrypt = reinterpret_cast<EncryptFn>(dlsym(library.get(), "Zel_Encrypt"));
+    const auto encrypt = library->Get<EncryptFn>("Zel_Encrypt");
     if (!encrypt) {
         error = libraryPath + " has no Zel_Encrypt";
         return std::nullopt;

@@ -4,45 +4,62 @@
 #include "CipherTool.h"
 #include "HostPaths.h"
 #include "HostSession.h"
+#include "HostSystem.h"
 #include "WindowCloser.h"
 
 #include <charconv>
 #include <iostream>
 #include <optional>
+#include <utility>
 
 namespace tessaly::host {
 namespace {
 
 constexpr const char* kPreLoginUsage = R"(usage: tessaly-host [--library PATH] prelogin --user NAME (--password CLEAR | --password-hex HEX)
 
-Calls PreLogin of libtessaly.so with the user name and the enciphered password. --password enciphers
-CLEAR with Cyvelle.so beside tessaly-host first; --password-hex passes HEX unchanged. Prints whether
+Calls PreLogin of {library} with the user name and the enciphered password. --password enciphers
+CLEAR with {cipher} beside {library} first; --password-hex passes HEX unchanged. Prints whether
 the login was accepted or refused, the reply code and the message. Exit code 0 accepted, 3 refused.
 )";
 
 constexpr const char* kRedirectUsage = R"(usage: tessaly-host [--library PATH] redirect [--close-after SECONDS]
 
-Calls Redirect of libtessaly.so and prints the window's end code. With --close-after, every window in
-the host's window message list is sent the close message once SECONDS have passed. Needs an X
-display. Exit code 0 when the window ran, 1 when it could not be created.
+Calls Redirect of {library} and prints the window's end code. With --close-after, every window in
+the host's window message list is sent the close message once SECONDS have passed. Needs a display
+(on Linux an X display). Exit code 0 when the window ran, 1 when it could not be created.
 )";
 
 constexpr const char* kEncryptUsage = R"(usage: tessaly-host encrypt CLEAR
 
-Prints CLEAR enciphered with Zel_Encrypt of Cyvelle.so beside libtessaly.so, as hexadecimal text:
+Prints CLEAR enciphered with Zel_Encrypt of {cipher} beside {library}, as hexadecimal text:
 the form PreLogin expects its password in.
 )";
 
 int UsageError(const std::string& message, const char* usage)
 {
-    std::cerr << "tessaly-host: " << message << "\n\n" << usage;
+    std::cerr << "tessaly-host: " << message << "\n\n" << WithSystemNames(usage);
     return kExitUsage;
 }
 
 // The cipher library that ships beside the library being loaded, wherever that was installed.
-std::string CipherLibraryPath(const HostOptions& options) { return FolderOf(options.libraryPath) + "/Cyvelle.so"; }
+std::string CipherLibraryPath(const HostOptions& options) { return BesideFile(options.libraryPath, Names().cipher); }
+
+void PrintUsage(const char* usage) { std::cout << WithSystemNames(usage); }
 
 }  // namespace
+
+std::string WithSystemNames(std::string_view text)
+{
+    const SystemNames& names = Names();
+    const std::pair<std::string_view, std::string_view> fields[] = {
+        {"{library}", names.library}, {"{cipher}", names.cipher}, {"{loader}", names.loader},
+        {"{whereabouts}", names.whereabouts}, {"{demo}", names.demoLine}};
+    std::string out(text);
+    for (const auto& [key, value] : fields)
+        for (auto at = out.find(key); at != std::string::npos; at = out.find(key, at + value.size()))
+            out.replace(at, key.size(), value);
+    return out;
+}
 
 bool ParseSeconds(const std::string& text, int& seconds)
 {
@@ -54,7 +71,7 @@ int RunPreLoginCommand(const HostOptions& options, std::vector<std::string> word
 {
     ArgList args(std::move(words));
     if (args.TakeFlag("--help")) {
-        std::cout << kPreLoginUsage;
+        PrintUsage(kPreLoginUsage);
         return kExitOk;
     }
     bool missing = false;
@@ -92,7 +109,7 @@ int RunRedirectCommand(const HostOptions& options, std::vector<std::string> word
 {
     ArgList args(std::move(words));
     if (args.TakeFlag("--help")) {
-        std::cout << kRedirectUsage;
+        PrintUsage(kRedirectUsage);
         return kExitOk;
     }
     bool missing = false;
@@ -122,7 +139,7 @@ int RunEncryptCommand(const HostOptions& options, std::vector<std::string> words
 {
     ArgList args(std::move(words));
     if (args.TakeFlag("--help")) {
-        std::cout << kEncryptUsage;
+        PrintUsage(kEncryptUsage);
         return kExitOk;
     }
     // Everything that is not --help is the clear text, which may itself start with "--".

@@ -1,12 +1,12 @@
 #include "HostWindowList.h"
 
-#include <cstdlib>
+#include "HostSystem.h"
 
 namespace tessaly::host {
 
 HostWindowList::~HostWindowList()
 {
-    std::free(m_list.items);
+    FreeListStorage(m_list.items);
     m_list = TessalyWndMsgList{};
 }
 

@@ -8,8 +8,9 @@
 namespace tessaly::host {
 
 // The host's window message list: the array object whose address the host publishes in the shared
-// data block. Redirect windows add and remove their own entries in place (with malloc/realloc), so
-// the object must stay at one address for as long as it is published; the storage is freed here.
+// data block. Redirect windows add and remove their own entries in place (from the heap the header
+// names for the list's storage), so the object must stay at one address for as long as it is
+// published; the storage is freed here.
 class HostWindowList {
 public:
     HostWindowList() = default;

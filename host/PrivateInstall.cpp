@@ -1,8 +1,9 @@
 #include "PrivateInstall.h"
 
+#include "HostPaths.h"
+#include "HostSystem.h"
 #include "IniEdit.h"
 
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -10,8 +11,6 @@ namespace tessaly::host {
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr const char* kFiles[] = {"libtessaly.so", "Trelvin.so", "Cyvelle.so", "Parvex.so", "Dunmore.so"};
 
 std::string ReadAll(const fs::path& path)
 {
@@ -43,17 +42,14 @@ void CopyFolder(const fs::path& from, const fs::path& to, std::error_code& ec)
 
 std::unique_ptr<PrivateInstall> PrivateInstall::Make(const fs::path& source, std::string& error)
 {
-    const char* tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/tessaly-host-XXXXXX";
-    if (!::mkdtemp(pattern.data())) {
-        error = "cannot make a temporary folder under " + pattern;
+    fs::path root = MakePrivateFolder(error);
+    if (root.empty())
         return nullptr;
-    }
-    auto install = std::make_unique<PrivateInstall>(Key{}, fs::path(pattern));
+    auto install = std::make_unique<PrivateInstall>(Key{}, std::move(root));
     std::error_code ec;
-    for (const char* name : kFiles) {
+    for (const char* name : Names().installFiles) {
         if (!fs::copy_file(source / name, install->m_root / name, ec)) {
-            error = "cannot copy " + (source / name).string() + ": " + ec.message();
+            error = "cannot copy " + Utf8Path(source / name) + ": " + ec.message();
             return nullptr;
         }
     }
@@ -68,6 +64,8 @@ std::unique_ptr<PrivateInstall> PrivateInstall::Make(const fs::path& source, std
     return install;
 }
 
+fs::path PrivateInstall::LibraryPath() const { return m_root / Names().library; }
+
 bool PrivateInstall::PointAt(const std::string& baseUrl, std::string& error) const
 {
     const fs::path cfg = m_root / "Config" / "orvane.cfg";
@@ -76,7 +74,7 @@ bool PrivateInstall::PointAt(const std::string& baseUrl, std::string& error) con
     text = SetIniValue(text, "WebUrl", "PreLoginFromInternet", baseUrl + "/prelogin/exchange");
     std::ofstream out(cfg, std::ios::binary | std::ios::trunc);
     if (!(out << text) || !out.flush()) {
-        error = "cannot write " + cfg.string();
+        error = "cannot write " + Utf8Path(cfg);
         return false;
     }
     return true;

@@ -6,7 +6,7 @@
 
 namespace tessaly::host {
 
-// A throw-away copy of an install folder (libtessaly.so, the companions, Config/) in a fresh
+// A throw-away copy of an install folder (the library, the companions, Config/) in a fresh
 // temporary folder, so a demo or test can point its settings at a local service without touching
 // the real install. The folder and everything in it are removed when the object goes away.
 class PrivateInstall {
@@ -24,7 +24,7 @@ public:
     ~PrivateInstall();
 
     const std::filesystem::path& Root() const { return m_root; }
-    std::filesystem::path LibraryPath() const { return m_root / "libtessaly.so"; }
+    std::filesystem::path LibraryPath() const;
 
     // Points [WebUrl] VomoLoginUrl and PreLoginFromInternet of the copy's Config/orvane.cfg at the
     // service whose base address is given (e.g. http://127.0.0.1:8470), keeping its other lines.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LoadedModule.h"
 #include "tessaly/tessaly.h"
 
 #include <memory>
@@ -7,8 +8,8 @@
 
 namespace tessaly::host {
 
-// libtessaly.so loaded the way a desktop client loads it: dlopen by full path, the two exports
-// looked up by name, dlclose when this object goes away.
+// The library loaded the way a desktop client loads it: by full path (dlopen, LoadLibraryW), the two
+// exports looked up by name, released when this object goes away.
 class TessalyLibrary {
 public:
     static std::unique_ptr<TessalyLibrary> Open(const std::string& path, std::string& error);
@@ -24,15 +25,9 @@ public:
     int Redirect() const { return m_redirect(); }
 
 private:
-    struct Closer {
-        void operator()(void* handle) const;
-    };
-    using PreLoginFn = int (*)(PreLoginRequest*, PreLoginResult*);
-    using RedirectFn = int (*)();
-
-    std::unique_ptr<void, Closer> m_handle;
-    PreLoginFn m_preLogin = nullptr;
-    RedirectFn m_redirect = nullptr;
+    std::unique_ptr<LoadedModule> m_module;
+    TessalyPreLoginProc m_preLogin = nullptr;
+    TessalyRedirectProc m_redirect = nullptr;
 };
 
 }  // namespace tessaly::host

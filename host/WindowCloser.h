@@ -12,11 +12,11 @@
 namespace tessaly::host {
 
 // After a delay, posts every window of the host's list the close message with the header's
-// TessalyPostWindowMessage (any window system). An X11 window the library's channel does not reach
-// gets an X11 ClientMessage of type _TESSALY_WINDOW_MESSAGE, format 32, l[0] =
-// TESSALY_WM_PRELOGIN_CLOSE, on an X connection of its own. It runs on a thread of its own, because
-// the calling thread sits inside the library's modal window meanwhile. Destroying the object before
-// the time is up cancels it.
+// TessalyPostWindowMessage. On Linux an X11 window the library's channel does not reach gets an X11
+// ClientMessage of type _TESSALY_WINDOW_MESSAGE, format 32, l[0] = TESSALY_WM_PRELOGIN_CLOSE, on an
+// X connection of its own; on Windows the helper posts to the window's HWND. It runs on a thread of
+// its own, because the calling thread sits inside the library's modal window meanwhile. Destroying
+// the object before the time is up cancels it.
 class WindowCloser {
 public:
     using Report = std::function<void(const std::string&)>;
@@ -26,11 +26,11 @@ public:
     WindowCloser& operator=(const WindowCloser&) = delete;
     ~WindowCloser();
 
-    // Sends the close message to `windows`. Returns how many messages went out, or -1 when none
-    // could (no channel, and no X display for the X11 windows).
+    // Sends the close message to `windows` (per system). Returns how many messages went out, or -1
+    // when none could.
     static int SendClose(const std::vector<std::uint32_t>& windows);
-    // The X11 way alone, on the display named by $DISPLAY; -1 when it cannot be reached.
-    static int SendX11Close(const std::vector<std::uint32_t>& windows);
+    // Why SendClose reaches no window on this system (per system).
+    static const char* UnreachableReason();
 
 private:
     void Run(std::chrono::milliseconds delay);

@@ -1,14 +1,11 @@
-// tessaly-host as a user runs it: a separate process that loads libtessaly.so, against a running
-// tessaly-service.
+// tessaly-host as a user runs it on Linux: a separate process that loads libtessaly.so, against a
+// running tessaly-service: its redirect window, its demo, and the stand-in service itself. The checks
+// that hold on both systems are in HostCommandsTest.cpp.
 
-#include "common/CommandRun.h"
+#include "HostTestSystem.h"
 #include "common/LoadedLibrary.h"
-#include "common/StandInService.h"
 #include "common/TempDir.h"
 
-#include <sys/wait.h>
-
-#include <cstdio>
 #include <fstream>
 #include <regex>
 
@@ -17,115 +14,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-using HostRun = CommandRun;  // stdout and stderr together
+using HostRun = ProgramRun;  // stdout and stderr together
 
-HostRun RunHost(const std::vector<std::string>& args, const std::string& env = "")
-{
-    std::string command = env + " " + ShellQuote(OutPath("tessaly-host"));
-    for (const auto& a : args)
-        command += " " + ShellQuote(a);
-    return RunCommand(command + " 2>&1");
-}
+HostRun RunHost(const std::vector<std::string>& args) { return RunProgram(ProgramFile("tessaly-host"), args); }
 
-TEST(HostCommandLineTest, BadArgumentsGiveUsageAndExitCode2)
-{
-    const std::vector<std::vector<std::string>> bad = {
-        {},
-        {"fly"},
-        {"prelogin"},
-        {"prelogin", "--user", "alice"},
-        {"prelogin", "--user", "alice", "--password", "a", "--password-hex", "00"},
-        {"prelogin", "--user"},
-        {"redirect", "--close-after", "soon"},
-        {"redirect", "--close-after", "-1"},
-        {"redirect", "extra"},
-        {"encrypt"},
-        {"demo", "--close-after"},
-    };
-    for (const auto& args : bad) {
-        const HostRun run = RunHost(args);
-        std::string joined;
-        for (const auto& a : args)
-            joined += a + " ";
-        EXPECT_EQ(run.exitCode, 2) << joined << "\n" << run.output;
-        EXPECT_NE(run.output.find("usage: tessaly-host"), std::string::npos) << joined;
-    }
-    for (const char* command : {"prelogin", "redirect", "encrypt", "demo"}) {
-        const HostRun help = RunHost({command, "--help"});
-        EXPECT_EQ(help.exitCode, 0) << command;
-        EXPECT_NE(help.output.find(std::string("usage: tessaly-host")), std::string::npos) << command;
-    }
-}
+// The redirect window of a host, closed by the host through its window message list.
+class HostRedirectTest : public ServiceInstallSuite {};
 
-TEST(HostCommandLineTest, AMissingLibraryIsAClearFailure)
-{
-    const HostRun run = RunHost({"--library", "/nonexistent/libtessaly.so", "prelogin", "--user", "a", "--password-hex", "00"});
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_NE(run.output.find("cannot load /nonexistent/libtessaly.so"), std::string::npos) << run.output;
-}
-
-TEST(HostCommandLineTest, EncryptGivesHexThatTheCipherLibraryTakesBack)
-{
-    const HostRun run = RunHost({"encrypt", "wonder land"});
-    ASSERT_EQ(run.exitCode, 0) << run.output;
-    const std::string hex = run.output.substr(0, run.output.find('\n'));
-    ASSERT_TRUE(std::regex_match(hex, std::regex("([0-9A-F]{2})+"))) << hex;
-
-    // Decipher exactly as the login does: the hex text's length as the input length, the decoded
-    // bytes in the first half, zeros after.
-    LoadedLibrary cipher(OutPath("Cyvelle.so"));
-    using CipherFn = int (*)(const unsigned char*, int, const unsigned char*, int, unsigned char*, int*);
-    const auto decrypt = cipher.Get<CipherFn>("Zel_Decrypt");
-    ASSERT_NE(decrypt, nullptr);
-    std::vector<unsigned char> input(hex.size(), 0), output(hex.size(), 0);
-    for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
-        input[i / 2] = static_cast<unsigned char>(std::stoi(hex.substr(i, 2), nullptr, 16));
-    int length = static_cast<int>(hex.size() / 2);
-    decrypt(reinterpret_cast<const unsigned char*>("58074319"), 8, input.data(), static_cast<int>(hex.size()),
-            output.data(), &length);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(output.data()), static_cast<std::size_t>(length)), "wonder land");
-}
-
-class HostAgainstServiceTest : public ServiceInstallSuite {
-protected:
-    HostRun PreLogin(const std::string& user, const std::string& password)
-    {
-        return RunHost({"--library", m_install->LibraryPath().string(), "prelogin", "--user", user, "--password", password});
-    }
-
-};
-
-TEST_F(HostAgainstServiceTest, PreLoginReportsTheServicesVerdict)
-{
-    const HostRun accepted = PreLogin("alice", "wonderland");
-    EXPECT_EQ(accepted.output.find("(code -1)"), std::string::npos) << "no reply from the login service:\n"
-                                                                  << accepted.output;
-    EXPECT_EQ(accepted.exitCode, 0) << accepted.output;
-    EXPECT_NE(accepted.output.find("PreLogin: accepted (code 0)"), std::string::npos) << accepted.output;
-
-    const struct {
-        const char* user;
-        const char* password;
-        int code;
-    } refusals[] = {{"alice", "wrong", -102}, {"nobody", "x", -101}, {"dave", "first", -103},
-                    {"bob", "builder", -104}, {"carol", "singer", -105}, {"erin", "x", -7}};
-    for (const auto& r : refusals) {
-        const HostRun run = PreLogin(r.user, r.password);
-        EXPECT_EQ(run.exitCode, 3) << r.user << "\n" << run.output;
-        EXPECT_NE(run.output.find("PreLogin: refused (code " + std::to_string(r.code) + ")"), std::string::npos)
-            << r.user << "\n" << run.output;
-    }
-}
-
-TEST_F(HostAgainstServiceTest, AWrongHexPasswordIsRefusedNotCrashed)
-{
-    const HostRun run = RunHost({"--library", m_install->LibraryPath().string(), "prelogin", "--user", "alice",
-                             "--password-hex", "DEADBEEF00112233"});
-    EXPECT_EQ(run.exitCode, 3) << run.output;
-    EXPECT_NE(run.output.find("PreLogin: refused"), std::string::npos) << run.output;
-}
-
-TEST_F(HostAgainstServiceTest, RedirectWindowIsClosedThroughTheHostsList)
+TEST_F(HostRedirectTest, RedirectWindowIsClosedThroughTheHostsList)
 {
     if (!std::getenv("DISPLAY"))
         GTEST_SKIP() << "needs an X display (the suite runs under xvfb-run)";
