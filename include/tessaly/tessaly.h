@@ -503,6 +503,9 @@ static inline size_t TessalyStringToUtf8(const TessalyChar *s, char *out, size_t
  * window, or its queue is full). A stale or foreign handle reaches nothing of the library's. */
 static inline int TessalyPostWindowMessage(uint32_t window, uint32_t message, uintptr_t wParam, intptr_t lParam)
 {
+    /* No window is no target: PostMessageW would post a NULL window's message to this thread's queue. */
+    if (window == 0 || !IsWindow((HWND)(uintptr_t)window))
+        return 0;
     return PostMessageW((HWND)(uintptr_t)window, (UINT)message, (WPARAM)wParam, (LPARAM)lParam) ? 1 : 0;
 }
 #elif defined(TESSALY_HAS_POST_WINDOW_MESSAGE)

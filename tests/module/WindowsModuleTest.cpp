@@ -211,7 +211,7 @@ TEST_F(WindowsModule, TraceGoesToConfigWhenTheRegistrySwitchIsSet)
     EXPECT_EQ(library.redirect(), -1);
     const std::string trace = tessaly::test::ReadFile(sandbox.Config("UILogTrace.txt"));
     EXPECT_NE(trace.find("Enter Fun CVomoLogin::Init"), std::string::npos) << trace;
-    EXPECT_NE(trace.find("Exit  Fun CVomoLogin::QLRequestNet, Ret is -104"), std::string::npos) << trace;
+    EXPECT_NE(trace.find("Exit  Fun CVomoLogin::QLRequestNet, Ret is -102"), std::string::npos) << trace;
     EXPECT_NE(trace.find("--Redirect returns -1, no window was made"), std::string::npos) << trace;
     EXPECT_NE(trace.find("Dll Name is " + sandbox.File("Trelvin.dll").string()), std::string::npos) << trace;
 }
