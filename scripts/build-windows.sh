@@ -14,4 +14,10 @@ esac
 build=${TESSALY_WIN_BUILD_DIR:-$default_dir}
 cmake -S "$here" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/toolchain-$arch-w64-mingw32.cmake" \
   -DCMAKE_BUILD_TYPE=${TESSALY_BUILD_TYPE:-RelWithDebInfo} "$@" >/dev/null
-cmake --build "$build" -j"$(nproc)"
+# TESSALY_WIN_TARGETS (space-separated) builds only those targets.
+read -r -a targets <<<"${TESSALY_WIN_TARGETS:-}"
+if [ ${#targets[@]} -gt 0 ]; then
+  cmake --build "$build" -j"$(nproc)" --target "${targets[@]}"
+else
+  cmake --build "$build" -j"$(nproc)"
+fi
