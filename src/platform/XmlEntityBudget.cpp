@@ -5,29 +5,22 @@
 #include <optional>
 #include <string>
 
+#include "platform/TextEncoding.h"
 #include "platform/XmlScanner.h"
 
 namespace tessaly::platform {
 
 namespace {
 
+// One character as UTF-8, through the platform's one UTF-16 to UTF-8 conversion.
 void AppendUtf8(std::string& out, char32_t c)
 {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
+    std::u16string units;
+    if (c >= 0x10000)
+        units = {static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)), static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF))};
+    else
+        units = {static_cast<char16_t>(c)};
+    out += Utf16ToUtf8(units);
 }
 
 // The document as UTF-8 text, or as its own bytes when they are ASCII-compatible already: all the
@@ -45,15 +38,11 @@ std::string_view AsText(std::string_view bytes, std::string& storage)
         const auto second = static_cast<unsigned char>(bytes[i + 1]);
         return little ? first | (second << 8) : (first << 8) | second;
     };
-    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        char32_t c = unit(i);
-        if (c >= 0xD800 && c < 0xDC00 && i + 3 < bytes.size() && unit(i + 2) >= 0xDC00 && unit(i + 2) < 0xE000) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (unit(i + 2) - 0xDC00);
-            i += 2;
-        }
-        if (c != 0xFEFF || i > 0)
-            AppendUtf8(storage, c);
-    }
+    std::u16string units;
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
+        if (unit(i) != 0xFEFF || i > 0)
+            units += static_cast<char16_t>(unit(i));
+    storage = Utf16ToUtf8(units);
     return storage;
 }
 
