@@ -1,6 +1,7 @@
 #pragma once
 // tessaly-service from the build's output folder, started on a free loopback port for tests, and
-// private installs pointed at it; the fixtures of one service per test suite are in ServiceSuite.h.
+// private installs pointed at it; the fixtures of one service per test suite are in ServiceSuite.h, of
+// a private install per test in ServiceInstall.h.
 // Programs that use it link tessaly_host_parts, which holds the service runner and the private install.
 #include <gtest/gtest.h>
 
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "PrivateInstall.h"
+#include "ServiceInstall.h"
 #include "ServiceProcess.h"
 #include "ServiceSuite.h"
 
@@ -31,21 +33,5 @@ inline std::unique_ptr<host::PrivateInstall> InstallFor(const host::ServiceProce
         install.reset();
     return install;
 }
-
-// A private install for each test, pointed at the suite's running service.
-class ServiceInstallSuite : public ServiceSuite {
-protected:
-    void SetUp() override
-    {
-        ServiceSuite::SetUp();
-        if (HasFatalFailure())
-            return;
-        std::string error;
-        m_install = InstallFor(*s_service, error);
-        ASSERT_TRUE(m_install) << error;
-    }
-
-    std::unique_ptr<host::PrivateInstall> m_install;
-};
 
 }  // namespace tessaly::test

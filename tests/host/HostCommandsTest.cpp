@@ -5,6 +5,7 @@
 #include "HostSystem.h"
 #include "HostTestSystem.h"
 #include "LoadedModule.h"
+#include "common/ServiceInstall.h"
 
 #include <gtest/gtest.h>
 

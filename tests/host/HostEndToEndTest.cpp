@@ -4,6 +4,7 @@
 
 #include "HostTestSystem.h"
 #include "common/LoadedLibrary.h"
+#include "common/StandInService.h"
 #include "common/TempDir.h"
 
 #include <fstream>

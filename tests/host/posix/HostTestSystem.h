@@ -1,10 +1,9 @@
 #pragma once
-// What the host tests that run on both systems take from the system, Linux side: programs run through
-// the shell, and a stand-in service that the test suite starts itself (common/StandInService.h, whose
-// ServiceInstallSuite gives each test a private install pointed at it).
+// How the host tests that run on both systems start the build's programs, Linux side: through the
+// shell.
 
 #include "common/CommandRun.h"
-#include "common/StandInService.h"
+#include "common/ServiceSuite.h"
 
 #include <string>
 #include <vector>

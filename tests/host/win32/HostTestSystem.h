@@ -1,16 +1,12 @@
 #pragma once
-// What the host tests that run on both systems take from the system, Windows side: programs started
-// with CreateProcessW, and the stand-in service that tests/wine/with-service.sh runs for the test
-// program (a Windows program cannot start the Linux service), named in TESSALY_TEST_SERVICE_URL.
+// How the host tests that run on both systems start the build's programs, Windows side: with
+// CreateProcessW, no shell between.
 
-#include "PrivateInstall.h"
-
-#include <gtest/gtest.h>
+#include "common/ServiceSuite.h"
 
 #include <winsock2.h>
 #include <windows.h>
 
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,8 +17,6 @@ struct ProgramRun {
     int exitCode = -1;  // -1 when it could not be started
     std::string output;
 };
-
-inline std::string OutPath(const std::string& name) { return std::string(TESSALY_OUT_DIR) + "/" + name; }
 
 // The file of the build's program `name`.
 inline std::string ProgramFile(const std::string& name) { return OutPath(name + ".exe"); }
@@ -119,22 +113,5 @@ inline ProgramRun RunProgram(const std::string& program, const std::vector<std::
         run.output.erase(at, 1);
     return run;
 }
-
-// Each test gets a private install of the build's output folder pointed at the stand-in service that
-// runs for this test program.
-class ServiceInstallSuite : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        const char* url = std::getenv("TESSALY_TEST_SERVICE_URL");
-        ASSERT_TRUE(url && *url) << "no stand-in service: run the test through tests/wine/with-service.sh";
-        std::string error;
-        m_install = host::PrivateInstall::Make(TESSALY_OUT_DIR, error);
-        ASSERT_TRUE(m_install) << error;
-        ASSERT_TRUE(m_install->PointAt(url, error)) << error;
-    }
-
-    std::unique_ptr<host::PrivateInstall> m_install;
-};
 
 }  // namespace tessaly::test
