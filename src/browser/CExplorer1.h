@@ -1,36 +1,33 @@
 #pragma once
-// The embedded browser: a WebKit view that navigates to a file path or an address, reports every
-// completed main-frame load, hands out the markup of the page body, shows no context menu, and gives
-// pages the external object. A page's request for a new window (a link with target="_blank",
-// window.open) loads in this same view, as a navigation like any other. Every call, the last release included, belongs on the thread that
-// called Create.
-#include <gtk/gtk.h>
-#include <webkit2/webkit2.h>
-
+// The embedded browser: a view of the toolkit's browser engine that navigates to a file path or an
+// address, reports every completed main-frame load, hands out the markup of the page body, shows no
+// context menu, and gives pages the external object. A page's request for a new window (a link with
+// target="_blank", window.open) loads in this same view, as a navigation like any other. Every call,
+// the last release included, belongs on the thread that called Create.
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
-#include "platform/toolkit/GObjectPtr.h"
+#include "toolkit/BrowserView.h"
 
 namespace tessaly {
 
-class CExplorer1 {
+class CExplorer1 : private toolkit::BrowserEvents {
 public:
-    using BodyCallback = std::function<void(std::optional<std::u16string> markup)>;
+    using BodyCallback = toolkit::BrowserView::BodyCallback;
 
     CExplorer1() = default;
     ~CExplorer1();
     CExplorer1(const CExplorer1&) = delete;
     CExplorer1& operator=(const CExplorer1&) = delete;
 
-    // Makes the view (once). Needs an initialised GTK. False when the view could not be made.
+    // Makes the view (once). Needs a running toolkit. False when the view could not be made.
     bool Create();
 
-    // The view as a widget for the dialog to place, or nullptr before Create / after Destroy.
-    GtkWidget* Widget() const;
+    // The view for the dialog to place, or nullptr before Create / after Destroy.
+    toolkit::BrowserView* View() const { return m_view.get(); }
 
     // Starts loading `target`: an absolute file path, or an address (a bare host name gets http://).
     // False for empty or unusable text, or when there is no view.
@@ -57,18 +54,10 @@ public:
     void Destroy();
 
 private:
-    static void OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gpointer self);
-    static gboolean OnLoadFailed(WebKitWebView* view, WebKitLoadEvent event, gchar* uri, GError* error, gpointer self);
-    static gboolean OnContextMenu(WebKitWebView* view, WebKitContextMenu* menu, GdkEvent* event,
-                                  WebKitHitTestResult* hit, gpointer self);
-    static GtkWidget* OnCreateWindow(WebKitWebView* view, WebKitNavigationAction* action, gpointer self);
-    static void OnWebProcessTerminated(WebKitWebView* view, WebKitWebProcessTerminationReason reason, gpointer self);
-    static void OnBodyScriptDone(GObject* source, GAsyncResult* result, gpointer request);
+    void OnLoadFinished() override;
+    void OnProcessEnded() override;
 
-    GObjectPtr<WebKitWebView> m_view;
-    GObjectPtr<GCancellable> m_cancel;
-    // Pending body reads hold a weak copy; it expires when the view goes.
-    std::shared_ptr<int> m_aliveToken;
+    std::unique_ptr<toolkit::BrowserView> m_view;
     std::function<void()> m_onDownloadComplete;
     std::function<void()> m_onTerminated;
 };

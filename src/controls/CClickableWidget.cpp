@@ -1,7 +1,5 @@
 #include "controls/CClickableWidget.h"
 
-#include <gdk/gdkkeysyms.h>
-
 namespace tessaly {
 
 void CClickableWidget::OnMouseMove(int x, int y)
@@ -38,22 +36,22 @@ void CClickableWidget::OnLButtonUp(int x, int y)
         OnClicked();
 }
 
-bool CClickableWidget::IsActivationKey(unsigned keyval) const { return keyval == GDK_KEY_space; }
+bool CClickableWidget::IsActivationKey(toolkit::Key key) const { return key == toolkit::Key::Space; }
 
-bool CClickableWidget::OnKeyPress(unsigned keyval)
+bool CClickableWidget::OnKeyPress(toolkit::Key key)
 {
-    if (!IsActivationKey(keyval))
+    if (!IsActivationKey(key))
         return false;
-    if (IsEnabled() && m_keys.Press(keyval))
+    if (IsEnabled() && m_keys.Press(static_cast<unsigned>(key)))
         Invalidate();
     return true;
 }
 
-bool CClickableWidget::OnKeyRelease(unsigned keyval)
+bool CClickableWidget::OnKeyRelease(toolkit::Key key)
 {
-    if (!IsActivationKey(keyval))
+    if (!IsActivationKey(key))
         return false;
-    if (m_keys.Release(keyval)) {
+    if (m_keys.Release(static_cast<unsigned>(key))) {
         Invalidate();
         if (IsEnabled())
             OnClicked();

@@ -14,8 +14,8 @@ public:
     void OnMouseLeave() override;
     void OnLButtonDown(int x, int y, bool doubleClick) override;
     void OnLButtonUp(int x, int y) override;
-    bool OnKeyPress(unsigned keyval) override;
-    bool OnKeyRelease(unsigned keyval) override;
+    bool OnKeyPress(toolkit::Key key) override;
+    bool OnKeyRelease(toolkit::Key key) override;
     void OnFocusLost() override;
 
     bool m_bHover = false;
@@ -24,7 +24,7 @@ protected:
     // Runs once for a press and release inside the enabled control.
     virtual void OnClicked() = 0;
     // Space by default.
-    virtual bool IsActivationKey(unsigned keyval) const;
+    virtual bool IsActivationKey(toolkit::Key key) const;
     // Held by the pointer inside the control, or by an activation key.
     bool Pressed() const { return m_tracker.Selected() || m_keys.Held(); }
 

@@ -12,8 +12,10 @@
 
 #include "config/WindowFont.h"
 #include "controls/CSkinWidget.h"
-#include "controls/GuiHandles.h"
 #include "controls/SkinColor.h"
+#include "toolkit/Cursor.h"
+#include "toolkit/Font.h"
+#include "toolkit/Image.h"
 
 namespace tessaly {
 
@@ -26,9 +28,9 @@ public:
 
     // Copies the part of the parent's background that lies under the label (by Rect()) into
     // m_bmpBack; where the background does not reach, the snapshot shows the button face.
-    void CaptureBackground(cairo_surface_t* parentBackground);
+    void CaptureBackground(const toolkit::Image& parentBackground);
     // Copies m_bmpBack to 0, 0.
-    void DrawBackground(cairo_t* cr) const;
+    void DrawBackground(toolkit::Canvas& canvas) const;
     // The font the label draws with: stored and made at once.
     void SetFont(const WindowFont& font);
     const WindowFont& Font() const { return m_lf; }
@@ -40,32 +42,30 @@ public:
     // Whether a click drags the parent window ("TRUE" in any letter case).
     bool DragsParent() const;
 
-    void Paint(cairo_t* cr, int width, int height) override;
+    void Paint(toolkit::Canvas& canvas, int width, int height) override;
     void OnMouseMove(int x, int y) override;
     void OnMouseLeave() override;
     void OnLButtonDown(int x, int y, bool doubleClick) override;
-    AtkRole AccessibleRole() const override { return ATK_ROLE_LABEL; }
+    toolkit::AccessibleRole Role() const override { return toolkit::AccessibleRole::Label; }
     std::u16string AccessibleText() const override { return m_strText; }
 
-    SurfacePtr m_bmpBack;
+    toolkit::Image m_bmpBack;
     bool m_bAlignRight = false;
     std::uint32_t m_nFormat = kDefaultFormat;
-    GObjectPtr<GdkCursor> m_hCursor;
+    toolkit::Cursor m_hCursor;
     ZelColor m_crText = kWindowText;
     std::u16string m_strDragParent = u"FALSE";
     std::u16string m_strText;
-    std::array<PixbufPtr, 2> m_pImage;        // 0 normal, 1 hover
+    std::array<toolkit::Image, 2> m_pImage;  // 0 normal, 1 hover
     std::array<std::pair<int, int>, 2> m_ptImage{};
     int m_nHover = 0;
 
 protected:
-    void OnRealized() override;
+    void OnViewCreated() override;
 
 private:
-    void ApplyCursor();
-
     WindowFont m_lf;
-    FontDescPtr m_font;  // made from m_lf
+    toolkit::Font m_font;  // made from m_lf
 };
 
 }  // namespace tessaly

@@ -1,29 +1,22 @@
 #include "controls/CSkinPicture.h"
 
-#include "controls/ImageHelpers.h"
-
 namespace tessaly {
 
-void CSkinPicture::SetImage(cairo_surface_t* image)
+void CSkinPicture::SetImage(toolkit::Image image)
 {
-    m_image = image;
-    if (image) {
+    m_image = std::move(image);
+    if (m_image) {
         const ZelRect& at = Rect();
-        Move(ZelRect{at.left, at.top, at.left + cairo_image_surface_get_width(image),
-                      at.top + cairo_image_surface_get_height(image)});
+        Move(ZelRect{at.left, at.top, at.left + m_image.Width(), at.top + m_image.Height()});
     }
     Invalidate();
 }
 
-void CSkinPicture::Paint(cairo_t* cr, int, int)
+void CSkinPicture::Paint(toolkit::Canvas& canvas, int, int)
 {
-    if (!m_image)
-        return;
     // Blend, so transparent parts of the picture keep the dialog's background.
-    cairo_save(cr);
-    cairo_set_source_surface(cr, m_image, 0, 0);
-    cairo_paint(cr);
-    cairo_restore(cr);
+    if (m_image)
+        canvas.DrawImage(m_image, ZelRect{0, 0, m_image.Width(), m_image.Height()});
 }
 
 }  // namespace tessaly

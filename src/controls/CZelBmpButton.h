@@ -14,8 +14,9 @@
 #include "config/WindowFont.h"
 #include "controls/ButtonBehavior.h"
 #include "controls/CClickableWidget.h"
-#include "controls/GuiHandles.h"
 #include "controls/SkinColor.h"
+#include "toolkit/Font.h"
+#include "toolkit/Image.h"
 
 namespace tessaly {
 
@@ -35,41 +36,40 @@ public:
     // drawn in the toolkit's default font.
     void SetFont(const WindowFont& font);
     const WindowFont& Font() const { return m_lf; }
-    const PangoFontDescription* FontDescription() const { return m_font.get(); }
+    const toolkit::Font& TextFont() const { return m_font; }
     // Sets only the face name of the font record (cut to 31 characters); with makeFont the font is
     // made again from the record, without it the text keeps the font made last.
     void SetFaceName(std::u16string_view face, bool makeFont);
-
     // Renders the cached face of `state` at width x height from its image, or the normal image when
     // the state has none; without either the face stays empty.
     void BuildStateBitmap(int state, int width, int height);
     // Draws icon and text onto a composed face of width x height.
-    void DrawContent(cairo_t* cr, int width, int height, ZelColor textColor) const;
+    void DrawContent(toolkit::Canvas& canvas, int width, int height, ZelColor textColor) const;
     // The face the button shows now.
     ButtonFace CurrentFace() const;
-    // The cached face of a state (null until built); for inspection.
-    cairo_surface_t* CachedFace(int state) const { return m_bmpState[state].get(); }
+    // The cached face of a state (empty until built); for inspection.
+    const toolkit::Image& CachedFace(int state) const { return m_bmpState[state]; }
 
-    void Paint(cairo_t* cr, int width, int height) override;
-    AtkRole AccessibleRole() const override { return ATK_ROLE_PUSH_BUTTON; }
+    void Paint(toolkit::Canvas& canvas, int width, int height) override;
+    toolkit::AccessibleRole Role() const override { return toolkit::AccessibleRole::PushButton; }
     std::u16string AccessibleText() const override { return m_strText; }
 
-    std::array<PixbufPtr, 4> m_pImage;
-    std::array<SurfacePtr, 4> m_bmpState;
-    SurfacePtr m_bmpBack;  // optional background under every state image
-    PixbufPtr m_pIcon;
+    std::array<toolkit::Image, 4> m_pImage;
+    std::array<toolkit::Image, 4> m_bmpState;
+    toolkit::Image m_bmpBack;  // optional background under every state image
+    toolkit::Image m_pIcon;
     std::u16string m_strText;
     bool m_bChecked = false;
     ZelColor m_crText = 0;
     ZelColor m_crDisabledText = kGrayText;
     std::uint32_t m_nTextFormat = 0;
     bool m_bDrawFocus = false;
-    // Set by tests that draw without a widget: whether to draw as if focused.
+    // Set by tests that draw without a view: whether to draw as if focused.
     bool m_bFocusForPaint = false;
 
 protected:
     void OnClicked() override;
-    bool IsActivationKey(unsigned keyval) const override;
+    bool IsActivationKey(toolkit::Key key) const override;
     void OnSize() override { DropFaces(); }
     bool AcceptsFocus() const override { return true; }
 
@@ -77,8 +77,7 @@ private:
     void DropFaces();
 
     WindowFont m_lf;
-    FontDescPtr m_font;  // made from m_lf by SetFont (or SetFaceName with makeFont)
-
+    toolkit::Font m_font;  // made from m_lf by SetFont (or SetFaceName with makeFont)
     int m_faceWidth = 0;
     int m_faceHeight = 0;
 };

@@ -1,28 +1,26 @@
 #include "controls/CZelRadioButton.h"
 
-#include "controls/ImageHelpers.h"
-#include "controls/LogFont.h"
-#include "controls/TextDrawing.h"
+#include "controls/TextFormat.h"
+#include "toolkit/Canvas.h"
 
 namespace tessaly {
 
-CZelRadioButton::CZelRadioButton(int type) : m_nType(type), m_font(MakeFontDescription(m_lf)) {}
+CZelRadioButton::CZelRadioButton(int type) : m_nType(type), m_font(toolkit::MakeFont(m_lf)) {}
 
-void CZelRadioButton::CaptureBackground(cairo_surface_t* parentBackground)
+void CZelRadioButton::CaptureBackground(const toolkit::Image& parentBackground)
 {
     // Beyond the parent's background image the parent shows its button face, and so does the copy.
-    m_bmpBack = CopySurfaceRegion(parentBackground, Rect().left, Rect().top, Rect().Width(), Rect().Height(),
-                                  kButtonFace);
+    m_bmpBack = toolkit::CopyImageRegion(parentBackground, Rect().left, Rect().top, Rect().Width(), Rect().Height(),
+                                         kButtonFace);
 }
 
 void CZelRadioButton::LoadImageStrip(std::u16string_view path)
 {
-    SurfacePtr strip;
-    LoadImageToBitmap(strip, ZelRect{}, path, kMagenta);
+    toolkit::Image strip = toolkit::RenderImageFile(path, ZelRect{}, kMagenta);
     if (!strip)
         return;
-    MakeColorTransparent(strip.get(), kMagenta);
-    m_nImageWidth = cairo_image_surface_get_width(strip.get()) / kCellCount;
+    toolkit::MakeColorTransparent(strip, kMagenta);
+    m_nImageWidth = strip.Width() / kCellCount;
     m_imageList = std::move(strip);
     Invalidate();
 }
@@ -30,7 +28,7 @@ void CZelRadioButton::LoadImageStrip(std::u16string_view path)
 void CZelRadioButton::SetFont(const WindowFont& font)
 {
     m_lf = font;
-    m_font = MakeFontDescription(m_lf);
+    m_font = toolkit::MakeFont(m_lf);
 }
 
 void CZelRadioButton::SetChecked(bool checked)
@@ -38,16 +36,17 @@ void CZelRadioButton::SetChecked(bool checked)
     if (checked != m_bChecked) {
         m_bChecked = checked;
         Invalidate();
-        if (Widget())
-            atk_object_notify_state_change(gtk_widget_get_accessible(Widget()), ATK_STATE_CHECKED, checked);
+        if (View())
+            View()->CheckedChanged(checked);
     }
 }
 
-AtkRole CZelRadioButton::AccessibleRole() const
+toolkit::AccessibleRole CZelRadioButton::Role() const
 {
-    return m_nType == kCheckBox      ? ATK_ROLE_CHECK_BOX
-           : m_nType == kRadioButton ? ATK_ROLE_RADIO_BUTTON
-                                     : ATK_ROLE_PUSH_BUTTON;
+    using toolkit::AccessibleRole;
+    return m_nType == kCheckBox      ? AccessibleRole::CheckBox
+           : m_nType == kRadioButton ? AccessibleRole::RadioButton
+                                     : AccessibleRole::PushButton;
 }
 
 std::optional<bool> CZelRadioButton::AccessibleChecked() const
@@ -68,27 +67,23 @@ int CZelRadioButton::CurrentCell() const
     return CellIndex(m_bChecked, !IsEnabled(), Pressed(), m_bHover);
 }
 
-void CZelRadioButton::Paint(cairo_t* cr, int width, int height)
+void CZelRadioButton::Paint(toolkit::Canvas& canvas, int width, int height)
 {
-    PaintSurface(cr, m_bmpBack.get(), 0, 0);
+    canvas.CopyImage(m_bmpBack, 0, 0);
     int textLeft = 0;
     if (m_imageList && m_nImageWidth > 0) {
-        const int cellHeight = cairo_image_surface_get_height(m_imageList.get());
+        const int cellHeight = m_imageList.Height();
         const int top = (height - cellHeight) / 2;
-        cairo_save(cr);
-        cairo_rectangle(cr, 0, top, m_nImageWidth, cellHeight);
-        cairo_clip(cr);
-        cairo_set_source_surface(cr, m_imageList.get(), -CurrentCell() * m_nImageWidth, top);
-        cairo_paint(cr);
-        cairo_restore(cr);
+        canvas.DrawImagePart(m_imageList, CurrentCell() * m_nImageWidth, 0,
+                             ZelRect{0, top, m_nImageWidth, top + cellHeight});
         textLeft = m_nImageWidth + kTextGap;
     }
     const ZelColor color = !IsEnabled() ? kGrayText : m_crText == kNoColor ? kWindowText : m_crText;
     const ZelRect textRect{textLeft, 0, width, height};
-    DrawTextInRect(cr, m_strText, m_font.get(), m_lf.bUnderline, textRect,
-                   textformat::kSingleLine | textformat::kVCenter, color);
+    canvas.DrawText(m_strText, m_font, m_lf.bUnderline, textRect, textformat::kSingleLine | textformat::kVCenter,
+                    color);
     if (HasFocus() && !m_strText.empty())
-        DrawFocusRect(cr, ZelRect{textLeft, 1, width - 1, height - 1});
+        canvas.DrawFocusRect(ZelRect{textLeft, 1, width - 1, height - 1});
 }
 
 void CZelRadioButton::OnClicked()

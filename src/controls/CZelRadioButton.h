@@ -14,8 +14,9 @@
 #include "config/WindowFont.h"
 #include "controls/ButtonBehavior.h"
 #include "controls/CClickableWidget.h"
-#include "controls/GuiHandles.h"
 #include "controls/SkinColor.h"
+#include "toolkit/Font.h"
+#include "toolkit/Image.h"
 
 namespace tessaly {
 
@@ -29,7 +30,7 @@ public:
     explicit CZelRadioButton(int type = kCheckBox);
 
     // Copies the part of the parent's background under the control (by Rect()) into m_bmpBack.
-    void CaptureBackground(cairo_surface_t* parentBackground);
+    void CaptureBackground(const toolkit::Image& parentBackground);
     // Loads the strip with magenta made transparent; a file that cannot be decoded leaves the
     // previous strip as it was.
     void LoadImageStrip(std::u16string_view path);
@@ -44,16 +45,16 @@ public:
     static int CellIndex(bool checked, bool disabled, bool pressed, bool hover);
     int CurrentCell() const;
 
-    void Paint(cairo_t* cr, int width, int height) override;
-    AtkRole AccessibleRole() const override;
+    void Paint(toolkit::Canvas& canvas, int width, int height) override;
+    toolkit::AccessibleRole Role() const override;
     std::u16string AccessibleText() const override { return m_strText; }
     std::optional<bool> AccessibleChecked() const override;
 
-    SurfacePtr m_imageList;  // the whole strip, transparent where it was magenta
+    toolkit::Image m_imageList;  // the whole strip, transparent where it was magenta
     int m_nType;
     int m_nImageWidth = 0;
     ZelColor m_crText = kNoColor;
-    SurfacePtr m_bmpBack;
+    toolkit::Image m_bmpBack;
     std::u16string m_strText;
 
 protected:
@@ -63,7 +64,7 @@ protected:
 private:
     bool m_bChecked = false;
     WindowFont m_lf;
-    FontDescPtr m_font;  // always made from m_lf
+    toolkit::Font m_font;  // always made from m_lf
 };
 
 }  // namespace tessaly

@@ -1,7 +1,7 @@
 #include "module/CTessalyApp.h"
 
 #include "browser/BrowserHosting.h"
-#include "module/ToolkitPin.h"
+#include "toolkit/ToolkitPin.h"
 #include "platform/LibraryEntry.h"
 #include "support/CLogTrace.h"
 #include "support/PathHelpers.h"
@@ -38,7 +38,7 @@ namespace tessaly::platform {
 // Nothing may escape: an exception here would abort the host inside its load call.
 void OnLibraryLoaded() noexcept
 {
-    PinToolkitLibraries();
+    toolkit::PinToolkitLibraries();
     try {
         theApp.InitInstance();
     } catch (...) {

@@ -1,8 +1,8 @@
 // A build without a window toolkit has no toolkit libraries to keep loaded.
-#include "module/ToolkitPin.h"
+#include "toolkit/ToolkitPin.h"
 
-namespace tessaly {
+namespace tessaly::toolkit {
 
 void PinToolkitLibraries() noexcept {}
 
-}  // namespace tessaly
+}  // namespace tessaly::toolkit

@@ -33,25 +33,16 @@ bool CRedirectDlg::OnInitDialog()
     g_LogTrace.Trace(4, u"Enter Fun CRedirectDlg::OnInitDialog");
     CZelCommonDlg::OnInitDialog();
     // The browser fills the template's control 1000 slot, which the skin may move.
-    GtkWidget* slot = TemplateControl(kBrowserControlId);
-    if (slot && m_Explorer.Create()) {
+    if (m_Explorer.Create()) {
         m_Explorer.SetDownloadCompleteHandler([this] { OnDownloadComplete(); });
         m_Explorer.SetProcessTerminatedHandler([this] { OnPageProcessEnded(); });
-        gtk_box_pack_start(GTK_BOX(slot), m_Explorer.Widget(), TRUE, TRUE, 0);
-        gtk_widget_show(m_Explorer.Widget());
+        if (!Window()->HostBrowser(kBrowserControlId, *m_Explorer.View()))
+            m_Explorer.Destroy();
     }
     RegisterWithHost();
     LoadSkin();
     ShowWaitPage();
     GetInfoFromInternet();
-    // The browser gets the keyboard once the window is on screen.
-    m_mapHandler = g_signal_connect_swapped(
-        Window(), "map-event",
-        G_CALLBACK(+[](CRedirectDlg* self) -> gboolean {
-            self->m_Explorer.Focus();
-            return FALSE;
-        }),
-        this);
     g_LogTrace.Trace(4, u"Exit  Fun CRedirectDlg::OnInitDialog");
     return true;
 }
@@ -63,13 +54,14 @@ void CRedirectDlg::RegisterWithHost()
         if (message == WM_PRELOGIN_CLOSE)
             OnMessage(message, wParam, lParam);
     };
-    m_hostMessages.Install(Window(), onHostMessage);
-    m_hostWindow.Register(static_cast<std::uint32_t>(XWindowId()), onHostMessage);
+    Window()->ListenForHostMessages(onHostMessage);
+    m_hostWindow.Register(NativeWindowId(), onHostMessage);
 }
 
 void CRedirectDlg::UnregisterFromHost()
 {
-    m_hostMessages.Remove();
+    if (Window())
+        Window()->StopHostMessages();
     m_hostWindow.Unregister();
 }
 
@@ -96,9 +88,9 @@ void CRedirectDlg::LoadSkin()
 
 void CRedirectDlg::ShowWaitPage()
 {
-    if (!m_Explorer.Widget())
+    if (!m_Explorer.View())
         return;
-    PlaceControl(TemplateControl(kBrowserControlId), kBrowserItem);
+    PlaceTemplateControl(kBrowserControlId, kBrowserItem);
     const std::u16string configDir = GetConfigDir(LibraryInstance());
     if (configDir.empty()) {
         // A relative name would be taken for a web address.
@@ -160,6 +152,8 @@ void CRedirectDlg::OnInfoDone()
 
 void CRedirectDlg::OnCloseRequest() { OnOK(); }
 
+void CRedirectDlg::OnShown() { m_Explorer.Focus(); }
+
 void CRedirectDlg::OnDownloadComplete()
 {
     // The explorer never runs this after it is destroyed, which OnDestroy does.
@@ -193,9 +187,6 @@ void CRedirectDlg::OnDestroy()
     CZelCommonDlg::OnDestroy();
     StopWorker();
     UnregisterFromHost();
-    if (m_mapHandler != 0 && Window())
-        g_signal_handler_disconnect(Window(), m_mapHandler);
-    m_mapHandler = 0;
     m_Explorer.Destroy();
 }
 

@@ -8,7 +8,6 @@
 #include <string>
 
 #include "browser/CExplorer1.h"
-#include "platform/HostMessageFilter.h"
 #include "redirect/HostWindowEntry.h"
 #include "skin/CZelCommonDlg.h"
 
@@ -28,6 +27,8 @@ protected:
     bool OnInitDialog() override;
     void OnDestroy() override;
     void OnMessage(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
+    // The browser gets the keyboard once the window is on screen.
+    void OnShown() override;
 
 private:
     // The target address crosses from the worker thread to the dialog thread through this box; the
@@ -57,12 +58,10 @@ private:
     std::shared_ptr<InfoWorker> m_hThread;
 
     std::shared_ptr<ReplyBox> m_reply = std::make_shared<ReplyBox>();
-    platform::HostMessageFilter m_hostMessages;
     HostWindowEntry m_hostWindow;
     std::u16string m_strLastAddress;   // what the browser was last sent to
     bool m_bNavigatedToTarget = false;
     bool m_bReloadedAfterCrash = false;
-    gulong m_mapHandler = 0;
 };
 
 }  // namespace tessaly

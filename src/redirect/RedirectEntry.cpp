@@ -1,38 +1,21 @@
 #include "redirect/RedirectEntry.h"
 
-#include <glib.h>
-
-#include <chrono>
 #include <string>
 
 #include "platform/UiThread.h"
-#include "platform/WindowSystem.h"
 #include "redirect/CRedirectDlg.h"
 #include "support/CLogTrace.h"
 #include "support/WideText.h"
+#include "toolkit/UserInterface.h"
 
 namespace tessaly {
 
 namespace {
 
-// After the window is gone WebKit still has idle work queued (cancelled script calls, the page
-// process's farewell). Running it here means nothing of this call fires later inside the host's own
-// loop, after the objects it refers to are gone. Bounded, so a busy context cannot hold the caller.
-void DrainPendingSources()
-{
-    GMainContext* context = g_main_context_default();
-    if (!g_main_context_acquire(context))
-        return;  // another thread runs this context; its own loop will dispatch the rest
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
-    while (g_main_context_pending(context) && std::chrono::steady_clock::now() < end)
-        g_main_context_iteration(context, FALSE);
-    g_main_context_release(context);
-}
-
 // The window's run on the UI thread; `whyNot` says why when it ends with -1.
 int RunOnThisThread(std::string& whyNot)
 {
-    if (!platform::StartToolkit(whyNot))
+    if (!toolkit::StartUserInterface(whyNot))
         return -1;
     int result = -1;
     {
@@ -42,8 +25,10 @@ int RunOnThisThread(std::string& whyNot)
             whyNot = dialog.WasDestroyed() ? "the window was destroyed before it ended"
                                             : "the window could not be made from its template";
     }
+    // After the window is gone the browser engine still has work queued (cancelled script calls, the
+    // page process's farewell); none of it may fire later inside the host's own loop.
     if (result != -1)
-        DrainPendingSources();
+        toolkit::DrainPendingWork();
     return result;
 }
 

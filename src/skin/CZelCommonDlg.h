@@ -1,11 +1,11 @@
 #pragma once
-// Base of the module's skinned modal windows: a GTK toplevel built from dialog template 1000, whose
+// Base of the module's skinned modal windows: a toplevel built from dialog template 1000, whose
 // look is read from one section of the XML configuration (title, icon, dialog font, background,
 // client size, and the labels, pictures and buttons made at run time).
 //
 // Life of a dialog:
-//   DoModal()     makes the window (Create), runs OnInitDialog, shows it and runs a nested GLib main
-//                 loop on the caller's thread until EndDialog; then OnDestroy, the window is
+//   DoModal()     makes the window (Create), runs OnInitDialog, shows it and runs it modally on the
+//                 caller's thread until EndDialog; then OnDestroy, the window is
 //                 destroyed and the end code returned. -1 when no window can be made (no display).
 //   Create()      the first half alone (window + OnInitDialog), for callers that render or inspect
 //                 the window without running it; DestroyWindow() is the matching second half.
@@ -15,25 +15,23 @@
 // PlaceControl for each template control that has a placement entry.
 //
 // What a deriving window (for example one hosting a browser) gets:
-//   ClientArea()          the client area, a GtkFixed exactly the sheet's size; children go at pixel
-//                         positions with gtk_fixed_put and are clipped at its edges. Tab moves the
-//                         focus through its children in the order they were put in.
-//   TemplateControl(1000) the template's browser slot, a vertical GtkBox at 0,0 411x286; pack the
-//                         browser into it. PlaceControl(TemplateControl(1000), u"ITEM1") moves and
+//   ClientParent()        the client area, exactly the sheet's size; controls go at pixel positions
+//                         and are clipped at its edges. Tab moves the focus through them in the order
+//                         they were made.
+//   Window()              the toolkit's window; HostBrowser puts a browser into template control 1000,
+//                         a slot at 0,0 411x286. PlaceTemplateControl(1000, u"ITEM1") moves and
 //                         resizes the slot to that placement entry (no entry: it stays put).
-//   XWindowId()           the id hosts address the realized toplevel by (an X11 id on X11; 0 when
-//                         the window system gives none or the window is not created).
-//   PostMessage(m, w, l)  queues OnMessage(m, w, l) on the dialog's GLib main context.
+//   NativeWindowId()      the id hosts address the window by (an X11 id on X11; 0 when the window
+//                         system gives none or the window is not created).
+//   PostMessage(m, w, l)  queues OnMessage(m, w, l) on the dialog's thread.
 //   GetPoster()           a CDialogPoster for other threads: call it on the dialog's thread, hand the
 //                         copy to a worker; its PostMessage is safe from any thread at any time, and
 //                         a message to a dialog that is gone is dropped.
 //   The close box         calls OnCancel(), whose base version ends the dialog with IDCANCEL (2);
-//                         so does Escape when the focused widget leaves the key unused.
-//   EndDialog(code)       sets the end code and quits the nested loop (also before it started); the
+//                         so does Escape when the focused piece leaves the key unused.
+//   EndDialog(code)       sets the end code and ends the modal run (also before it started); the
 //                         first call of a run decides the code, later ones are ignored.
 // Everything else runs on the thread that runs the dialog.
-#include <gtk/gtk.h>
-
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -42,15 +40,17 @@
 
 #include "config/CZelDialogConfig.h"
 #include "config/WindowFont.h"
-#include "controls/GuiHandles.h"
 #include "skin/CDialogPoster.h"
+#include "toolkit/DialogWindow.h"
+#include "toolkit/Image.h"
+#include "toolkit/TabStop.h"
 
 namespace tessaly {
 
 class CLabel;
 class CSkinWidget;
 
-class CZelCommonDlg {
+class CZelCommonDlg : public toolkit::DialogEvents {
 public:
     static constexpr int kTemplateId = 1000;
     static constexpr int kTemplateWidth = 422;
@@ -100,13 +100,13 @@ public:
     // colour, the background under it and the window font; a check or radio button its snapshot,
     // image strip and text colour). False, and nothing changed, without an entry.
     bool PlaceControl(CSkinWidget& control, std::u16string_view itemId);
-    // The same for a plain widget of the client area: it is only moved and resized.
-    bool PlaceControl(GtkWidget* widget, std::u16string_view itemId);
+    // The same for a control of the template (1000, the browser's slot): it is only moved and resized.
+    bool PlaceTemplateControl(int id, std::u16string_view itemId);
 
     void CreateDialogFont();
     void ApplyDialogFont();
-    // Fills `bitmap` with a button-face surface of the rectangle's size when it holds none.
-    static void CreateSolidBackground(SurfacePtr& bitmap, const ZelRect& rect);
+    // Fills `bitmap` with a button-face bitmap of the rectangle's size when it holds none.
+    static void CreateSolidBackground(toolkit::Image& bitmap, const ZelRect& rect);
     void CopyBackground(CLabel& label);
     void ApplyWindowFont(CLabel& label);
 
@@ -117,10 +117,10 @@ public:
     bool ShouldDragAt(int y) const;
     // Moves the focus to the next window of the explicit Tab order (Shift is not looked at).
     void MoveToNextTabItem();
-    // Sets the explicit Tab order; empty means the dialog's order (see ClientArea()). Null entries are
-    // left out, and the dialog holds a reference to every listed window until the order is replaced
-    // or the dialog's window goes, so a listed window never dangles.
-    void SetTabOrder(const std::vector<GtkWidget*>& windows);
+    // Sets the explicit Tab order; empty means the dialog's order (see ClientParent()). Empty entries
+    // are left out; the dialog holds every listed piece until the order is replaced or the dialog's
+    // window goes, so a listed piece never dangles.
+    void SetTabOrder(const std::vector<toolkit::TabStop>& stops);
     // A dialog living inside another window never drags it.
     void SetChildStyle(bool child) { m_bChildStyle = child; }
     bool IsChildStyle() const { return m_bChildStyle; }
@@ -131,17 +131,26 @@ public:
     CDialogPoster GetPoster() const;
 
     // ---- windows -----------------------------------------------------------------------------
-    GtkWidget* Window() const { return m_window; }
-    GtkWidget* ClientArea() const { return m_client; }
-    GtkWidget* TemplateControl(int id) const;
-    unsigned long XWindowId() const;
-    cairo_surface_t* BackgroundSurface() const { return m_pBackBitmap.get(); }
+    toolkit::DialogWindow* Window() const { return m_window.get(); }
+    // Where the skin's controls go; null while there is no window.
+    toolkit::ControlParent* ClientParent() const;
+    std::uint32_t NativeWindowId() const;
+    const toolkit::Image& Background() const { return m_pBackBitmap; }
     const WindowFont& DialogFont() const { return m_fontDialog; }
     // The client size the skin asked for (template size until ApplyWindowSkin).
     int ClientWidth() const { return m_nClientWidth; }
     int ClientHeight() const { return m_nClientHeight; }
     // Draws the client area as it looks: background, template slots, then every skin control.
-    void RenderClient(cairo_t* cr);
+    void RenderClient(toolkit::Canvas& canvas);
+
+    // ---- what the window reports -------------------------------------------------------------
+    void PaintBackground(toolkit::Canvas& canvas) override;
+    void OnCloseBox() override { OnCancel(); }
+    bool OnBackgroundPress(int y) override { return ShouldDragAt(y); }
+    bool OnTabKey() override;
+    bool OnUnusedKey(toolkit::Key key) override;
+    void OnDestroyedFromOutside() override { m_bDestroyed = true; }
+    void OnShown() override {}
 
 protected:
     virtual bool OnInitDialog() { return true; }
@@ -158,29 +167,16 @@ protected:
 private:
     friend class CDialogPoster;
 
-    static gboolean DrawClientThunk(GtkWidget* widget, cairo_t* cr, gpointer self);
-    static gboolean DeleteThunk(GtkWidget* widget, GdkEvent* event, gpointer self);
-    static gboolean ButtonPressThunk(GtkWidget* widget, GdkEventButton* event, gpointer self);
-    static gboolean KeyPressThunk(GtkWidget* widget, GdkEventKey* event, gpointer self);
-    static gboolean UnusedKeyThunk(GtkWidget* widget, GdkEventKey* event, gpointer self);
-    static void DestroyThunk(GtkWidget* widget, gpointer self);
-
     void RunAction(std::u16string_view action);
     void ReleaseControls();
     void ConnectControl(CSkinWidget& control);
-    void CenterOnScreen();
-    void PaintBackground(cairo_t* cr) const;
 
     CZelDialogConfig m_config;
-    SurfacePtr m_pBackBitmap;
-    PixbufPtr m_hIcon;
+    toolkit::Image m_pBackBitmap;
+    toolkit::Image m_hIcon;
     WindowFont m_fontDialog;
-    GObjectPtr<GtkCssProvider> m_fontCss;
-    GtkWidget* m_window = nullptr;  // our reference to the toplevel
-    GtkWidget* m_client = nullptr;  // the GtkFixed client area (owned by the window)
-    GtkWidget* m_slot1000 = nullptr;
-    MainLoopPtr m_loop;  // the modal loop while DoModal runs
-    std::vector<GObjectPtr<GtkWidget>> m_arrTabOrder;  // no null entries
+    std::unique_ptr<toolkit::DialogWindow> m_window;
+    std::vector<toolkit::TabStop> m_arrTabOrder;  // no empty entries
     bool m_bChildStyle = false;
     int m_nResult = -1;
     bool m_bEnded = false;

@@ -2,41 +2,15 @@
 // configured items and their placement, and painting the client area.
 #include "skin/CZelCommonDlg.h"
 
-#include <algorithm>
-
 #include "controls/CLabel.h"
-#include "controls/COwnedSurface.h"
+#include "controls/COwnedImage.h"
 #include "controls/CSkinPicture.h"
 #include "controls/CZelBmpButton.h"
 #include "controls/CZelRadioButton.h"
-#include "controls/ImageHelpers.h"
-#include "controls/LogFont.h"
 #include "controls/SkinColor.h"
-#include "controls/TextDrawing.h"
-#include "skin/SheetContainer.h"
-#include "support/WideText.h"
+#include "toolkit/Canvas.h"
 
 namespace tessaly {
-namespace {
-
-std::string FontCss(const WindowFont& font)
-{
-    std::string css = "* {";
-    if (!font.strFaceName.empty()) {
-        std::string face = ToUtf8(font.strFaceName);
-        face.erase(std::remove_if(face.begin(), face.end(), [](char c) { return c == '"' || c == '\\'; }),
-                   face.end());
-        css += " font-family: \"" + face + "\";";
-    }
-    if (font.nHeight != 0)
-        css += " font-size: " + std::to_string(std::abs(font.nHeight)) + "px;";
-    if (font.nWeight > 0)
-        css += " font-weight: " + std::to_string(std::clamp(font.nWeight / 100 * 100, 100, 900)) + ";";
-    return css + " }";
-}
-
-}  // namespace
-
 void CZelCommonDlg::ParseSection(const XmlElement* section, const std::u16string& configDir)
 {
     m_config.ParseSection(section, configDir);
@@ -47,41 +21,29 @@ void CZelCommonDlg::ApplyWindowSkin()
     CreateDialogFont();
     ApplyDialogFont();
     if (m_window)
-        gtk_window_set_title(GTK_WINDOW(m_window), ToUtf8(m_config.GetWindowInfo(u"Title")).c_str());
-
-    m_hIcon = LoadDecodedImage(m_config.GetWindowFile(u"Icon"));
+        m_window->SetTitle(m_config.GetWindowInfo(u"Title"));
+    m_hIcon = toolkit::LoadImageFile(m_config.GetWindowFile(u"Icon"));
     if (m_window)
-        gtk_window_set_icon(GTK_WINDOW(m_window), m_hIcon.get());
-
+        m_window->SetIcon(m_hIcon);
     const std::u16string backFile = m_config.GetWindowFile(u"BackBmp");
     if (!m_pBackBitmap)
-        LoadImageToBitmap(m_pBackBitmap, ZelRect{}, backFile, kNoColor);
-
+        m_pBackBitmap = toolkit::RenderImageFile(backFile, ZelRect{}, kNoColor);
     // Without a usable "SheetSize" the window takes the background image's size, else the template's.
     ZelRect sheet{0, 0, kTemplateWidth, kTemplateHeight};
     if (m_pBackBitmap)
-        sheet = {0, 0, cairo_image_surface_get_width(m_pBackBitmap.get()),
-                 cairo_image_surface_get_height(m_pBackBitmap.get())};
+        sheet = {0, 0, m_pBackBitmap.Width(), m_pBackBitmap.Height()};
     ZelRect configured;
     if (m_config.GetSizeInfo(u"SheetSize", configured) && configured.Width() > 0 && configured.Height() > 0)
         sheet = configured;
     CreateSolidBackground(m_pBackBitmap, sheet);
     // Transparent parts of the image show the button face, once and for all: the window and the
     // snapshots its controls take then compose alike.
-    m_pBackBitmap = CopySurfaceRegion(m_pBackBitmap.get(), 0, 0, cairo_image_surface_get_width(m_pBackBitmap.get()),
-                                      cairo_image_surface_get_height(m_pBackBitmap.get()), kButtonFace);
-
+    m_pBackBitmap = toolkit::CopyImageRegion(m_pBackBitmap, 0, 0, m_pBackBitmap.Width(), m_pBackBitmap.Height(),
+                                             kButtonFace);
     m_nClientWidth = sheet.Width();
     m_nClientHeight = sheet.Height();
-    if (m_window) {
-        SetSheetSize(m_client, m_nClientWidth, m_nClientHeight);
-        // A window that cannot be resized keeps its default size when that is larger than what it
-        // needs, so the template's default must go too or a smaller sheet would never shrink it.
-        gtk_window_set_default_size(GTK_WINDOW(m_window), m_nClientWidth, m_nClientHeight);
-        gtk_window_resize(GTK_WINDOW(m_window), m_nClientWidth, m_nClientHeight);
-        CenterOnScreen();
-        gtk_widget_queue_draw(m_window);
-    }
+    if (m_window)
+        m_window->SetClientSize(m_nClientWidth, m_nClientHeight);
 }
 
 void CZelCommonDlg::CreateDialogFont()
@@ -89,38 +51,22 @@ void CZelCommonDlg::CreateDialogFont()
     m_fontDialog = m_config.GetWindowFont();
 }
 
-// The font reaches the dialog and its direct children only, as a style of their own.
-
+// The font reaches the dialog and its direct children only.
 void CZelCommonDlg::ApplyDialogFont()
 {
-    if (!m_window)
-        return;
-    if (m_fontCss) {
-        gtk_style_context_remove_provider(gtk_widget_get_style_context(m_window), GTK_STYLE_PROVIDER(m_fontCss.get()));
-    }
-    m_fontCss = AdoptObject(gtk_css_provider_new());
-    const std::string css = FontCss(m_fontDialog);
-    gtk_css_provider_load_from_data(m_fontCss.get(), css.c_str(), -1, nullptr);
-    auto apply = [this](GtkWidget* widget) {
-        gtk_style_context_add_provider(gtk_widget_get_style_context(widget), GTK_STYLE_PROVIDER(m_fontCss.get()),
-                                       GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
-    };
-    apply(m_window);
-    GList* children = gtk_container_get_children(GTK_CONTAINER(m_client));
-    for (GList* child = children; child; child = child->next)
-        apply(GTK_WIDGET(child->data));
-    g_list_free(children);
+    if (m_window)
+        m_window->SetDialogFont(m_fontDialog);
 }
 
-void CZelCommonDlg::CreateSolidBackground(SurfacePtr& bitmap, const ZelRect& rect)
+void CZelCommonDlg::CreateSolidBackground(toolkit::Image& bitmap, const ZelRect& rect)
 {
     if (!bitmap)
-        bitmap = MakeSolidSurface(rect.Width(), rect.Height(), kButtonFace);
+        bitmap = toolkit::MakeSolidImage(rect.Width(), rect.Height(), kButtonFace);
 }
 
 void CZelCommonDlg::CopyBackground(CLabel& label)
 {
-    label.CaptureBackground(m_pBackBitmap.get());
+    label.CaptureBackground(m_pBackBitmap);
     label.Invalidate();
 }
 
@@ -150,7 +96,7 @@ void CZelCommonDlg::CreateLabels()
         auto owned = std::make_unique<CLabel>();
         CLabel& label = *owned;
         item.pCtrl = std::move(owned);
-        label.Create(m_client, item.rcPos, IDC_LABEL_FIRST + static_cast<int>(i));
+        label.Create(ClientParent(), item.rcPos, IDC_LABEL_FIRST + static_cast<int>(i));
         WindowFont font = m_config.GetItemFont(item);
         font.bUnderline = (item.nUnderLine & 0xFF) != 0;
         label.SetFont(font);
@@ -170,13 +116,11 @@ void CZelCommonDlg::CreatePictures()
         auto owned = std::make_unique<CSkinPicture>();
         CSkinPicture& picture = *owned;
         item.pCtrl = std::move(owned);
-        picture.Create(m_client, item.rcPos, IDC_STATIC);
-        SurfacePtr image;
-        LoadImageToBitmap(image, ZelRect{}, item.strImage[kImageOut], kNoColor);
-        if (image) {
-            auto surface = std::make_unique<COwnedSurface>(std::move(image));
-            picture.SetImage(surface->Get());
-            item.hGdiObj = std::move(surface);
+        picture.Create(ClientParent(), item.rcPos, IDC_STATIC);
+        if (toolkit::Image image = toolkit::RenderImageFile(item.strImage[kImageOut], ZelRect{}, kNoColor)) {
+            auto owned = std::make_unique<COwnedImage>(std::move(image));
+            picture.SetImage(owned->Get());
+            item.hGdiObj = std::move(owned);
         }
         OnItemCreated(ITEM_PICTURE, &item);
     }
@@ -191,7 +135,7 @@ void CZelCommonDlg::CreateButtons()
         auto owned = std::make_unique<CZelBmpButton>();
         CZelBmpButton& button = *owned;
         item.pCtrl = std::move(owned);
-        button.Create(m_client, item.rcPos, id);
+        button.Create(ClientParent(), item.rcPos, id);
         button.LoadStateImages(item.strImage[kImageOut], item.strImage[kImageIn], item.strImage[kImageSelect],
                                item.strImage[kImageDisable]);
         button.LoadIconImage(item.strIcon);
@@ -226,7 +170,7 @@ bool CZelCommonDlg::PlaceControl(CSkinWidget& control, std::u16string_view itemI
                                           : radio->m_nType == CZelRadioButton::kRadioButton ? u"RadioBtnBmp"
                                                                                             : u"";
         if (!strip.empty()) {
-            radio->CaptureBackground(m_pBackBitmap.get());
+            radio->CaptureBackground(m_pBackBitmap);
             radio->LoadImageStrip(m_config.GetWindowFile(strip));
         }
         radio->m_crText = entry->crColor;
@@ -235,65 +179,39 @@ bool CZelCommonDlg::PlaceControl(CSkinWidget& control, std::u16string_view itemI
     return true;
 }
 
-bool CZelCommonDlg::PlaceControl(GtkWidget* widget, std::u16string_view itemId)
+bool CZelCommonDlg::PlaceTemplateControl(int id, std::u16string_view itemId)
 {
     const PosInfoItem* entry = m_config.FindPosInfo(itemId);
-    if (!entry || !widget)
-        return false;
-    const ZelRect& at = entry->rcPos;
-    GtkWidget* parent = gtk_widget_get_parent(widget);
-    if (parent && GTK_IS_FIXED(parent))
-        gtk_fixed_move(GTK_FIXED(parent), widget, at.left, at.top);
-    gtk_widget_set_size_request(widget, std::max(at.Width(), 0), std::max(at.Height(), 0));
-    gtk_widget_queue_draw(widget);
-    return true;
+    return entry && m_window && m_window->PlaceTemplateControl(id, entry->rcPos);
 }
 
-void CZelCommonDlg::PaintBackground(cairo_t* cr) const
+void CZelCommonDlg::PaintBackground(toolkit::Canvas& canvas)
 {
     // Outside a smaller background image the client area shows the button face.
-    SetSourceZelColor(cr, kButtonFace);
-    cairo_paint(cr);
-    PaintSurface(cr, m_pBackBitmap.get(), 0, 0);
+    canvas.Fill(kButtonFace);
+    canvas.CopyImage(m_pBackBitmap, 0, 0);
 }
 
-void CZelCommonDlg::RenderClient(cairo_t* cr)
+void CZelCommonDlg::RenderClient(toolkit::Canvas& canvas)
 {
-    PaintBackground(cr);
-    auto paintControl = [cr](COwnedObject* owned) {
+    PaintBackground(canvas);
+    auto paintControl = [&canvas](COwnedObject* owned) {
         auto* control = dynamic_cast<CSkinWidget*>(owned);
         if (!control || control->Rect().Width() <= 0 || control->Rect().Height() <= 0)
             return;
-        cairo_save(cr);
-        cairo_translate(cr, control->Rect().left, control->Rect().top);
-        cairo_rectangle(cr, 0, 0, control->Rect().Width(), control->Rect().Height());
-        cairo_clip(cr);
-        control->Paint(cr, control->Rect().Width(), control->Rect().Height());
-        cairo_restore(cr);
+        canvas.PushRegion(control->Rect());
+        control->Paint(canvas, control->Rect().Width(), control->Rect().Height());
+        canvas.PopRegion();
     };
-    // Template slots draw what their widgets draw (a browser page is white until it loads).
-    if (m_slot1000 && gtk_widget_get_visible(m_slot1000)) {
-        int x = 0, y = 0, w = 0, h = 0;
-        gtk_container_child_get(GTK_CONTAINER(m_client), m_slot1000, "x", &x, "y", &y, nullptr);
-        gtk_widget_get_size_request(m_slot1000, &w, &h);
-        cairo_save(cr);
-        cairo_rectangle(cr, x, y, w, h);
-        cairo_set_source_rgb(cr, 1, 1, 1);
-        cairo_fill(cr);
-        cairo_restore(cr);
-    }
+    // Template slots draw what their views draw (a browser page is white until it loads).
+    if (const auto slot = m_window ? m_window->TemplateControlRect(kTemplateId) : std::nullopt)
+        canvas.FillRect(*slot, kWhite);
     for (DynamicItem& item : m_config.PictureItems())
         paintControl(item.pCtrl.get());
     for (DynamicItem& item : m_config.LabelItems())
         paintControl(item.pCtrl.get());
     for (DynamicItem& item : m_config.ButtonItems())
         paintControl(item.pCtrl.get());
-}
-
-gboolean CZelCommonDlg::DrawClientThunk(GtkWidget*, cairo_t* cr, gpointer self)
-{
-    static_cast<CZelCommonDlg*>(self)->PaintBackground(cr);
-    return FALSE;  // the children draw themselves on top
 }
 
 }  // namespace tessaly

@@ -12,6 +12,7 @@
 
 #include "browser/BrowserHosting.h"
 #include "browser/CExplorer1.h"
+#include "toolkit/gtk/WebKitBrowserView.h"
 #include "common/MainLoop.h"
 #include "common/TempDir.h"
 
@@ -33,7 +34,7 @@ protected:
         m_window = gtk_offscreen_window_new();
         gtk_window_set_default_size(GTK_WINDOW(m_window), 400, 300);
         ASSERT_TRUE(m_explorer.Create());
-        gtk_container_add(GTK_CONTAINER(m_window), m_explorer.Widget());
+        gtk_container_add(GTK_CONTAINER(m_window), ViewWidget());
         gtk_widget_show_all(m_window);
         m_explorer.SetDownloadCompleteHandler([this] { ++m_loads; });
     }
@@ -74,6 +75,9 @@ protected:
     }
 
     test::TempDir m_dir;
+    // The explorer's WebKit view; null before Create and after Destroy.
+    GtkWidget* ViewWidget() const { return m_explorer.View() ? toolkit::BrowserWidget(*m_explorer.View()) : nullptr; }
+
     GtkWidget* m_window = nullptr;
     CExplorer1 m_explorer;
     int m_loads = 0;
@@ -141,7 +145,7 @@ TEST_F(ExplorerTest, AFailedLoadStillCountsAsACompletedDownload)
 
 TEST_F(ExplorerTest, RequestsForANewWindowLoadInTheSameViewAsACompletedNavigation)
 {
-    auto* view = WEBKIT_WEB_VIEW(m_explorer.Widget());
+    auto* view = WEBKIT_WEB_VIEW(ViewWidget());
     // Here scripts stand in for the user's click, which would allow the new window anyway.
     webkit_settings_set_javascript_can_open_windows_automatically(webkit_web_view_get_settings(view), TRUE);
     WritePage("second.htm", "<html><body>SECOND</body></html>");
@@ -163,7 +167,7 @@ TEST_F(ExplorerTest, TheContextMenuIsRefused)
     Load(WritePage("m.htm", "<html><body>menu</body></html>"));
     WebKitContextMenu* menu = webkit_context_menu_new();
     gboolean handled = FALSE;
-    g_signal_emit_by_name(m_explorer.Widget(), "context-menu", menu, nullptr, nullptr, &handled);
+    g_signal_emit_by_name(ViewWidget(), "context-menu", menu, nullptr, nullptr, &handled);
     g_object_unref(menu);
     EXPECT_TRUE(handled);
 }
@@ -177,7 +181,7 @@ TEST_F(ExplorerTest, ABodyReadPendingAtDestroyNeverReportsAndNavigateFailsAfterw
     for (int i = 0; i < 200; ++i)
         g_main_context_iteration(nullptr, FALSE);
     EXPECT_FALSE(called);
-    EXPECT_EQ(m_explorer.Widget(), nullptr);
+    EXPECT_EQ(ViewWidget(), nullptr);
     EXPECT_FALSE(m_explorer.Navigate(u"/tmp/x.htm"));
     m_explorer.Destroy();  // idempotent
 }
@@ -186,9 +190,9 @@ TEST_F(ExplorerTest, DestroyReleasesTheViewAndEveryWidgetItHoldsInternalOnesIncl
 {
     Load(WritePage("r.htm", "<html><body><input autofocus></body></html>"));
     // forall, unlike foreach, lists the widgets the view keeps for itself.
-    std::vector<GtkWidget*> held{m_explorer.Widget()};
+    std::vector<GtkWidget*> held{ViewWidget()};
     gtk_container_forall(
-        GTK_CONTAINER(m_explorer.Widget()),
+        GTK_CONTAINER(ViewWidget()),
         [](GtkWidget* child, gpointer list) { static_cast<std::vector<GtkWidget*>*>(list)->push_back(child); },
         &held);
     ASSERT_GT(held.size(), 1u) << "the view holds no internal widget to check";

@@ -8,8 +8,8 @@
 #include "controls/CLabel.h"
 #include "controls/CZelBmpButton.h"
 #include "controls/CZelRadioButton.h"
-#include "controls/ImageHelpers.h"
-#include "controls/TextDrawing.h"
+#include "toolkit/gtk/ImageHelpers.h"
+#include "toolkit/gtk/TextDrawing.h"
 #include "ui/UiTestSupport.h"
 
 namespace tessaly {
@@ -44,16 +44,16 @@ TEST(LabelPainting, SnapshotIsThePartOfTheBackgroundUnderTheLabel)
     SurfacePtr back = CoordinateBackground(100, 60);
     CLabel label;
     label.Move({30, 20, 70, 40});
-    label.CaptureBackground(back.get());
+    label.CaptureBackground(test::Shared(back));
     SurfacePtr out = MakeSolidSurface(40, 20, 0xFFFFFF);
     CairoPtr cr(cairo_create(out.get()));
-    label.Paint(cr.get(), 40, 20);
+    test::Paint(label, cr.get(), 40, 20);
     EXPECT_EQ(PixelAt(out.get(), 0, 0), PixelAt(back.get(), 30, 20));
     EXPECT_EQ(PixelAt(out.get(), 39, 19), PixelAt(back.get(), 69, 39));
 
     label.Move({90, 50, 130, 70});  // reaches past the background's corner
-    label.CaptureBackground(back.get());
-    label.Paint(cr.get(), 40, 20);
+    label.CaptureBackground(test::Shared(back));
+    test::Paint(label, cr.get(), 40, 20);
     EXPECT_EQ(PixelAt(out.get(), 9, 9), PixelAt(back.get(), 99, 59));
     EXPECT_EQ(ColorAt(out.get(), 10, 10), kButtonFace);
 }
@@ -63,12 +63,12 @@ TEST(LabelPainting, TextIsDrawnInItsColourOverTheSnapshot)
     SurfacePtr back = MakeSolidSurface(120, 30, 0xFFFFFF);
     CLabel label;
     label.Move({0, 0, 120, 30});
-    label.CaptureBackground(back.get());
+    label.CaptureBackground(test::Shared(back));
     label.m_strText = u"MMMM";
     label.m_crText = 0x0000FF;  // red in the low byte
     SurfacePtr out = MakeSolidSurface(120, 30, 0x00FF00);
     CairoPtr cr(cairo_create(out.get()));
-    label.Paint(cr.get(), 120, 30);
+    test::Paint(label, cr.get(), 120, 30);
     EXPECT_GT(test::CountPixels(out.get(), IsReddish), 20);
     EXPECT_EQ(test::CountPixels(out.get(), [](const Pixel& p) { return p.Color() == FromRgb(0x00FF00); }), 0)
         << "the snapshot covers the whole label";
@@ -78,21 +78,21 @@ class LabelHover : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        normal = LoadDecodedImage(dir.SolidPng("n.png", 10, 10, 0x0000FF));
-        hover = LoadDecodedImage(dir.SolidPng("h.png", 10, 10, 0xFF0000));
+        normal = toolkit::LoadImageFile(dir.SolidPng("n.png", 10, 10, 0x0000FF));
+        hover = toolkit::LoadImageFile(dir.SolidPng("h.png", 10, 10, 0xFF0000));
         label.Move({0, 0, 40, 20});
-        label.CaptureBackground(MakeSolidSurface(40, 20, 0xFFFFFF).get());
+        label.CaptureBackground(test::Shared(MakeSolidSurface(40, 20, 0xFFFFFF)));
         label.m_ptImage = {{{5, 5}, {5, 5}}};
     }
     ZelColor ImageColour()
     {
         SurfacePtr out = MakeSolidSurface(40, 20, 0);
         CairoPtr cr(cairo_create(out.get()));
-        label.Paint(cr.get(), 40, 20);
+        test::Paint(label, cr.get(), 40, 20);
         return ColorAt(out.get(), 8, 8);
     }
     test::ImageFolder dir;
-    PixbufPtr normal, hover;
+    toolkit::Image normal, hover;
     CLabel label;
 };
 
@@ -194,7 +194,7 @@ protected:
     {
         SurfacePtr out = MakeSolidSurface(w, h, 0xFFFFFF);
         CairoPtr cr(cairo_create(out.get()));
-        button.Paint(cr.get(), w, h);
+        test::Paint(button, cr.get(), w, h);
         return out;
     }
     test::ImageFolder dir;
@@ -241,7 +241,7 @@ TEST_F(BmpButton, NoNormalPathLoadsNothingAndDrawsNoFace)
     LoadAll();
     EXPECT_FALSE(button.LoadStateImages(std::nullopt, dir.SolidPng("h.png", 8, 8, kHover), std::nullopt, std::nullopt));
     EXPECT_EQ(ColorAt(Draw().get(), 30, 12), FromRgb(0xFFFFFF));
-    EXPECT_EQ(button.CachedFace(kFaceNormal), nullptr);
+    EXPECT_EQ(toolkit::SurfaceOf(button.CachedFace(kFaceNormal)), nullptr);
 }
 
 TEST_F(BmpButton, FacesAreCachedPerStateAndRebuiltOnResizeOrReload)
@@ -249,16 +249,16 @@ TEST_F(BmpButton, FacesAreCachedPerStateAndRebuiltOnResizeOrReload)
     button.LoadStateImages(dir.Png("split.png", 10, 10, [](int x, int) { return x < 5 ? 0xFF0000FFu : 0xFFFF0000u; }),
                            std::nullopt, std::nullopt, std::nullopt);
     Draw(60, 24);
-    cairo_surface_t* first = button.CachedFace(kFaceNormal);
+    cairo_surface_t* first = toolkit::SurfaceOf(button.CachedFace(kFaceNormal));
     ASSERT_NE(first, nullptr);
     Draw(60, 24);
-    EXPECT_EQ(button.CachedFace(kFaceNormal), first);
+    EXPECT_EQ(toolkit::SurfaceOf(button.CachedFace(kFaceNormal)), first);
     SurfacePtr bigger = Draw(120, 40);
-    ASSERT_NE(button.CachedFace(kFaceNormal), nullptr);
-    EXPECT_EQ(cairo_image_surface_get_width(button.CachedFace(kFaceNormal)), 120);
+    ASSERT_NE(toolkit::SurfaceOf(button.CachedFace(kFaceNormal)), nullptr);
+    EXPECT_EQ(cairo_image_surface_get_width(toolkit::SurfaceOf(button.CachedFace(kFaceNormal))), 120);
     EXPECT_EQ(ColorAt(bigger.get(), 118, 38), FromRgb(0xFF0000)) << "the image is stretched again";
     LoadAll();
-    EXPECT_EQ(button.CachedFace(kFaceNormal), nullptr);
+    EXPECT_EQ(toolkit::SurfaceOf(button.CachedFace(kFaceNormal)), nullptr);
 }
 
 TEST_F(BmpButton, DisabledTextIsGreyAndEnabledTextUsesItsColour)
@@ -283,7 +283,7 @@ TEST_F(BmpButton, IconSitsLeftOfTheMeasuredText)
     button.m_strText = u"Sign in";
     button.SetFont({});
     ZelRect text;
-    MeasureTextRect(button.m_strText, 100, &text, button.FontDescription());
+    MeasureTextRect(button.m_strText, 100, &text, toolkit::DescriptionOf(button.TextFont()));
     const int iconX = (100 - text.Width() - 16 - 2) / 2;
     SurfacePtr out = Draw(100, 30);
     EXPECT_EQ(ColorAt(out.get(), iconX, 15), FromRgb(0x00FF00));
@@ -295,7 +295,7 @@ TEST_F(BmpButton, IconSitsLeftOfTheMeasuredText)
 TEST_F(BmpButton, UndecodableIconIsDroppedAndTextStandsAlone)
 {
     EXPECT_TRUE(button.LoadIconImage(dir.Write("icon.ico", "junk")));
-    EXPECT_EQ(button.m_pIcon, nullptr);
+    EXPECT_FALSE(button.m_pIcon);
 }
 
 TEST_F(BmpButton, FocusMarkOnlyWhenAskedFor)
@@ -335,9 +335,9 @@ TEST_F(BmpButton, ClickReachesTheOwnerOnlyWhenEnabled)
     button.SetEnabled(false);
     button.OnLButtonDown(5, 5, false);
     button.OnLButtonUp(5, 5);
-    EXPECT_FALSE(button.OnKeyPress('a'));
-    EXPECT_TRUE(button.OnKeyPress(' '));
-    EXPECT_TRUE(button.OnKeyRelease(' '));
+    EXPECT_FALSE(button.OnKeyPress(toolkit::Key::Other));
+    EXPECT_TRUE(button.OnKeyPress(toolkit::Key::Space));
+    EXPECT_TRUE(button.OnKeyRelease(toolkit::Key::Space));
     EXPECT_EQ(clicks, 1);
 }
 
@@ -359,7 +359,7 @@ protected:
     {
         SurfacePtr out = MakeSolidSurface(100, 20, 0xFFFFFF);
         CairoPtr cr(cairo_create(out.get()));
-        radio.Paint(cr.get(), 100, 20);
+        test::Paint(radio, cr.get(), 100, 20);
         return out;
     }
     test::ImageFolder dir;
@@ -369,7 +369,7 @@ protected:
 TEST_F(RadioStrip, CellsComeFromTheStripAndMagentaIsTransparent)
 {
     radio.Move({10, 0, 110, 20});
-    radio.CaptureBackground(MakeSolidSurface(200, 40, 0x00AA00).get());
+    radio.CaptureBackground(test::Shared(MakeSolidSurface(200, 40, 0x00AA00)));
     radio.LoadImageStrip(Strip());
     EXPECT_EQ(radio.m_nImageWidth, 20);
     SurfacePtr out = Draw();
@@ -385,9 +385,9 @@ TEST_F(RadioStrip, NarrowStripRoundsCellWidthDownAndBadFileKeepsOldStrip)
 {
     radio.LoadImageStrip(Strip(100));
     EXPECT_EQ(radio.m_nImageWidth, 12);
-    cairo_surface_t* before = radio.m_imageList.get();
+    cairo_surface_t* before = toolkit::SurfaceOf(radio.m_imageList);
     radio.LoadImageStrip(dir.wide("none.png"));
-    EXPECT_EQ(radio.m_imageList.get(), before);
+    EXPECT_EQ(toolkit::SurfaceOf(radio.m_imageList), before);
     EXPECT_EQ(radio.m_nImageWidth, 12);
 }
 
@@ -397,10 +397,10 @@ TEST_F(RadioStrip, ClickTogglesACheckBoxButOnlyChecksARadioButton)
     radio.OnLButtonDown(1, 1, false);
     radio.OnLButtonUp(1, 1);
     EXPECT_TRUE(radio.IsChecked());
-    radio.OnKeyPress(' ');
-    radio.OnKeyPress(' ');
+    radio.OnKeyPress(toolkit::Key::Space);
+    radio.OnKeyPress(toolkit::Key::Space);
     EXPECT_TRUE(radio.IsChecked()) << "Space acts on release";
-    radio.OnKeyRelease(' ');
+    radio.OnKeyRelease(toolkit::Key::Space);
     EXPECT_FALSE(radio.IsChecked());
 
     CZelRadioButton option(CZelRadioButton::kRadioButton);

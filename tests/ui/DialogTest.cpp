@@ -21,7 +21,7 @@
 #include "common/ProcessCensus.h"
 #include "config/ConfigSection.h"
 #include "controls/CLabel.h"
-#include "controls/COwnedSurface.h"
+#include "controls/COwnedImage.h"
 #include "controls/CSkinPicture.h"
 #include "controls/CZelBmpButton.h"
 #include "controls/CZelRadioButton.h"
@@ -72,7 +72,7 @@ protected:
         CreateLabels();
         CreatePictures();
         CreateButtons();
-        PlaceControl(TemplateControl(kTemplateId), u"ITEM1");
+        PlaceTemplateControl(kTemplateId, u"ITEM1");
         return true;
     }
     bool OnItemCreated(int kind, DynamicItem* item) override
@@ -241,7 +241,7 @@ protected:
     RecordingDlg& ShowInputDialog()
     {
         input = std::make_unique<RecordingDlg>(WriteInput(), u"Input");
-        if (!input->Create() || !test::ShowForInput(input->Window()))
+        if (!input->Create() || !test::ShowForInput(test::Toplevel(*input)))
             ADD_FAILURE() << "the dialog did not come up";
         return *input;
     }
@@ -261,7 +261,7 @@ TEST_F(SkinnedDialog, ControlsGetTheirIdsAndHooksRunInOrder)
         {2, 515}, {2, 516}, {2, 517}, {2, 518}};
     EXPECT_EQ(dlg.created, expected);
     EXPECT_EQ(dlg.DialogFont(), (WindowFont{u"Sans", -13, 700, false, 0}));
-    EXPECT_NE(gtk_window_get_icon(GTK_WINDOW(dlg.Window())), nullptr);
+    EXPECT_NE(gtk_window_get_icon(GTK_WINDOW(test::Toplevel(dlg))), nullptr);
     EXPECT_EQ(dlg.Config().ButtonItems()[1].nCtrlID, 513);
     EXPECT_EQ(dlg.Config().LabelItems()[2].nCtrlID, -1);
     auto label = [&](int i) { return dynamic_cast<CLabel*>(dlg.Config().LabelItems()[i].pCtrl.get()); };
@@ -270,9 +270,9 @@ TEST_F(SkinnedDialog, ControlsGetTheirIdsAndHooksRunInOrder)
     EXPECT_EQ(label(0)->Font().nHeight, -13) << "items without a size take the window's";
     EXPECT_EQ(label(0)->Font().nWeight, 700);
     EXPECT_EQ(label(0)->m_strText, u"zero");
-    EXPECT_NE(label(2)->m_hCursor, nullptr);
-    EXPECT_EQ(label(3)->m_hCursor, nullptr) << "a missing cursor file leaves the default cursor";
-    EXPECT_EQ(label(0)->m_hCursor, nullptr);
+    EXPECT_TRUE(label(2)->m_hCursor);
+    EXPECT_FALSE(label(3)->m_hCursor) << "a missing cursor file leaves the default cursor";
+    EXPECT_FALSE(label(0)->m_hCursor);
 }
 
 TEST_F(SkinnedDialog, ButtonActionsEndWithTheirCodes)
@@ -349,11 +349,11 @@ TEST_F(SkinnedDialog, TabFollowsTheExplicitOrder)
 {
     RecordingDlg dlg(Write());
     ASSERT_TRUE(dlg.Create());
-    gtk_widget_show(dlg.Window());
-    auto widget = [&](int i) { return dynamic_cast<CSkinWidget*>(dlg.Config().ButtonItems()[i].pCtrl.get())->Widget(); };
+    gtk_widget_show(test::Toplevel(dlg));
+    auto widget = [&](int i) { return test::Widget(*dynamic_cast<CSkinWidget*>(dlg.Config().ButtonItems()[i].pCtrl.get())); };
     GtkWidget *a = widget(0), *b = widget(1), *c = widget(2), *other = widget(3);
-    dlg.SetTabOrder({a, nullptr, b, c});
-    auto focus = [&] { return gtk_window_get_focus(GTK_WINDOW(dlg.Window())); };
+    dlg.SetTabOrder({toolkit::TabStopOf(a), {}, toolkit::TabStopOf(b), toolkit::TabStopOf(c)});
+    auto focus = [&] { return gtk_window_get_focus(GTK_WINDOW(test::Toplevel(dlg))); };
     gtk_widget_grab_focus(a);
     dlg.MoveToNextTabItem();
     EXPECT_EQ(focus(), b);
@@ -391,40 +391,40 @@ TEST_F(SkinnedDialog, PlaceControlSkinsByClassAndNeedsAnEntry)
     EXPECT_EQ(check.m_nImageWidth, 20);
     EXPECT_EQ(check.m_crText, 0xFFu);
     EXPECT_TRUE(dlg.PlaceControl(neither, u"PLAIN"));
-    EXPECT_EQ(neither.m_imageList, nullptr);
-    EXPECT_EQ(neither.m_bmpBack, nullptr);
+    EXPECT_FALSE(neither.m_imageList);
+    EXPECT_FALSE(neither.m_bmpBack);
     EXPECT_EQ(neither.m_crText, kNoColor);
 
-    GtkWidget* slot = dlg.TemplateControl(1000);
+    GtkWidget* slot = test::Slot(dlg, 1000);
     int w = 0, h = 0, x = -1, y = -1;
     gtk_widget_get_size_request(slot, &w, &h);
-    gtk_container_child_get(GTK_CONTAINER(dlg.ClientArea()), slot, "x", &x, "y", &y, nullptr);
+    gtk_container_child_get(GTK_CONTAINER(test::Client(dlg)), slot, "x", &x, "y", &y, nullptr);
     EXPECT_EQ(std::vector<int>({x, y, w, h}), std::vector<int>({10, 40, 380, 200}));
-    EXPECT_FALSE(dlg.PlaceControl(slot, u"NOPE"));
+    EXPECT_FALSE(dlg.PlaceTemplateControl(1000, u"NOPE"));
 }
 
 TEST_F(SkinnedDialog, MissingBackgroundGivesButtonFaceOfSheetSize)
 {
     RecordingDlg dlg(Write("nothing-here.png"));
     ASSERT_TRUE(dlg.Create());
-    cairo_surface_t* back = dlg.BackgroundSurface();
+    cairo_surface_t* back = toolkit::SurfaceOf(dlg.Background());
     ASSERT_NE(back, nullptr);
     EXPECT_EQ(cairo_image_surface_get_width(back), 400);
     EXPECT_EQ(cairo_image_surface_get_height(back), 300);
     EXPECT_EQ(ColorAt(back, 399, 299), kButtonFace);
-    EXPECT_EQ(std::string(gtk_window_get_title(GTK_WINDOW(dlg.Window()))), "Skinned");
+    EXPECT_EQ(std::string(gtk_window_get_title(GTK_WINDOW(test::Toplevel(dlg)))), "Skinned");
 }
 
 TEST_F(SkinnedDialog, ShownWindowTakesTheSheetSizeEvenBelowTheTemplateSize)
 {
     RecordingDlg dlg(Write("nothing-here.png"));
     ASSERT_TRUE(dlg.Create());
-    dlg.PlaceControl(dlg.TemplateControl(1000), u"ITEM1");  // the browser slot fits the sheet
-    gtk_widget_show(dlg.Window());
+    dlg.PlaceTemplateControl(1000, u"ITEM1");  // the browser slot fits the sheet
+    gtk_widget_show(test::Toplevel(dlg));
     // On Wayland the size settles only after the compositor's configure round trip.
     int w = 0, h = 0;
     test::PumpUntil([&] {
-        gtk_window_get_size(GTK_WINDOW(dlg.Window()), &w, &h);
+        gtk_window_get_size(GTK_WINDOW(test::Toplevel(dlg)), &w, &h);
         return w == 400 && h == 300;
     });
     EXPECT_EQ(std::vector<int>({w, h}), std::vector<int>({400, 300})) << "the template is 422 x 297";
@@ -435,11 +435,11 @@ TEST_F(SkinnedDialog, BackgroundImageKeepsItsOwnSizeAndIsPainted)
     dir.SolidPng("back.png", 200, 100, 0x3366CC);
     RecordingDlg dlg(Write("back.png"));
     ASSERT_TRUE(dlg.Create());
-    EXPECT_EQ(cairo_image_surface_get_width(dlg.BackgroundSurface()), 200);
+    EXPECT_EQ(cairo_image_surface_get_width(toolkit::SurfaceOf(dlg.Background())), 200);
     EXPECT_EQ(dlg.ClientWidth(), 400);
     SurfacePtr out = MakeSolidSurface(400, 300, 0);
     CairoPtr cr(cairo_create(out.get()));
-    dlg.RenderClient(cr.get());
+    test::RenderClient(dlg, cr.get());
     EXPECT_EQ(ColorAt(out.get(), 5, 20), FromRgb(0x3366CC));
     EXPECT_EQ(ColorAt(out.get(), 390, 20), kButtonFace) << "outside the image";
     EXPECT_EQ(ColorAt(out.get(), 325, 5), FromRgb(0x00FF00)) << "the decodable picture";
@@ -455,7 +455,7 @@ TEST_F(SkinnedDialog, UndecodablePictureStillGetsItsControlButDrawsNothing)
     EXPECT_EQ(junk.hGdiObj, nullptr);
     SurfacePtr out = MakeSolidSurface(20, 20, 0xABCDEF);
     CairoPtr cr(cairo_create(out.get()));
-    picture->Paint(cr.get(), 20, 20);
+    test::Paint(*picture, cr.get(), 20, 20);
     EXPECT_EQ(test::CountPixels(out.get(), [](const test::Pixel& p) { return p.Color() != 0xABCDEFu; }), 0);
     EXPECT_NE(dlg.Config().PictureItems()[1].hGdiObj, nullptr);
 }
@@ -465,17 +465,17 @@ TEST_F(SkinnedDialog, WithoutSectionTheTemplateLookStays)
     RecordingDlg dlg(dir.wide("absent.xml"));
     ASSERT_TRUE(dlg.Create());
     EXPECT_FALSE(dlg.found);
-    EXPECT_EQ(std::string(gtk_window_get_title(GTK_WINDOW(dlg.Window()))), "Dialog");
+    EXPECT_EQ(std::string(gtk_window_get_title(GTK_WINDOW(test::Toplevel(dlg)))), "Dialog");
     EXPECT_EQ(dlg.ClientWidth(), 422);
     EXPECT_EQ(dlg.ClientHeight(), 297);
     int w = 0, h = 0;
-    gtk_widget_get_size_request(dlg.TemplateControl(1000), &w, &h);
+    gtk_widget_get_size_request(test::Slot(dlg, 1000), &w, &h);
     EXPECT_EQ(std::make_pair(w, h), std::make_pair(411, 286));
-    EXPECT_EQ(dlg.TemplateControl(999), nullptr);
-    EXPECT_EQ(gtk_window_get_icon(GTK_WINDOW(dlg.Window())), nullptr);
-    EXPECT_TRUE(gtk_widget_get_realized(dlg.Window()));
+    EXPECT_EQ(test::Slot(dlg, 999), nullptr);
+    EXPECT_EQ(gtk_window_get_icon(GTK_WINDOW(test::Toplevel(dlg))), nullptr);
+    EXPECT_TRUE(gtk_widget_get_realized(test::Toplevel(dlg)));
     // An X11 id only where the window is an X11 one.
-    EXPECT_EQ(dlg.XWindowId() != 0, std::getenv("DISPLAY") != nullptr);
+    EXPECT_EQ(dlg.NativeWindowId() != 0, std::getenv("DISPLAY") != nullptr);
 }
 
 TEST_F(SkinnedDialog, ModalLoopEndsByPostedMessageFromAnotherThread)
@@ -492,7 +492,7 @@ TEST_F(SkinnedDialog, ModalLoopEndsByPostedMessageFromAnotherThread)
 TEST_F(SkinnedDialog, CloseBoxAndEscapeCancelAndEndDuringInitReturnsAtOnce)
 {
     RecordingDlg closing(Write());
-    OnIdle([&] { gtk_window_close(GTK_WINDOW(closing.Window())); });
+    OnIdle([&] { gtk_window_close(GTK_WINDOW(test::Toplevel(closing))); });
     EXPECT_EQ(RunModal(closing), CZelCommonDlg::IDCANCEL);
     EXPECT_EQ(closing.cancels, 1);
 
@@ -500,7 +500,7 @@ TEST_F(SkinnedDialog, CloseBoxAndEscapeCancelAndEndDuringInitReturnsAtOnce)
     early.endInInit = CZelCommonDlg::IDNO;
     EXPECT_EQ(RunModal(early), CZelCommonDlg::IDNO);
     early.endInInit = 0;
-    OnIdle([&] { Deliver(early.Window(), GDK_KEY_PRESS, GDK_KEY_Escape); });
+    OnIdle([&] { Deliver(test::Toplevel(early), GDK_KEY_PRESS, GDK_KEY_Escape); });
     EXPECT_EQ(RunModal(early), CZelCommonDlg::IDCANCEL) << "a dialog runs again; Escape cancels";
 }
 
@@ -532,12 +532,12 @@ TEST_F(SkinnedDialog, TheWindowIsExactlyTheSheetWhateverItsControlsDo)
 {
     RecordingDlg& dlg = ShowInputDialog();
     int w = 0, h = 0;
-    gtk_window_get_size(GTK_WINDOW(dlg.Window()), &w, &h);
+    gtk_window_get_size(GTK_WINDOW(test::Toplevel(dlg)), &w, &h);
     EXPECT_EQ(std::vector<int>({w, h}), std::vector<int>({300, 200}))
         << "a label reaching to 650,420 and the 411 x 286 browser slot are clipped";
     if (!test::HasX11Input())
         return;  // elsewhere the toplevel surface also holds the client-side frame and its shadow
-    GdkWindow* window = gtk_widget_get_window(dlg.Window());
+    GdkWindow* window = gtk_widget_get_window(test::Toplevel(dlg));
     EXPECT_EQ(std::vector<int>({gdk_window_get_width(window), gdk_window_get_height(window)}),
               std::vector<int>({300, 200}));
 }
@@ -546,14 +546,14 @@ TEST_F(SkinnedDialog, APressOnAPictureInTheCaptionBandMovesTheWindow)
 {
     TESSALY_REQUIRE_X11_INPUT();
     RecordingDlg& dlg = ShowInputDialog();
-    const GdkPoint start = test::Origin(dlg.Window());
+    const GdkPoint start = test::Origin(test::Toplevel(dlg));
     test::PointerTo(start.x + 256, start.y + 10);  // the 12 x 12 picture at 250,5
     test::PrimaryButton(true);
     for (int step = 1; step <= 4; ++step)
         test::PointerTo(start.x + 256 + 10 * step, start.y + 10 + 8 * step);
     test::PrimaryButton(false);
     EXPECT_TRUE(test::PumpUntil([&] {
-        const GdkPoint now = test::Origin(dlg.Window());
+        const GdkPoint now = test::Origin(test::Toplevel(dlg));
         return now.x == start.x + 40 && now.y == start.y + 32;
     }));
     EXPECT_TRUE(dlg.commands.empty());
@@ -564,8 +564,8 @@ TEST_F(SkinnedDialog, SpaceAndReturnShowThePressedFaceWhileHeldAndSendOneCommand
     TESSALY_REQUIRE_X11_INPUT();
     RecordingDlg& dlg = ShowInputDialog();
     auto* first = ItemControl<CZelBmpButton>(dlg.Config().ButtonItems(), 0);
-    gtk_widget_grab_focus(first->Widget());
-    auto face = [&] { return test::ScreenPixel(dlg.Window(), 220, 80); };
+    gtk_widget_grab_focus(test::Widget(*first));
+    auto face = [&] { return test::ScreenPixel(test::Toplevel(dlg), 220, 80); };
     ASSERT_TRUE(test::PumpUntil([&] { return face() == 0x0000FFu; }));
     for (KeySym key : {XK_space, XK_Return}) {
         dlg.commands.clear();
@@ -584,10 +584,10 @@ TEST_F(SkinnedDialog, TabWithoutAnExplicitListFollowsTheDialogsOrder)
     TESSALY_REQUIRE_X11_INPUT();
     RecordingDlg& dlg = ShowInputDialog();
     GtkWidget* page = gtk_entry_new();  // stands in for the browser in its template slot
-    gtk_box_pack_start(GTK_BOX(dlg.TemplateControl(1000)), page, FALSE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(test::Slot(dlg, 1000)), page, FALSE, FALSE, 0);
     gtk_widget_show(page);
-    auto button = [&](std::size_t i) { return ItemControl<CSkinWidget>(dlg.Config().ButtonItems(), i)->Widget(); };
-    auto focus = [&] { return gtk_window_get_focus(GTK_WINDOW(dlg.Window())); };
+    auto button = [&](std::size_t i) { return test::Widget(*ItemControl<CSkinWidget>(dlg.Config().ButtonItems(), i)); };
+    auto focus = [&] { return gtk_window_get_focus(GTK_WINDOW(test::Toplevel(dlg))); };
     gtk_widget_grab_focus(page);
     // On screen the buttons run third, second, first from the left; they were made first to third.
     for (GtkWidget* expected : {button(0), button(1), button(2), page}) {
@@ -604,7 +604,7 @@ TEST_F(SkinnedDialog, ALabelDoubleClickSendsOneClickThenOneDoubleClick)
 {
     TESSALY_REQUIRE_X11_INPUT();
     RecordingDlg& dlg = ShowInputDialog();
-    const GdkPoint at = test::Origin(dlg.Window());
+    const GdkPoint at = test::Origin(test::Toplevel(dlg));
     test::PointerTo(at.x + 20, at.y + 50);  // the label "twice"
     for (int i = 0; i < 2; ++i) {
         test::PrimaryButton(true);
@@ -620,8 +620,8 @@ TEST_F(SkinnedDialog, LabelsAreInvisibleAgainstATransparentBackground)
     TESSALY_REQUIRE_X11_INPUT();
     RecordingDlg& dlg = ShowInputDialog();
     // The empty label at 150,100 and the background just left of it look the same on screen.
-    auto inside = [&] { return test::ScreenPixel(dlg.Window(), 160, 115); };
-    auto outside = [&] { return test::ScreenPixel(dlg.Window(), 140, 115); };
+    auto inside = [&] { return test::ScreenPixel(test::Toplevel(dlg), 160, 115); };
+    auto outside = [&] { return test::ScreenPixel(test::Toplevel(dlg), 140, 115); };
     EXPECT_TRUE(test::PumpUntil([&] { return inside() == outside() && inside() != 0; }))
         << std::hex << inside() << " against " << outside();
 }
@@ -630,7 +630,7 @@ TEST_F(SkinnedDialog, TheFirstEndingEventDecidesTheResult)
 {
     RecordingDlg dlg(Write());
     // The close box and a report that ends with OK, handled in one pass of the loop.
-    OnIdle([&] { Deliver(dlg.Window(), GDK_DELETE); });
+    OnIdle([&] { Deliver(test::Toplevel(dlg), GDK_DELETE); });
     OnIdle([&] { dlg.EndDialog(CZelCommonDlg::IDOK); });
     EXPECT_EQ(RunModal(dlg), CZelCommonDlg::IDCANCEL);
 }
@@ -644,35 +644,35 @@ TEST_F(SkinnedDialog, SkinControlsAreDescribedToAssistiveTechnology)
         const char* text = atk_object_get_name(gtk_widget_get_accessible(w));
         return std::string(text ? text : "(none)");
     };
-    GtkWidget* button = ItemControl<CSkinWidget>(dlg.Config().ButtonItems(), 1)->Widget();
+    GtkWidget* button = test::Widget(*ItemControl<CSkinWidget>(dlg.Config().ButtonItems(), 1));
     EXPECT_EQ(role(button), ATK_ROLE_PUSH_BUTTON);
     EXPECT_EQ(name(button), "second");
     auto* label = ItemControl<CLabel>(dlg.Config().LabelItems(), 0);
-    EXPECT_EQ(role(label->Widget()), ATK_ROLE_LABEL);
-    EXPECT_EQ(name(label->Widget()), "twice");
+    EXPECT_EQ(role(test::Widget(*label)), ATK_ROLE_LABEL);
+    EXPECT_EQ(name(test::Widget(*label)), "twice");
     auto* untitled = ItemControl<CLabel>(dlg.Config().LabelItems(), 1);
     untitled->SetToolTip(u"Status");
-    EXPECT_EQ(name(untitled->Widget()), "Status") << "the tooltip names a label without text";
-    EXPECT_EQ(role(ItemControl<CSkinWidget>(dlg.Config().PictureItems(), 0)->Widget()), ATK_ROLE_REDUNDANT_OBJECT)
+    EXPECT_EQ(name(test::Widget(*untitled)), "Status") << "the tooltip names a label without text";
+    EXPECT_EQ(role(test::Widget(*ItemControl<CSkinWidget>(dlg.Config().PictureItems(), 0))), ATK_ROLE_REDUNDANT_OBJECT)
         << "pictures are passed over";
-    EXPECT_EQ(name(dlg.Window()), "Input");
+    EXPECT_EQ(name(test::Toplevel(dlg)), "Input");
 
     CZelRadioButton check(CZelRadioButton::kCheckBox), option(CZelRadioButton::kRadioButton);
-    check.Create(dlg.ClientArea(), {0, 180, 80, 200}, 600);
-    option.Create(dlg.ClientArea(), {100, 180, 180, 200}, 601);
+    check.Create(dlg.ClientParent(), {0, 180, 80, 200}, 600);
+    option.Create(dlg.ClientParent(), {100, 180, 180, 200}, 601);
     check.m_strText = u"Remember me";
     check.SetChecked(true);
     auto states = [](CSkinWidget& control) {
-        AtkStateSet* set = atk_object_ref_state_set(gtk_widget_get_accessible(control.Widget()));
+        AtkStateSet* set = atk_object_ref_state_set(gtk_widget_get_accessible(test::Widget(control)));
         const std::pair<bool, bool> got{atk_state_set_contains_state(set, ATK_STATE_CHECKABLE) != FALSE,
                                         atk_state_set_contains_state(set, ATK_STATE_CHECKED) != FALSE};
         g_object_unref(set);
         return got;
     };
-    EXPECT_EQ(role(check.Widget()), ATK_ROLE_CHECK_BOX);
-    EXPECT_EQ(name(check.Widget()), "Remember me");
+    EXPECT_EQ(role(test::Widget(check)), ATK_ROLE_CHECK_BOX);
+    EXPECT_EQ(name(test::Widget(check)), "Remember me");
     EXPECT_EQ(states(check), std::make_pair(true, true));
-    EXPECT_EQ(role(option.Widget()), ATK_ROLE_RADIO_BUTTON);
+    EXPECT_EQ(role(test::Widget(option)), ATK_ROLE_RADIO_BUTTON);
     EXPECT_EQ(states(option), std::make_pair(true, false));
     check.SetChecked(false);
     EXPECT_EQ(states(check), std::make_pair(true, false));
@@ -790,8 +790,8 @@ TEST_F(SkinnedDialog, UnderAWindowManagerTheShippedSkinIsAFixedSizeDialog)
     RecordingDlg dlg(FromUtf8(TESSALY_OUT_DIR "/Config/VomoLoginCfg.xml"), u"PreLoginFromInternetInfo");
     ASSERT_TRUE(dlg.Create());
     ASSERT_TRUE(dlg.found);
-    ASSERT_TRUE(test::ShowForInput(dlg.Window()));
-    const unsigned long window = dlg.XWindowId();
+    ASSERT_TRUE(test::ShowForInput(test::Toplevel(dlg)));
+    const unsigned long window = dlg.NativeWindowId();
     ASSERT_TRUE(test::PumpUntil([&] { return !AtomList(window, "_NET_WM_ALLOWED_ACTIONS").empty(); }))
         << "the window manager took the window";
     EXPECT_EQ(AtomList(window, "_NET_WM_WINDOW_TYPE"), std::vector<std::string>{"_NET_WM_WINDOW_TYPE_DIALOG"});
@@ -799,7 +799,7 @@ TEST_F(SkinnedDialog, UnderAWindowManagerTheShippedSkinIsAFixedSizeDialog)
     EXPECT_TRUE(Has(actions, "_NET_WM_ACTION_MOVE") && Has(actions, "_NET_WM_ACTION_CLOSE"));
     for (const char* refused : {"_NET_WM_ACTION_RESIZE", "_NET_WM_ACTION_MAXIMIZE_HORZ", "_NET_WM_ACTION_MAXIMIZE_VERT"})
         EXPECT_FALSE(Has(actions, refused)) << refused;
-    GdkWindow* gdkWindow = gtk_widget_get_window(dlg.Window());
+    GdkWindow* gdkWindow = gtk_widget_get_window(test::Toplevel(dlg));
     EXPECT_EQ(std::vector<int>({gdk_window_get_width(gdkWindow), gdk_window_get_height(gdkWindow)}),
               std::vector<int>({640, 480})) << "the client area is the sheet; the frame is the manager's";
     GdkRectangle frame{};

@@ -1,9 +1,10 @@
 // Rendering image files into surfaces and laying text out.
 #include <gtest/gtest.h>
 
-#include "controls/ImageHelpers.h"
+#include "toolkit/gtk/ImageHelpers.h"
 #include "controls/LogFont.h"
-#include "controls/TextDrawing.h"
+#include "toolkit/gtk/FontDescription.h"
+#include "toolkit/gtk/TextDrawing.h"
 #include "ui/UiTestSupport.h"
 
 namespace tessaly {

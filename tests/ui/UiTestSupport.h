@@ -1,8 +1,9 @@
 #pragma once
-// Helpers of the user-interface tests: PNG files drawn on the spot and pixel reads from cairo image
-// surfaces.
+// Helpers of the user-interface tests (of the GTK backend): PNG files drawn on the spot, pixel reads
+// from cairo image surfaces, and the GTK widgets behind the shared controls and dialogs.
 #include <cairo.h>
 #include <gtest/gtest.h>
+#include <gtk/gtk.h>
 
 #include <cstdint>
 #include <filesystem>
@@ -11,9 +12,15 @@
 
 #include "common/CommandRun.h"
 #include "common/TempDir.h"
-#include "controls/GuiHandles.h"
-#include "controls/ImageHelpers.h"
+#include "toolkit/gtk/GuiHandles.h"
+#include "toolkit/gtk/ImageHelpers.h"
+#include "controls/CSkinWidget.h"
 #include "controls/SkinColor.h"
+#include "skin/CZelCommonDlg.h"
+#include "toolkit/gtk/CairoCanvas.h"
+#include "toolkit/gtk/GtkControlView.h"
+#include "toolkit/gtk/GtkDialogWindow.h"
+#include "toolkit/gtk/GtkTypes.h"
 
 namespace tessaly::test {
 
@@ -73,6 +80,58 @@ public:
         return Png(name, width, height, [rgb](int, int) { return 0xFF000000u | rgb; });
     }
 };
+
+// The widget of a control's view; null before Create.
+inline GtkWidget* Widget(const CSkinWidget& control)
+{
+    auto* view = dynamic_cast<toolkit::GtkControlView*>(control.View());
+    return view ? view->Widget() : nullptr;
+}
+
+inline toolkit::GtkDialogWindow* GtkWindowOf(const CZelCommonDlg& dialog)
+{
+    return dynamic_cast<toolkit::GtkDialogWindow*>(dialog.Window());
+}
+
+// The dialog's toplevel, its client area (a GtkFixed) and a template control; null without a window.
+inline GtkWidget* Toplevel(const CZelCommonDlg& dialog)
+{
+    auto* window = GtkWindowOf(dialog);
+    return window ? window->Window() : nullptr;
+}
+
+inline GtkWidget* Client(const CZelCommonDlg& dialog)
+{
+    auto* window = GtkWindowOf(dialog);
+    return window ? window->ClientWidget() : nullptr;
+}
+
+inline GtkWidget* Slot(const CZelCommonDlg& dialog, int id)
+{
+    auto* window = GtkWindowOf(dialog);
+    return window ? window->TemplateWidget(id) : nullptr;
+}
+
+// An image sharing the surface (a reference of its own), for handing test surfaces to the controls.
+inline toolkit::Image Shared(cairo_surface_t* surface)
+{
+    return toolkit::WrapSurface(SurfacePtr(surface ? cairo_surface_reference(surface) : nullptr));
+}
+
+inline toolkit::Image Shared(const SurfacePtr& surface) { return Shared(surface.get()); }
+
+// Paints a control (or renders a dialog's client area) onto a cairo context.
+inline void Paint(CSkinWidget& control, cairo_t* cr, int width, int height)
+{
+    toolkit::CairoCanvas canvas(cr);
+    control.Paint(canvas, width, height);
+}
+
+inline void RenderClient(CZelCommonDlg& dialog, cairo_t* cr)
+{
+    toolkit::CairoCanvas canvas(cr);
+    dialog.RenderClient(canvas);
+}
 
 // 0xRRGGBB as written in the PNG helpers, as the skin's colour value.
 constexpr ZelColor FromRgb(std::uint32_t rgb) { return MakeZelColor(rgb >> 16, rgb >> 8, rgb); }

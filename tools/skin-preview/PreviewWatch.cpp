@@ -8,8 +8,10 @@
 #include <vector>
 
 #include "PreviewModes.h"
-#include "controls/GuiHandles.h"
+#include "toolkit/gtk/GuiHandles.h"
 #include "skin/CZelCommonDlg.h"
+#include "toolkit/gtk/CairoCanvas.h"
+#include "toolkit/gtk/GtkTypes.h"
 
 namespace tessaly::preview {
 namespace {

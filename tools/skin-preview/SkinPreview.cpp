@@ -12,9 +12,11 @@
 #include "PreviewModes.h"
 #include "StateSheet.h"
 #include "config/ConfigSection.h"
-#include "controls/GuiHandles.h"
+#include "toolkit/gtk/GuiHandles.h"
 #include "skin/CZelCommonDlg.h"
 #include "support/WideText.h"
+#include "toolkit/gtk/CairoCanvas.h"
+#include "toolkit/gtk/GtkTypes.h"
 
 namespace {
 
@@ -40,7 +42,7 @@ protected:
         CreateLabels();
         CreatePictures();
         CreateButtons();
-        PlaceControl(TemplateControl(kTemplateId), u"ITEM1");
+        PlaceTemplateControl(kTemplateId, u"ITEM1");
         return true;
     }
 
@@ -107,7 +109,8 @@ int main(int argc, char** argv)
     SurfacePtr image(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, dialog.ClientWidth(), dialog.ClientHeight()));
     {
         CairoPtr cr(cairo_create(image.get()));
-        dialog.RenderClient(cr.get());
+        toolkit::CairoCanvas canvas(cr.get());
+        dialog.RenderClient(canvas);
     }
     dialog.DestroyWindow();
     if (cairo_surface_write_to_png(image.get(), out.c_str()) != CAIRO_STATUS_SUCCESS) {

@@ -1,4 +1,6 @@
 #include "StateSheet.h"
+#include "toolkit/gtk/CairoCanvas.h"
+#include "toolkit/gtk/GtkTypes.h"
 
 #include <pango/pangocairo.h>
 
@@ -9,7 +11,7 @@
 
 #include "controls/CZelBmpButton.h"
 #include "controls/CZelRadioButton.h"
-#include "controls/ImageHelpers.h"
+#include "toolkit/gtk/ImageHelpers.h"
 #include "support/WideText.h"
 
 namespace tessaly::preview {
@@ -56,7 +58,8 @@ void PaintButtonFace(CZelBmpButton& button, cairo_surface_t* background, cairo_t
     button.m_bChecked = face == 2;  // a latched button shows its pressed face
     button.SetEnabled(face != 3);
     button.m_bFocusForPaint = face == 4;
-    button.Paint(cr, rect.Width(), rect.Height());
+    toolkit::CairoCanvas canvas(cr);
+    button.Paint(canvas, rect.Width(), rect.Height());
     button.m_bHover = button.m_bChecked = button.m_bFocusForPaint = false;
     button.SetEnabled(enabled);
 }
@@ -70,7 +73,8 @@ void PaintStripCell(CZelRadioButton& control, cairo_t* cr, std::size_t cell)
     control.m_bHover = state == 1;
     if (state == 2)
         control.OnLButtonDown(0, 0, false);
-    control.Paint(cr, control.Rect().Width(), control.Rect().Height());
+    toolkit::CairoCanvas canvas(cr);
+    control.Paint(canvas, control.Rect().Width(), control.Rect().Height());
     if (state == 2)
         control.OnLButtonUp(-1, -1);  // released outside: no click
     control.m_bHover = false;
@@ -91,7 +95,7 @@ std::vector<Row> ButtonRows(CZelCommonDlg& dialog)
         row.cellWidth = button->Rect().Width();
         row.cellHeight = button->Rect().Height();
         row.captions = {"normal", "hover", "pressed", "disabled", "focused"};
-        cairo_surface_t* background = dialog.BackgroundSurface();
+        cairo_surface_t* background = toolkit::SurfaceOf(dialog.Background());
         row.paint = [button, background](cairo_t* cr, std::size_t face) {
             PaintButtonFace(*button, background, cr, face);
         };
@@ -110,9 +114,9 @@ void AddStripRow(CZelCommonDlg& dialog, std::u16string_view key, int type, const
     control->LoadImageStrip(path);
     if (!control->m_imageList || control->m_nImageWidth <= 0)
         return;
-    const int height = cairo_image_surface_get_height(control->m_imageList.get());
+    const int height = control->m_imageList.Height();
     control->Move(ZelRect{0, 0, control->m_nImageWidth, height});
-    control->m_bmpBack = MakeSolidSurface(control->m_nImageWidth, height, kButtonFace);
+    control->m_bmpBack = toolkit::MakeSolidImage(control->m_nImageWidth, height, kButtonFace);
     Row row;
     row.listingName = std::string(name) + " cell";
     row.title = std::string(name) + " strip " + ToUtf8(dialog.Config().GetWindowInfo(key));

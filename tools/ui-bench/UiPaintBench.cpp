@@ -10,8 +10,10 @@
 
 #include "controls/CLabel.h"
 #include "controls/CZelBmpButton.h"
-#include "controls/ImageHelpers.h"
+#include "toolkit/gtk/ImageHelpers.h"
 #include "support/WideText.h"
+#include "toolkit/gtk/CairoCanvas.h"
+#include "toolkit/gtk/GtkTypes.h"
 
 namespace {
 
@@ -76,11 +78,12 @@ void ButtonPaint(benchmark::State& state, bool keepCache)
     button.SetFont({});
     SurfacePtr target(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 100, 32));
     CairoPtr cr(cairo_create(target.get()));
+    toolkit::CairoCanvas canvas(cr.get());
     int width = 96;
     for (auto _ : state) {
         if (!keepCache)
             width = width == 96 ? 97 : 96;  // a new size drops the cached face
-        button.Paint(cr.get(), width, 30);
+        button.Paint(canvas, width, 30);
     }
 }
 
@@ -92,12 +95,13 @@ void BM_LabelPaint(benchmark::State& state)
     SurfacePtr back = MakeSolidSurface(640, 480, 0xF0F0F0);
     CLabel label;
     label.Move({16, 442, 396, 466});
-    label.CaptureBackground(back.get());
+    label.CaptureBackground(toolkit::WrapSurface(std::move(back)));
     label.m_strText = u"Preparing a secure connection to your network services...";
     SurfacePtr target(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 380, 24));
     CairoPtr cr(cairo_create(target.get()));
+    toolkit::CairoCanvas canvas(cr.get());
     for (auto _ : state)
-        label.Paint(cr.get(), 380, 24);
+        label.Paint(canvas, 380, 24);
 }
 
 BENCHMARK(BM_BackgroundDecodeOnce);

@@ -1,4 +1,4 @@
-#include "controls/LibraryGType.h"
+#include "toolkit/gtk/LibraryGType.h"
 
 #include <vector>
 

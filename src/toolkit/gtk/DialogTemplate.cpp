@@ -1,7 +1,7 @@
-#include "skin/DialogTemplate.h"
+#include "toolkit/gtk/DialogTemplate.h"
 
-#include "controls/GuiHandles.h"
-#include "skin/SheetContainer.h"
+#include "toolkit/gtk/GuiHandles.h"
+#include "toolkit/gtk/SheetContainer.h"
 
 extern "C" GResource* tessaly_get_resource(void);
 

@@ -1,10 +1,10 @@
-#include "controls/TextDrawing.h"
+#include "toolkit/gtk/TextDrawing.h"
 
 #include <pango/pangocairo.h>
 
 #include <algorithm>
 
-#include "controls/GuiHandles.h"
+#include "toolkit/gtk/GuiHandles.h"
 #include "platform/FilePaths.h"
 #include "support/WideText.h"
 

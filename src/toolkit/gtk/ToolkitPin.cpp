@@ -1,4 +1,4 @@
-#include "module/ToolkitPin.h"
+#include "toolkit/ToolkitPin.h"
 
 #include <gtk/gtk.h>
 #include <jsc/jsc.h>
@@ -6,7 +6,7 @@
 
 #include "platform/DynamicLibrary.h"
 
-namespace tessaly {
+namespace tessaly::toolkit {
 
 void PinToolkitLibraries() noexcept
 {
@@ -24,4 +24,4 @@ void PinToolkitLibraries() noexcept
         platform::PinLibraryForever(member);
 }
 
-}  // namespace tessaly
+}  // namespace tessaly::toolkit

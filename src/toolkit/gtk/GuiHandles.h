@@ -8,6 +8,7 @@
 
 #include <memory>
 
+#include "controls/SkinColor.h"
 #include "platform/toolkit/GObjectPtr.h"
 
 namespace tessaly {
@@ -19,5 +20,10 @@ using AttrListPtr = std::unique_ptr<PangoAttrList, HandleDeleter<pango_attr_list
 
 using PixbufPtr = GObjectPtr<GdkPixbuf>;
 using LayoutPtr = GObjectPtr<PangoLayout>;
+
+inline void SetSourceZelColor(cairo_t* cr, ZelColor color)
+{
+    cairo_set_source_rgb(cr, RedOf(color) / 255.0, GreenOf(color) / 255.0, BlueOf(color) / 255.0);
+}
 
 }  // namespace tessaly

@@ -4,12 +4,13 @@
 // the control each time, so they follow its text, tooltip and state as they change.
 #include <gtk/gtk.h>
 
+#include "toolkit/ControlView.h"
+
 namespace tessaly {
 
-class CSkinWidget;
 
 // A new, floating drawing area described by `control` (which must outlive its link, see below).
-GtkWidget* NewSkinArea(CSkinWidget* control);
+GtkWidget* NewSkinArea(toolkit::ControlEvents* control);
 // Cuts the link to the control, for a control that goes before its widget.
 void DetachSkinArea(GtkWidget* area);
 

@@ -1,8 +1,8 @@
-#include "controls/ImageHelpers.h"
+#include "toolkit/gtk/ImageHelpers.h"
 
 #include <gdk/gdk.h>
 
-#include "controls/TextDrawing.h"
+#include "toolkit/gtk/TextDrawing.h"
 
 namespace tessaly {
 

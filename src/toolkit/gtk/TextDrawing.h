@@ -10,19 +10,9 @@
 
 #include "config/ConfigTypes.h"
 #include "controls/SkinColor.h"
+#include "controls/TextFormat.h"
 
 namespace tessaly {
-
-// Text format flags (the values the skin's controls store).
-namespace textformat {
-inline constexpr std::uint32_t kCenter = 0x01;
-inline constexpr std::uint32_t kRight = 0x02;
-inline constexpr std::uint32_t kVCenter = 0x04;
-inline constexpr std::uint32_t kBottom = 0x08;
-inline constexpr std::uint32_t kWordBreak = 0x10;
-inline constexpr std::uint32_t kSingleLine = 0x20;
-inline constexpr std::uint32_t kNoClip = 0x100;
-}  // namespace textformat
 
 // A file name from configuration as the file system wants it: UTF-8, backslashes read as '/'.
 std::string FileSystemName(std::u16string_view path);

@@ -1,8 +1,8 @@
-#include "skin/SheetContainer.h"
+#include "toolkit/gtk/SheetContainer.h"
 
 #include <algorithm>
 
-#include "controls/LibraryGType.h"
+#include "toolkit/gtk/LibraryGType.h"
 
 namespace tessaly {
 namespace {

@@ -1,12 +1,10 @@
-#include "controls/SkinArea.h"
+#include "toolkit/gtk/SkinArea.h"
 
 #include <gtk/gtk-a11y.h>
 
 #include <string>
 
-#include "controls/CSkinWidget.h"
-#include "controls/LibraryGType.h"
-#include "controls/TextDrawing.h"
+#include "toolkit/gtk/LibraryGType.h"
 #include "platform/toolkit/GObjectPtr.h"
 #include "support/WideText.h"
 
@@ -21,23 +19,36 @@ AtkObjectClass* Parent(AtkObject* accessible)
     return ATK_OBJECT_CLASS(g_type_class_peek_parent(G_OBJECT_GET_CLASS(accessible)));
 }
 
-const CSkinWidget* ControlOf(AtkObject* accessible)
+const toolkit::ControlEvents* ControlOf(AtkObject* accessible)
 {
     GtkWidget* widget = gtk_accessible_get_widget(GTK_ACCESSIBLE(accessible));
-    return widget ? static_cast<const CSkinWidget*>(g_object_get_data(G_OBJECT(widget), kControlKey)) : nullptr;
+    return widget ? static_cast<const toolkit::ControlEvents*>(g_object_get_data(G_OBJECT(widget), kControlKey)) : nullptr;
+}
+
+AtkRole AtkRoleOf(toolkit::AccessibleRole role)
+{
+    switch (role) {
+    case toolkit::AccessibleRole::Label: return ATK_ROLE_LABEL;
+    case toolkit::AccessibleRole::PushButton: return ATK_ROLE_PUSH_BUTTON;
+    case toolkit::AccessibleRole::CheckBox: return ATK_ROLE_CHECK_BOX;
+    case toolkit::AccessibleRole::RadioButton: return ATK_ROLE_RADIO_BUTTON;
+    case toolkit::AccessibleRole::Decoration: return ATK_ROLE_REDUNDANT_OBJECT;
+    case toolkit::AccessibleRole::Unknown: break;
+    }
+    return ATK_ROLE_UNKNOWN;
 }
 
 AtkRole GetRole(AtkObject* accessible)
 {
-    const CSkinWidget* control = ControlOf(accessible);
-    return control ? control->AccessibleRole() : Parent(accessible)->get_role(accessible);
+    const toolkit::ControlEvents* control = ControlOf(accessible);
+    return control ? AtkRoleOf(control->Role()) : Parent(accessible)->get_role(accessible);
 }
 
 // The control's text, or its tooltip when it has none; a name someone set explicitly wins.
 const gchar* GetName(AtkObject* accessible)
 {
     const gchar* given = Parent(accessible)->get_name(accessible);
-    const CSkinWidget* control = ControlOf(accessible);
+    const toolkit::ControlEvents* control = ControlOf(accessible);
     if (given || !control)
         return given;
     std::string name = ToUtf8(control->AccessibleText());
@@ -53,7 +64,7 @@ const gchar* GetName(AtkObject* accessible)
 AtkStateSet* RefStateSet(AtkObject* accessible)
 {
     AtkStateSet* states = Parent(accessible)->ref_state_set(accessible);
-    const CSkinWidget* control = ControlOf(accessible);
+    const toolkit::ControlEvents* control = ControlOf(accessible);
     if (const auto checked = control ? control->AccessibleChecked() : std::nullopt) {
         atk_state_set_add_state(states, ATK_STATE_CHECKABLE);
         if (*checked)
@@ -94,7 +105,7 @@ GType AreaType()
 
 }  // namespace
 
-GtkWidget* NewSkinArea(CSkinWidget* control)
+GtkWidget* NewSkinArea(toolkit::ControlEvents* control)
 {
     GtkWidget* area = GTK_WIDGET(g_object_new(AreaType(), nullptr));
     g_object_set_data(G_OBJECT(area), kControlKey, control);

@@ -9,7 +9,7 @@
 
 #include <string_view>
 
-#include "controls/GuiHandles.h"
+#include "toolkit/gtk/GuiHandles.h"
 #include "config/ConfigTypes.h"
 #include "controls/SkinColor.h"
 
