@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <vector>
 
-#include "controls/ButtonBehavior.h"
 #include "controls/CLabel.h"
 #include "controls/CZelBmpButton.h"
 #include "controls/CZelRadioButton.h"
@@ -118,66 +117,7 @@ TEST_F(LabelHover, WithoutNormalImageHoverStaysUntilClicked)
     EXPECT_EQ(label.m_nHover, 0);
 }
 
-TEST(LabelBehaviour, ClickNotifiesAndDragFlagIgnoresCase)
-{
-    CLabel label;
-    EXPECT_FALSE(label.DragsParent());
-    label.m_strDragParent = u"true";
-    EXPECT_TRUE(label.DragsParent());
-    std::vector<std::pair<int, int>> got;
-    label.SetCommandSink([&](int id, int code) { got.push_back({id, code}); });
-    label.OnLButtonDown(1, 1, false);
-    label.OnLButtonDown(1, 1, true);
-    EXPECT_EQ(got, (std::vector<std::pair<int, int>>{{0, kNotifyClicked}, {0, kNotifyDoubleClicked}}));
-}
-
 // ---- bitmap button -----------------------------------------------------------------------------
-
-TEST(ButtonFaceChoice, PriorityTable)
-{
-    const ZelColor text = 0x112233, grey = kGrayText;
-    auto face = [&](bool disabled, bool checked, bool selected, bool hover) {
-        return ChooseButtonFace({disabled, checked, selected, hover}, text, grey);
-    };
-    EXPECT_EQ(face(true, true, true, true).index, kFaceDisabled);
-    EXPECT_EQ(face(true, false, false, true).textColor, grey);
-    EXPECT_EQ(face(false, true, false, false).index, kFacePressed);
-    EXPECT_EQ(face(false, false, true, true).index, kFacePressed);
-    EXPECT_EQ(face(false, false, false, true).index, kFaceHover);
-    EXPECT_EQ(face(false, false, false, false).index, kFaceNormal);
-    EXPECT_EQ(face(false, true, false, true).textColor, text);
-}
-
-TEST(ButtonFaceChoice, KeyboardPressHoldsUntilItsKeyIsReleasedAndClicksOnce)
-{
-    KeyPressTracker keys;
-    EXPECT_TRUE(keys.Press(' '));
-    EXPECT_TRUE(keys.Held());
-    EXPECT_FALSE(keys.Press(' ')) << "a held key's repeats";
-    EXPECT_FALSE(keys.Press('\r')) << "a second key";
-    EXPECT_FALSE(keys.Release('\r'));
-    EXPECT_TRUE(keys.Held());
-    EXPECT_TRUE(keys.Release(' '));
-    EXPECT_FALSE(keys.Release(' '));
-    EXPECT_FALSE(keys.Held());
-    keys.Press(' ');
-    keys.Cancel();
-    EXPECT_FALSE(keys.Release(' ')) << "letting go on lost focus clicks nothing";
-}
-
-TEST(ButtonFaceChoice, IconAndTextLayout)
-{
-    auto both = LayoutButtonContent(100, 30, true, 16, 16, true, 40, 14);
-    EXPECT_EQ(both.iconX, 21);
-    EXPECT_EQ(both.iconY, 7);
-    EXPECT_EQ(both.textRect, (ZelRect{39, 8, 79, 22}));
-    auto iconOnly = LayoutButtonContent(100, 30, true, 16, 16, false, 0, 0);
-    EXPECT_EQ(iconOnly.iconX, 42);
-    auto textOnly = LayoutButtonContent(100, 30, false, 0, 0, true, 40, 14);
-    EXPECT_EQ(textOnly.textRect, (ZelRect{0, 0, 100, 30}));
-    auto tooWide = LayoutButtonContent(20, 30, true, 16, 16, true, 40, 14);
-    EXPECT_EQ(tooWide.iconX, -19) << "halving keeps the sign";
-}
 
 class BmpButton : public ::testing::Test {
 protected:
@@ -322,25 +262,6 @@ TEST_F(BmpButton, FocusMarkOnlyWhenAskedFor)
     }
 }
 
-TEST_F(BmpButton, ClickReachesTheOwnerOnlyWhenEnabled)
-{
-    button.Create(nullptr, {0, 0, 60, 24}, 512);
-    int clicks = 0;
-    button.SetCommandSink([&](int id, int) { clicks += id == 512 ? 1 : 100; });
-    button.OnLButtonDown(5, 5, false);
-    button.OnLButtonUp(5, 5);
-    button.OnLButtonDown(5, 5, false);
-    button.OnLButtonUp(80, 5);
-    EXPECT_EQ(clicks, 1);
-    button.SetEnabled(false);
-    button.OnLButtonDown(5, 5, false);
-    button.OnLButtonUp(5, 5);
-    EXPECT_FALSE(button.OnKeyPress(toolkit::Key::Other));
-    EXPECT_TRUE(button.OnKeyPress(toolkit::Key::Space));
-    EXPECT_TRUE(button.OnKeyRelease(toolkit::Key::Space));
-    EXPECT_EQ(clicks, 1);
-}
-
 // ---- check and radio button ----------------------------------------------------------------------
 
 class RadioStrip : public ::testing::Test {
@@ -389,27 +310,6 @@ TEST_F(RadioStrip, NarrowStripRoundsCellWidthDownAndBadFileKeepsOldStrip)
     radio.LoadImageStrip(dir.wide("none.png"));
     EXPECT_EQ(toolkit::SurfaceOf(radio.m_imageList), before);
     EXPECT_EQ(radio.m_nImageWidth, 12);
-}
-
-TEST_F(RadioStrip, ClickTogglesACheckBoxButOnlyChecksARadioButton)
-{
-    radio.Move({0, 0, 100, 20});
-    radio.OnLButtonDown(1, 1, false);
-    radio.OnLButtonUp(1, 1);
-    EXPECT_TRUE(radio.IsChecked());
-    radio.OnKeyPress(toolkit::Key::Space);
-    radio.OnKeyPress(toolkit::Key::Space);
-    EXPECT_TRUE(radio.IsChecked()) << "Space acts on release";
-    radio.OnKeyRelease(toolkit::Key::Space);
-    EXPECT_FALSE(radio.IsChecked());
-
-    CZelRadioButton option(CZelRadioButton::kRadioButton);
-    option.Move({0, 0, 100, 20});
-    for (int i = 0; i < 2; ++i) {
-        option.OnLButtonDown(1, 1, false);
-        option.OnLButtonUp(1, 1);
-    }
-    EXPECT_TRUE(option.IsChecked());
 }
 
 TEST_F(RadioStrip, TextWithoutColourIsBlack)
