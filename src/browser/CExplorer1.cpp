@@ -86,4 +86,21 @@ void CExplorer1::OnProcessEnded()
         m_onTerminated();
 }
 
+std::int32_t CExplorer1::ExternalMemberId(std::u16string_view name) const
+{
+    const CImpIDispatch* external = ExternalDispatch();
+    std::int32_t id = CImpIDispatch::kUnknownId;
+    if (external)
+        external->GetIDsOfNames(std::span<const std::u16string_view>(&name, 1), std::span<std::int32_t>(&id, 1));
+    return id;
+}
+
+std::optional<std::u16string> CExplorer1::ExternalInvoke(std::int32_t id, bool call) const
+{
+    std::optional<std::u16string> result;
+    if (const CImpIDispatch* external = ExternalDispatch())
+        external->Invoke(id, call ? CImpIDispatch::kMethod : CImpIDispatch::kPropertyGet, &result);
+    return result;
+}
+
 }  // namespace tessaly

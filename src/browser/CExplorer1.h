@@ -56,6 +56,8 @@ public:
 private:
     void OnLoadFinished() override;
     void OnProcessEnded() override;
+    std::int32_t ExternalMemberId(std::u16string_view name) const override;
+    std::optional<std::u16string> ExternalInvoke(std::int32_t id, bool call) const override;
 
     std::unique_ptr<toolkit::BrowserView> m_view;
     std::function<void()> m_onDownloadComplete;
