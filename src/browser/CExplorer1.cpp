@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "browser/CImpIDispatch.h"
+#include "platform/FilePaths.h"
 #include "platform/TextEncoding.h"
 
 namespace tessaly {
@@ -42,7 +43,7 @@ std::string CExplorer1::TargetToUri(std::u16string_view target)
     // A target that is not whole UTF-16 (an unpaired surrogate) names nothing.
     if (text.empty() || platform::Utf8ToUtf16(text) != target)
         return {};
-    if (text.front() == '/')
+    if (platform::IsAbsolutePath(target))
         return toolkit::FileUri(text);
     if (HasScheme(text))
         return text;

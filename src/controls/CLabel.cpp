@@ -61,7 +61,7 @@ void CLabel::Paint(toolkit::Canvas& canvas, int width, int height)
     std::uint32_t format = m_nFormat;
     if (m_bAlignRight)
         format |= textformat::kRight;
-    canvas.DrawText(m_strText, m_font, m_lf.bUnderline, ZelRect{0, 0, width, height}, format, m_crText);
+    canvas.PaintText(m_strText, m_font, m_lf.bUnderline, ZelRect{0, 0, width, height}, format, m_crText);
 }
 
 void CLabel::OnMouseMove(int, int)

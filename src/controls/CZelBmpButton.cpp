@@ -80,7 +80,7 @@ void CZelBmpButton::DrawContent(toolkit::Canvas& canvas, int width, int height, 
     if (hasIcon)
         canvas.DrawImage(m_pIcon, ZelRect{layout.iconX, layout.iconY, layout.iconX + iconWidth, layout.iconY + iconHeight});
     if (hasText)
-        canvas.DrawText(m_strText, m_font, m_lf.bUnderline, layout.textRect,
+        canvas.PaintText(m_strText, m_font, m_lf.bUnderline, layout.textRect,
                         m_nTextFormat ? m_nTextFormat : kDefaultTextFormat, textColor);
 }
 

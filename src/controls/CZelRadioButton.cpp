@@ -80,7 +80,7 @@ void CZelRadioButton::Paint(toolkit::Canvas& canvas, int width, int height)
     }
     const ZelColor color = !IsEnabled() ? kGrayText : m_crText == kNoColor ? kWindowText : m_crText;
     const ZelRect textRect{textLeft, 0, width, height};
-    canvas.DrawText(m_strText, m_font, m_lf.bUnderline, textRect, textformat::kSingleLine | textformat::kVCenter,
+    canvas.PaintText(m_strText, m_font, m_lf.bUnderline, textRect, textformat::kSingleLine | textformat::kVCenter,
                     color);
     if (HasFocus() && !m_strText.empty())
         canvas.DrawFocusRect(ZelRect{textLeft, 1, width - 1, height - 1});

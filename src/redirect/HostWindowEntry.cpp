@@ -13,7 +13,7 @@ void HostWindowEntry::Register(std::uint32_t x11Id, Handler handler)
     if (!list)
         return;
     m_channelEntry = platform::WindowChannelEntry::Add(x11Id, std::move(handler));
-    if (m_channelEntry.valid()) {
+    if (m_channelEntry.valid() && !platform::WindowChannelName().empty()) {
         m_channelName = platform::WindowChannelName();
         CZelShareData share;
         share.OpenOrCreate();

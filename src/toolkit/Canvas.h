@@ -26,7 +26,7 @@ public:
     // Blends the part of the image that starts at srcX, srcY into `dest`, unscaled.
     virtual void DrawImagePart(const Image& image, int srcX, int srcY, const ZelRect& dest) = 0;
     // Draws text inside `rect` with the format flags of TextFormat.h.
-    virtual void DrawText(std::u16string_view text, const Font& font, bool underline, const ZelRect& rect,
+    virtual void PaintText(std::u16string_view text, const Font& font, bool underline, const ZelRect& rect,
                           std::uint32_t format, ZelColor color) = 0;
     // Lays the text out wrapped at word boundaries to `width`: 0, 0, widest line, total height.
     virtual ZelRect MeasureText(std::u16string_view text, int width, const Font& font) = 0;

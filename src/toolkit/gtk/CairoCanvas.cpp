@@ -85,7 +85,7 @@ void CairoCanvas::DrawImagePart(const Image& image, int srcX, int srcY, const Ze
     cairo_restore(m_cr);
 }
 
-void CairoCanvas::DrawText(std::u16string_view text, const Font& font, bool underline, const ZelRect& rect,
+void CairoCanvas::PaintText(std::u16string_view text, const Font& font, bool underline, const ZelRect& rect,
                            std::uint32_t format, ZelColor color)
 {
     DrawTextInRect(m_cr, text, DescriptionOf(font), underline, rect, format, color);

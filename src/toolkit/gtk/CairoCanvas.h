@@ -16,7 +16,7 @@ public:
     void CopyImage(const Image& image, int x, int y) override;
     void DrawImage(const Image& image, const ZelRect& dest) override;
     void DrawImagePart(const Image& image, int srcX, int srcY, const ZelRect& dest) override;
-    void DrawText(std::u16string_view text, const Font& font, bool underline, const ZelRect& rect,
+    void PaintText(std::u16string_view text, const Font& font, bool underline, const ZelRect& rect,
                   std::uint32_t format, ZelColor color) override;
     ZelRect MeasureText(std::u16string_view text, int width, const Font& font) override;
     void DrawFocusRect(const ZelRect& rect) override;

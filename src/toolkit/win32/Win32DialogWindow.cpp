@@ -1,0 +1,353 @@
+#include "toolkit/win32/Win32DialogWindow.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "platform/win32/Win32Support.h"
+#include "support/SwallowedException.h"
+#include "toolkit/win32/PixelCanvas.h"
+#include "toolkit/win32/Win32BrowserView.h"
+#include "toolkit/win32/Win32ControlView.h"
+
+namespace tessaly::toolkit {
+namespace {
+
+constexpr int kTemplateId = 1000;
+constexpr int kBrowserSlotId = 1000;
+constexpr int kSlotWidth = 411;
+constexpr int kSlotHeight = 286;
+// Messages hosts may send the window (from WM_USER up to the application range's end).
+constexpr UINT kFirstHostMessage = WM_USER;
+constexpr UINT kLastHostMessage = 0xBFFF;
+
+Win32DialogWindow* DialogOf(HWND window)
+{
+    return reinterpret_cast<Win32DialogWindow*>(GetWindowLongPtrW(window, DWLP_USER));
+}
+
+INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_INITDIALOG) {
+        auto* dialog = reinterpret_cast<Win32DialogWindow*>(lParam);
+        SetWindowLongPtrW(window, DWLP_USER, lParam);
+        dialog->AttachWindow(window);
+        return FALSE;  // the focus is set when the window is shown
+    }
+    Win32DialogWindow* dialog = DialogOf(window);
+    if (!dialog)
+        return FALSE;
+    try {
+        return dialog->Handle(message, wParam, lParam);
+    } catch (...) {
+        TraceSwallowed(u"Win32DialogWindow", u"the dialog's message handling failed");
+        return FALSE;
+    }
+}
+
+// A 32-bit icon from an image's pixels; null when it cannot be made.
+HICON IconFromImage(const Image& image)
+{
+    const ImageData* data = image.Data();
+    if (!data)
+        return nullptr;
+    BITMAPV5HEADER header{};
+    header.bV5Size = sizeof(header);
+    header.bV5Width = data->width;
+    header.bV5Height = -data->height;
+    header.bV5Planes = 1;
+    header.bV5BitCount = 32;
+    header.bV5Compression = BI_RGB;
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    UniqueGdiObject<HBITMAP> color(CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS,
+                                                    &bits, nullptr, 0));
+    ReleaseDC(nullptr, screen);
+    if (!color || !bits)
+        return nullptr;
+    std::copy(data->pixels.begin(), data->pixels.end(), static_cast<std::uint32_t*>(bits));
+    UniqueGdiObject<HBITMAP> mask(CreateBitmap(data->width, data->height, 1, 1, nullptr));
+    ICONINFO info{TRUE, 0, 0, mask.get(), color.get()};
+    return CreateIconIndirect(&info);
+}
+
+}  // namespace
+
+std::unique_ptr<DialogWindow> DialogWindow::FromTemplate(DialogEvents& events, int width, int height)
+{
+    auto window = std::make_unique<Win32DialogWindow>(events, width, height);
+    return window->Window() ? std::move(window) : nullptr;
+}
+
+Win32DialogWindow::Win32DialogWindow(DialogEvents& events, int width, int height)
+    : m_events(events),
+      m_parent(nullptr, [this](Canvas& canvas, const ZelRect& area) { PaintBackgroundArea(canvas, area); }),
+      m_width(width),
+      m_height(height)
+{
+    CreateDialogParamW(ToolkitInstance(), MAKEINTRESOURCEW(kTemplateId), nullptr, DialogProc,
+                       reinterpret_cast<LPARAM>(this));
+    if (!m_window)
+        return;
+    m_parent = ControlParent(m_window, [this](Canvas& canvas, const ZelRect& area) { PaintBackgroundArea(canvas, area); });
+    SetWindowPos(TemplateWindow(kBrowserSlotId), nullptr, 0, 0, kSlotWidth, kSlotHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetClientSize(width, height);
+}
+
+Win32DialogWindow::~Win32DialogWindow()
+{
+    if (!m_window)
+        return;
+    m_destroying = true;
+    DestroyWindow(m_window);
+}
+
+void Win32DialogWindow::SetTitle(std::u16string_view title)
+{
+    const std::u16string text(title);
+    SetWindowTextW(m_window, platform::win32::Wide(text));
+}
+
+void Win32DialogWindow::SetIcon(const Image& icon)
+{
+    HICON made = IconFromImage(icon);
+    SendMessageW(m_window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(made));
+    SendMessageW(m_window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(made));
+    m_icon = made ? std::make_unique<UniqueIcon>(made) : nullptr;
+}
+
+void Win32DialogWindow::SetClientSize(int width, int height)
+{
+    m_width = width;
+    m_height = height;
+    RECT frame{0, 0, width, height};
+    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(m_window, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongPtrW(m_window, GWL_EXSTYLE)));
+    const int frameWidth = frame.right - frame.left, frameHeight = frame.bottom - frame.top;
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    SetWindowPos(m_window, nullptr, work.left + (work.right - work.left - frameWidth) / 2,
+                 work.top + (work.bottom - work.top - frameHeight) / 2, frameWidth, frameHeight,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(m_window, nullptr, FALSE);
+}
+
+// The font reaches the window and its template controls, not the skin's own controls.
+void Win32DialogWindow::SetDialogFont(const WindowFont& font)
+{
+    m_dialogFont = UniqueGdiObject<HFONT>(nullptr);
+    const Font made = MakeFont(font);
+    LOGFONTW record{};
+    if (!GetObjectW(FontOf(made, false), sizeof(record), &record))
+        return;
+    m_dialogFont = UniqueGdiObject<HFONT>(CreateFontIndirectW(&record));
+    SendMessageW(m_window, WM_SETFONT, reinterpret_cast<WPARAM>(m_dialogFont.get()), TRUE);
+    SendMessageW(TemplateWindow(kBrowserSlotId), WM_SETFONT, reinterpret_cast<WPARAM>(m_dialogFont.get()), TRUE);
+}
+
+HWND Win32DialogWindow::TemplateWindow(int id) const
+{
+    return id == kBrowserSlotId && m_window ? GetDlgItem(m_window, id) : nullptr;
+}
+
+std::optional<ZelRect> Win32DialogWindow::TemplateControlRect(int id) const
+{
+    HWND slot = TemplateWindow(id);
+    if (!slot || !IsWindowVisible(slot))
+        return std::nullopt;
+    RECT place{};
+    GetWindowRect(slot, &place);
+    MapWindowPoints(HWND_DESKTOP, m_window, reinterpret_cast<POINT*>(&place), 2);
+    return ZelRect{place.left, place.top, place.right, place.bottom};
+}
+
+bool Win32DialogWindow::PlaceTemplateControl(int id, const ZelRect& rect)
+{
+    HWND slot = TemplateWindow(id);
+    if (!slot)
+        return false;
+    SetWindowPos(slot, nullptr, rect.left, rect.top, std::max(rect.Width(), 0), std::max(rect.Height(), 0),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    return true;
+}
+
+bool Win32DialogWindow::HostBrowser(int id, BrowserView& browser)
+{
+    HWND slot = TemplateWindow(id);
+    auto* view = dynamic_cast<Win32BrowserView*>(&browser);
+    if (!slot || !view || !view->AttachTo(slot))
+        return false;
+    m_browser = view;
+    SetWindowLongPtrW(slot, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(view));
+    return true;
+}
+
+bool Win32DialogWindow::PreTranslate(MSG& message)
+{
+    const bool ours = message.hwnd == m_window || IsChild(m_window, message.hwnd);
+    if (!ours)
+        return false;
+    if (message.message == WM_KEYDOWN && message.wParam == VK_TAB && m_events.OnTabKey())
+        return true;
+    if (m_browser && message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST &&
+        m_browser->TranslateAccelerator(message))
+        return true;
+    return IsDialogMessageW(m_window, &message) != FALSE;
+}
+
+void Win32DialogWindow::RunModal()
+{
+    if (m_destroyed || m_ended)
+        return;
+    m_running = true;
+    ShowWindow(m_window, SW_SHOW);
+    SetForegroundWindow(m_window);
+    m_events.OnShown();
+    MSG message{};
+    while (!m_ended && !m_destroyed) {
+        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+        if (got == 0) {
+            PostQuitMessage(static_cast<int>(message.wParam));  // the thread's own end: pass it on
+            break;
+        }
+        if (got == -1)
+            break;
+        if (!PreTranslate(message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+    m_running = false;
+}
+
+void Win32DialogWindow::EndModal()
+{
+    m_ended = true;
+    if (m_window && !m_destroyed) {
+        ShowWindow(m_window, SW_HIDE);
+        PostMessageW(m_window, WM_NULL, 0, 0);  // wakes the loop
+    }
+}
+
+void Win32DialogWindow::Minimize() { ShowWindow(m_window, SW_MINIMIZE); }
+
+void Win32DialogWindow::Redraw() { RedrawWindow(m_window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN); }
+
+std::optional<std::size_t> Win32DialogWindow::FocusedStop(const std::vector<TabStop>& stops) const
+{
+    HWND focus = GetFocus();
+    if (!focus)
+        return std::nullopt;
+    for (std::size_t i = 0; i < stops.size(); ++i) {
+        HWND window = WindowOf(stops[i]);
+        if (window && (window == focus || IsChild(window, focus)))
+            return i;
+    }
+    return std::nullopt;
+}
+
+void Win32DialogWindow::Focus(const TabStop& stop)
+{
+    if (HWND window = WindowOf(stop))
+        SetFocus(window);
+}
+
+std::uint32_t Win32DialogWindow::NativeId() const
+{
+    // Window handles are 32-bit values on every Windows, also in 64-bit processes.
+    return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(m_window));
+}
+
+bool Win32DialogWindow::ListenForHostMessages(HostMessageHandler handler)
+{
+    m_hostHandler = std::move(handler);
+    return m_window != nullptr;
+}
+
+void Win32DialogWindow::StopHostMessages() { m_hostHandler = nullptr; }
+
+void Win32DialogWindow::PaintBackgroundArea(Canvas& canvas, const ZelRect& area)
+{
+    canvas.PushRegion(ZelRect{-area.left, -area.top, m_width - area.left, m_height - area.top});
+    m_events.PaintBackground(canvas);
+    canvas.PopRegion();
+}
+
+void Win32DialogWindow::PaintClient()
+{
+    PAINTSTRUCT paint{};
+    HDC dc = BeginPaint(m_window, &paint);
+    RECT client{};
+    GetClientRect(m_window, &client);
+    if (Image image = NewImage(client.right, client.bottom)) {
+        PixelCanvas canvas(image);
+        m_events.PaintBackground(canvas);
+        ShowImage(dc, image, 0, 0);
+    }
+    EndPaint(m_window, &paint);
+}
+
+INT_PTR Win32DialogWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_PAINT:
+        PaintClient();
+        return TRUE;
+    case WM_ERASEBKGND:
+        SetWindowLongPtrW(m_window, DWLP_MSGRESULT, 1);
+        return TRUE;
+    case WM_CLOSE:
+        m_events.OnCloseBox();
+        return TRUE;
+    case WM_COMMAND:
+        // Escape, and an IDCANCEL posted to the window, cancel as the close box does.
+        if (LOWORD(wParam) == IDCANCEL && lParam == 0)
+            m_events.OnUnusedKey(Key::Escape);
+        return TRUE;
+    case WM_LBUTTONDOWN:
+        if (m_events.OnBackgroundPress(GET_Y_LPARAM(lParam))) {
+            ReleaseCapture();
+            SendMessageW(m_window, WM_NCLBUTTONDOWN, HTCAPTION, 0);
+        }
+        return TRUE;
+    case WM_DESTROY:
+        if (!m_destroying) {
+            m_destroyed = true;
+            m_events.OnDestroyedFromOutside();
+        }
+        return FALSE;
+    default:
+        break;
+    }
+    if (message >= kFirstHostMessage && message <= kLastHostMessage && m_hostHandler) {
+        m_hostHandler(message, wParam, static_cast<std::intptr_t>(lParam));
+        return TRUE;
+    }
+    return FALSE;
+}
+
+LRESULT CALLBACK SlotWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_PAINT: {
+        // White until a page draws over it, as a browser shows before its first page.
+        PAINTSTRUCT paint{};
+        HDC dc = BeginPaint(window, &paint);
+        FillRect(dc, &paint.rcPaint, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        EndPaint(window, &paint);
+        return 0;
+    }
+    case WM_SIZE:
+        if (auto* browser = reinterpret_cast<Win32BrowserView*>(GetWindowLongPtrW(window, GWLP_USERDATA))) {
+            RECT client{};
+            GetClientRect(window, &client);
+            browser->FitTo(client);
+        }
+        return 0;
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+}  // namespace tessaly::toolkit
