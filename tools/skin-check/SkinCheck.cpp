@@ -16,10 +16,10 @@
 #include <xercesc/util/SecurityManager.hpp>
 
 #include "CheckContext.h"
+#include "IniChecks.h"
 #include "SectionChecks.h"
 #include "config/CXMLDocument.h"
 #include "config/ConfigSection.h"
-#include "support/PathHelpers.h"
 #include "support/WideText.h"
 
 namespace {
@@ -111,16 +111,8 @@ void CheckDocument(const std::string& folder, CheckReport& report)
 // The settings files beside it.
 void CheckFolderFiles(const std::string& folder, CheckReport& report)
 {
-    const std::string orvane = folder + "orvane.cfg";
-    for (const char16_t* key : {u"VomoLoginUrl", u"PreLoginFromInternet"}) {
-        std::u16string value;
-        ReadIniString(u"WebUrl", key, u"", &value, FromUtf8(orvane), 1024);
-        if (value.empty())
-            report.Warning(orvane, 1, "no [WebUrl] " + ToUtf8(key) + ": " +
-                                          (std::u16string_view(key) == u"VomoLoginUrl"
-                                               ? "PreLogin sends its request to an empty address"
-                                               : "the sign-in helper window gets no address and closes at once"));
-    }
+    CheckOrvaneFile(folder, report);
+    CheckParvexFile(folder, report);
     const std::string wait = folder + "PreLoginWait/wait.htm";
     if (!std::filesystem::is_regular_file(wait))
         report.Warning(wait, 1, "not found: the sign-in helper window shows an empty page while it waits");
