@@ -18,7 +18,9 @@ void CZelRadioButton::CaptureBackground(cairo_surface_t* parentBackground)
 void CZelRadioButton::LoadImageStrip(std::u16string_view path)
 {
     SurfacePtr strip;
-    LoadImageToBitmap(strip, ZelRect{}, path, kMagenta);
+    // The image keeps its own transparency (flattened onto magenta, half-transparent edge pixels
+    // would turn into a magenta fringe that the key no longer matches); opaque magenta is the key.
+    LoadImageToBitmap(strip, ZelRect{}, path, kNoColor);
     if (!strip)
         return;
     MakeColorTransparent(strip.get(), kMagenta);
