@@ -58,6 +58,14 @@ TEST(SkinCheck, TheShippedFolderIsClean)
     EXPECT_EQ(run.output, "");
 }
 
+TEST(SkinCheck, ExitStatusCountsWarningsOnlyWithWerror)
+{
+    BrokenCopy copy("VomoLoginCfg.xml", "FontColor=\"FFFFFF\"", "FontColor=\"FFF\"");
+    EXPECT_EQ(RunChecker(copy.dir.file("Config")).exitCode, 0);
+    EXPECT_EQ(RunChecker(copy.dir.file("Config") + " --werror").exitCode, 1);
+    EXPECT_EQ(RunChecker("--no-such-option").exitCode, 2);
+}
+
 struct Mistake {
     const char* from;
     const char* to;        // null: the file is removed

@@ -1,6 +1,7 @@
 // tessaly-skin-check CONFIG_DIR [--werror]
-// Reads a configuration folder the way the library does and reports what would go wrong or be
-// ignored silently, as "file:line: error: message" or "file:line: warning: message".
+// Reads a configuration folder (VomoLoginCfg.xml, the files it names, orvane.cfg, Parvex.cfg) the way
+// the library does and reports what would go wrong or be ignored silently, as
+// "file:line: error: message" or "file:line: warning: message".
 // Exit status: 0 no errors (and no warnings with --werror), 1 problems found, 2 bad arguments.
 #include <cstdio>
 #include <cstring>
@@ -121,8 +122,9 @@ void CheckFolderFiles(const std::string& folder, CheckReport& report)
 int Usage()
 {
     std::fprintf(stderr, "usage: tessaly-skin-check CONFIG_DIR [--werror]\n"
-                         "  Checks VomoLoginCfg.xml, the files it names and orvane.cfg in CONFIG_DIR.\n"
-                         "  --werror  warnings count as errors for the exit status\n");
+                         "  Checks VomoLoginCfg.xml, the files it names, orvane.cfg and Parvex.cfg in CONFIG_DIR.\n"
+                         "  --werror  warnings count as errors for the exit status (for CI)\n"
+                         "  Exit status: 0 no errors, 1 errors (or warnings with --werror), 2 bad arguments.\n");
     return 2;
 }
 
