@@ -84,6 +84,8 @@ TEST(SkinCheck, EachMistakeIsReportedAtItsLine)
         // Sign-in texts.
         {"ItemID=\"LoginPatern\"", "ItemID=\"LoginPattern\"", "LoginPattern",
          "error: unknown sign-in entry \"LoginPattern\" is never looked up (did you mean \"LoginPatern\"?)"},
+        {"ItemID=\"ErrorPwd\"", "ItemID=\"errorpwd\"", "errorpwd",
+         "error: unknown sign-in entry \"errorpwd\" is never looked up: item ids are case-sensitive; write \"ErrorPwd\""},
         {"Data=\"%s?user=%s&amp;pwd=%s&amp;ip=%s\"", "Data=\"%s?user=%d&amp;pwd=%s&amp;ip=%s\"", "user=%d",
          "error: LoginPatern conversion 2 \"%d\" gets the user name, which is text: use %s"},
         {"Data=\"%s?user=%s&amp;pwd=%s&amp;ip=%s\"", "Data=\"%s?user=%s&amp;pwd=%s&amp;ip=%s&amp;t=%s\"", "t=%s",
