@@ -7,7 +7,8 @@
 #   P/share/tessaly/        the stand-in service's accounts file, the default machine settings
 #   P/share/doc/tessaly/    README, copyright, changelog
 #   P/share/man/man1/       the two programs' manual pages
-#   P/lib/pkgconfig/        tessaly.pc
+#   P/lib/pkgconfig/        tessaly.pc (for P = /usr: /usr/lib/<multiarch>/pkgconfig, where Debian's
+#                           pkg-config looks for the package's architecture)
 #   P/lib/cmake/Tessaly/    TessalyConfig.cmake
 #   P/etc/tessaly/          the settings an administrator edits (for P = /usr: /etc/tessaly)
 #   P/var/lib/tessaly/      Parvex.cfg, the one file the library rewrites (for P = /usr: /var/lib/tessaly)
@@ -76,6 +77,7 @@ install(CODE "
   set(TESSALY_VERSION \"${PROJECT_VERSION}\")
   set(TESSALY_SOURCE_DIR \"${PROJECT_SOURCE_DIR}\")
   set(TESSALY_CMAKE_DIR \"${CMAKE_CURRENT_LIST_DIR}\")
+  set(TESSALY_MULTIARCH \"${CMAKE_LIBRARY_ARCHITECTURE}\")
   include(\"${CMAKE_CURRENT_LIST_DIR}/InstallLayout.cmake\")")
 
 # The Debian package (scripts/package.sh): everything above with the prefix /usr.
@@ -86,7 +88,7 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_INSTALL_PREFIX /usr)
 set(CPACK_SET_DESTDIR ON)  # the /etc and /var parts are placed through DESTDIR
 set(CPACK_STRIP_FILES ON)
-set(CPACK_PACKAGE_CONTACT "Tessaly developers <tessaly@example.org>")
+set(CPACK_PACKAGE_CONTACT "Tessaly Team <team@tessaly.example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "pre-login and redirect module for desktop clients")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "libtessaly.so is loaded by a desktop client with dlopen. PreLogin checks a user
 name and password against the operator's login web service; Redirect shows a

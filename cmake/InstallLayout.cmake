@@ -49,6 +49,13 @@ if(NOT _prefix STREQUAL "/usr")
   endif()
 endif()
 
+# The package is built for one architecture, so for /usr its pkg-config file goes where Debian's
+# pkg-config looks for that architecture (lib/<multiarch>/pkgconfig); other prefixes keep lib/pkgconfig.
+if(_prefix STREQUAL "/usr" AND TESSALY_MULTIARCH)
+  set(_pkgconfig "${_prefix}/lib/${TESSALY_MULTIARCH}/pkgconfig")
+else()
+  set(_pkgconfig "${_prefix}/lib/pkgconfig")
+endif()
 set(TESSALY_PREFIX "${_prefix}")
-configure_file("${TESSALY_CMAKE_DIR}/tessaly.pc.in" "${_stage}${_prefix}/lib/pkgconfig/tessaly.pc" @ONLY)
-message(STATUS "Installing: ${_stage}${_prefix}/lib/pkgconfig/tessaly.pc")
+configure_file("${TESSALY_CMAKE_DIR}/tessaly.pc.in" "${_stage}${_pkgconfig}/tessaly.pc" @ONLY)
+message(STATUS "Installing: ${_stage}${_pkgconfig}/tessaly.pc")

@@ -44,7 +44,7 @@ run() {  # run <log name> <command...>: output to the log, failure noted but not
   fi
 }
 
-on_display() { xvfb-run -a -s "-screen 0 1280x1024x24" "$@"; }
+on_display() { xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "$@"; }
 
 # Whether a benchmark program is a Google Benchmark one (older trees have hand-timed programs).
 gbench() { [[ $(objdump -p "$1" 2>/dev/null) == *NEEDED*libbenchmark* ]]; }

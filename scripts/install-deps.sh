@@ -10,7 +10,7 @@ packages=(
   libcpp-httplib-dev qtbase5-dev python3
   xvfb xauth x11-utils imagemagick fonts-dejavu-core binutils openbox
   libxml2-utils libfontconfig-dev
-  help2man dpkg-dev file
+  help2man dpkg-dev file lintian
   weston
 )
 # The locale tests run a host under a non-C locale, generated from the locale data below.

@@ -33,7 +33,7 @@ cmake --build "$build" -j"${TESSALY_LEAKCHECK_JOBS:-2}" --target leak_cycles >/d
 
 status=0
 "$build/bench/leak_cycles" prelogin --cycles 100 --warm 5 2>/dev/null || status=43
-xvfb-run -a -s "-screen 0 1280x1024x24" "$build/bench/leak_cycles" redirect --cycles 100 --warm 100 2>/dev/null || status=43
+xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "$build/bench/leak_cycles" redirect --cycles 100 --warm 100 2>/dev/null || status=43
 if [ "$calls" = cycles ]; then
   exit $status
 fi

@@ -54,10 +54,10 @@ run_asan() {
   export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:suppressions=$supp/ubsan.supp"
   local status=0
   ASAN_OPTIONS="detect_leaks=1:$common" \
-    xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j2 --timeout 900 -E "$web_engine_tests|$unsanitized_tests" "$@" ||
+    xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" ctest --output-on-failure -j2 --timeout 900 -E "$web_engine_tests|$unsanitized_tests" "$@" ||
     status=1
   ASAN_OPTIONS="detect_leaks=0:$common" \
-    xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j1 --timeout 900 -R "$web_engine_tests" "$@" ||
+    xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" ctest --output-on-failure -j1 --timeout 900 -R "$web_engine_tests" "$@" ||
     status=1
   return $status
 }
@@ -67,7 +67,7 @@ run_tsan() {
   build_tree "$build" "thread" "${threaded_tests[@]}"
   cd "$build"
   TSAN_OPTIONS="suppressions=$supp/tsan.supp:halt_on_error=1:second_deadlock_stack=1:report_signal_unsafe=0" \
-    xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j1 --timeout 900 \
+    xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" ctest --output-on-failure -j1 --timeout 900 \
       -R "^($(IFS='|'; echo "${threaded_tests[*]}"))\$" "$@"
 }
 

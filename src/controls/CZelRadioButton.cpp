@@ -16,7 +16,9 @@ void CZelRadioButton::CaptureBackground(const toolkit::Image& parentBackground)
 
 void CZelRadioButton::LoadImageStrip(std::u16string_view path)
 {
-    toolkit::Image strip = toolkit::RenderImageFile(path, ZelRect{}, kMagenta);
+    // The image keeps its own transparency (flattened onto magenta, half-transparent edge pixels
+    // would turn into a magenta fringe that the key no longer matches); opaque magenta is the key.
+    toolkit::Image strip = toolkit::RenderImageFile(path, ZelRect{}, kNoColor);
     if (!strip)
         return;
     toolkit::MakeColorTransparent(strip, kMagenta);

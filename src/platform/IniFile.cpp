@@ -151,6 +151,34 @@ std::u16string ReadProfileStringFromText(std::string_view fileText, std::u16stri
     return CutToCapacity(fallback, capacity);
 }
 
+std::vector<ProfileLine> ListProfileLines(std::string_view fileText)
+{
+    std::vector<ProfileLine> listed;
+    const std::vector<Line> lines = SplitLines(DecodeFileText(fileText));
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        ProfileLine line;
+        line.number = i + 1;
+        line.text = lines[i].text;
+        const std::u16string_view trimmed = TrimBlanks(line.text);
+        if (const auto section = SectionOf(trimmed)) {
+            line.kind = ProfileLine::Kind::kSection;
+            line.name = *section;
+        } else if (const auto entry = EntryOf(trimmed)) {
+            line.kind = ProfileLine::Kind::kEntry;
+            line.name = entry->key;
+            line.value = entry->value;
+        } else if (trimmed.empty()) {
+            line.kind = ProfileLine::Kind::kBlank;
+        } else if (trimmed.front() == u';' || trimmed.front() == u'#') {
+            line.kind = ProfileLine::Kind::kComment;
+        } else {
+            line.kind = ProfileLine::Kind::kOther;
+        }
+        listed.push_back(std::move(line));
+    }
+    return listed;
+}
+
 std::u16string ReadProfileStringFromFile(std::u16string_view section, std::u16string_view key,
                                          std::u16string_view defaultValue, const std::u16string& path,
                                          std::size_t capacity)

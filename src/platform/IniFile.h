@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tessaly::platform {
 
@@ -21,6 +22,18 @@ std::u16string ReadProfileString(std::u16string_view section, std::u16string_vie
 std::u16string ReadProfileStringFromText(std::string_view fileText, std::u16string_view section,
                                          std::u16string_view key, std::u16string_view defaultValue,
                                          std::size_t capacity);
+
+// One line of an INI text as the reader takes it, for tools that report on a file line by line.
+struct ProfileLine {
+    enum class Kind { kBlank, kComment, kSection, kEntry, kOther };
+    Kind kind = Kind::kBlank;
+    std::size_t number = 1;  // 1-based
+    std::u16string text;     // the line without its ending
+    std::u16string name;     // a section's name or an entry's key, trimmed
+    std::u16string value;    // an entry's value, trimmed and unquoted as the reader returns it
+};
+// Every line of the text (decoded as the reader decodes it) in order.
+std::vector<ProfileLine> ListProfileLines(std::string_view fileText);
 
 // Sets key = value in section, creating the file, the section or the key as needed and keeping every
 // other line as it was. Returns false when the file cannot be written or the entry is not writable.

@@ -206,9 +206,10 @@ void CZelCommonDlg::RenderClient(toolkit::Canvas& canvas)
     // Template slots draw what their views draw (a browser page is white until it loads).
     if (const auto slot = m_window ? m_window->TemplateControlRect(kTemplateId) : std::nullopt)
         canvas.FillRect(*slot, kWhite);
-    for (DynamicItem& item : m_config.PictureItems())
-        paintControl(item.pCtrl.get());
+    // In the order the window stacks them: labels, pictures, buttons (the order they are made in).
     for (DynamicItem& item : m_config.LabelItems())
+        paintControl(item.pCtrl.get());
+    for (DynamicItem& item : m_config.PictureItems())
         paintControl(item.pCtrl.get());
     for (DynamicItem& item : m_config.ButtonItems())
         paintControl(item.pCtrl.get());

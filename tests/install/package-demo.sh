@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The Debian package made from this build (cpack, no rebuild): its name, computed dependencies,
-# conffiles and contents; then, unpacked into a scratch root with dpkg-deb -x (nothing is installed
+# conffiles and contents, the licence and the maintainer, the pkg-config file where the package
+# architecture's pkg-config finds it, and a lintian report without errors or warnings; then, unpacked into a scratch root with dpkg-deb -x (nothing is installed
 # on this machine), the demo runs from it, and a Redirect from it writes the machine settings through
 # the installed link. The unpacked tree's absolute links (/etc, /var) are pointed into the scratch root.
 # usage: package-demo.sh BUILD_DIR
@@ -30,6 +31,20 @@ grep -qx /etc/tessaly/orvane.cfg "$work/control/conffiles" || fail "orvane.cfg i
 [ "$(readlink "$R/usr/lib/tessaly/Config/Parvex.cfg")" = /var/lib/tessaly/Parvex.cfg ] || fail "state link"
 expect_file "$R/usr/share/man/man1/tessaly-host.1.gz"
 expect_file "$R/usr/share/doc/tessaly/copyright"
+grep -qx 'License: Apache-2.0' "$R/usr/share/doc/tessaly/copyright" || fail "the copyright file names no Apache-2.0 licence"
+[ "$(dpkg-deb -f "$deb" Maintainer)" = "Tessaly Team <team@tessaly.example.org>" ] || fail "maintainer: $(dpkg-deb -f "$deb" Maintainer)"
+
+# The architecture's own pkg-config, with its search path moved into the unpacked root, finds the file.
+multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
+expect_file "$R/usr/lib/$multiarch/pkgconfig/tessaly.pc"
+pc_path=$("$multiarch-pkg-config" --variable pc_path pkg-config)
+found=$(PKG_CONFIG_LIBDIR=$(sed "s#\(^\|:\)/#\1$R/#g" <<<"$pc_path") "$multiarch-pkg-config" --variable=module tessaly) \
+  || fail "$multiarch-pkg-config does not find tessaly.pc in $pc_path"
+[ "$found" = /usr/lib/tessaly/libtessaly.so ] || fail "pkg-config module: $found"
+
+command -v lintian >/dev/null || fail "lintian is not installed (scripts/install-deps.sh installs it)"
+lintian_report=$(lintian --tag-display-limit 0 "$deb" 2>/dev/null) || fail "lintian failed: $lintian_report"
+if grep -E '^(E|W):' <<<"$lintian_report"; then fail "lintian reports errors or warnings"; fi
 if file "$R/usr/lib/tessaly/libtessaly.so" | grep -q 'not stripped'; then fail "libtessaly.so is not stripped"; fi
 
 # The scratch root stands in for /: absolute links point into it, the state is seeded as postinst

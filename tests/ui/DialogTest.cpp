@@ -719,7 +719,7 @@ public:
             ::close(pipe[0]);
             const std::string fd = std::to_string(pipe[1]);
             execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
-                   static_cast<char*>(nullptr));
+                   "-noreset", static_cast<char*>(nullptr));
             _exit(127);
         }
         ::close(pipe[1]);

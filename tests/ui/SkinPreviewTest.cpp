@@ -38,6 +38,13 @@ TEST(SkinPreview, BadArgumentsAndNoDisplayAreReported)
     EXPECT_EQ(RunCommand(kTool + " --config x 2>/dev/null"), 1);
     EXPECT_EQ(RunCommand("env -u DISPLAY -u WAYLAND_DISPLAY " + kTool + " --config " TESSALY_OUT_DIR
                   "/Config --section PreLoginFromInternetInfo --out " + dir.file("x.png") + " 2>/dev/null"), 2);
+    const test::CommandRun unknown = test::RunningCommand(kTool + " --config " TESSALY_OUT_DIR
+                                                          "/Config --section PreLoginFromInternet --out " +
+                                                          dir.file("y.png")).Await();
+    EXPECT_EQ(unknown.exitCode, 4);
+    EXPECT_NE(unknown.output.find("the file has VomoLogin, PreLoginFromInternetInfo"), std::string::npos)
+        << unknown.output;
+    EXPECT_FALSE(std::filesystem::exists(dir.file("y.png")));
 }
 
 // Cells of the contact sheet by name ("button 3 \"IDCANCEL\" hover"), from the tool's listing.
@@ -94,6 +101,28 @@ TEST(SkinPreview, StatesShowEveryFaceOfEachButtonAndEveryStripCell)
         EXPECT_GT(DifferingPixels(image.get(), cells.at(std::string(strip) + "unchecked-normal"),
                                   cells.at(std::string(strip) + "unchecked-disabled")), 0) << strip;
     }
+}
+
+// A strip whose cells fade out at their edges (white at alpha 16) shows those pixels blended over the
+// background, as the window does, never as a magenta fringe.
+TEST(SkinPreview, StatesBlendHalfTransparentStripPixels)
+{
+    test::ImageFolder dir;
+    std::filesystem::copy(TESSALY_OUT_DIR "/Config", dir.file("Config"), std::filesystem::copy_options::recursive);
+    std::filesystem::remove(dir.file("Config/skin/check.png"));
+    dir.Png("Config/skin/check.png", 128, 16, [](int x, int y) {
+        const bool edge = x % 16 == 0 || x % 16 == 15 || y == 0 || y == 15;
+        return edge ? 0x10FFFFFFu : 0xFF204080u;
+    });
+    const std::string png = dir.file("states.png");
+    const test::CommandRun run = test::RunCommand(kTool + " --config " + dir.file("Config") +
+                                                  " --section PreLoginFromInternetInfo --states --out " + png);
+    ASSERT_EQ(run.exitCode, 0);
+    SurfacePtr image(cairo_image_surface_create_from_png(png.c_str()));
+    const ZelRect cell = ReadCells(run.output).at("check cell unchecked-normal");
+    const test::Pixel edge = test::PixelAt(image.get(), cell.left, cell.top + 8);
+    EXPECT_GE(edge.g, 230) << "not magenta: " << int(edge.r) << "," << int(edge.g) << "," << int(edge.b);
+    EXPECT_LE(std::abs(int(edge.r) - int(edge.g)), 4);
 }
 
 TEST(SkinPreview, WatchRendersAgainWhenAFileOfTheFolderChanges)

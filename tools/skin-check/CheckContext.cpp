@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <filesystem>
 
 #include "NearMiss.h"
@@ -39,12 +40,66 @@ bool IsWholeNumber(std::u16string_view v)
     return IsDigits(v, false);
 }
 
-bool IsHexColour(std::u16string_view v)
+std::u16string_view HexDigits(std::u16string_view v)
 {
     v = Trim(v);
     if (v.size() > 2 && v[0] == u'0' && (v[1] == u'x' || v[1] == u'X'))
         v.remove_prefix(2);
+    return v;
+}
+
+bool IsHexColour(std::u16string_view v)
+{
+    v = HexDigits(v);
     return v.size() <= 8 && IsDigits(v, true);
+}
+
+std::size_t HexDigitCount(std::u16string_view v)
+{
+    return HexDigits(v).size();
+}
+
+// The leading hexadecimal digits ScanHex reads (after blanks, a sign and 0x).
+std::u16string HexPrefix(std::u16string_view v)
+{
+    std::size_t start = 0;
+    while (start < v.size() && (v[start] == u' ' || v[start] == u'\t' || v[start] == u'+' || v[start] == u'-'))
+        ++start;
+    std::size_t end = start;
+    if (v.substr(start, 2) == u"0x" || v.substr(start, 2) == u"0X")
+        end += 2;
+    while (end < v.size() && IsDigits(v.substr(end, 1), true))
+        ++end;
+    return std::u16string(v.substr(start, end - start));
+}
+
+// A colour as the file writes it: six hexadecimal digits, blue green red.
+std::string ColourText(std::uint32_t colour)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%06X", static_cast<unsigned>(colour & 0xFFFFFFu));
+    return text;
+}
+
+std::string Components(std::uint32_t colour)
+{
+    char text[48];
+    std::snprintf(text, sizeof text, "red %02X, green %02X, blue %02X", colour & 0xFFu, (colour >> 8) & 0xFFu,
+                  (colour >> 16) & 0xFFu);
+    return text;
+}
+
+// "RGB" read as the short form of "RRGGBB", returned in the file's blue-green-red order.
+std::uint32_t ExpandShortColour(std::u16string_view v)
+{
+    const std::u16string_view d = HexDigits(v);
+    std::uint32_t rgb[3] = {};
+    for (std::size_t i = 0; i < 3; ++i) {
+        std::uint32_t digit = 0;
+        ScanHex(d.substr(i, 1), digit);
+        rgb[i] = digit * 17;
+    }
+    return rgb[0] | (rgb[1] << 8) | (rgb[2] << 16);
 }
 
 // `count` whole numbers separated by commas, spaces (U+0020) anywhere, as the library reads them.
@@ -94,6 +149,21 @@ std::string SameNameOtherCase(const std::filesystem::path& path)
         if (AsciiLower(FromUtf8(entry.path().filename().string())) == wanted)
             return entry.path().filename().string();
     return {};
+}
+
+// Why a named file was not found, and what to write instead.
+std::string NotFoundHint(std::u16string_view value, const std::filesystem::path& path)
+{
+    const bool absolute = value.front() == u'/' || value.front() == u'\\' ||
+                          (value.size() > 1 && value[1] == u':');
+    if (absolute)
+        return ": file names are relative to the Config/ folder, so the library looks for " + path.string() +
+               "; put the file inside Config/ (for example in skin/) and name it from there (skin\\" +
+               path.filename().string() + ")";
+    const std::string other = SameNameOtherCase(path);
+    if (!other.empty())
+        return " (file names are case-sensitive here; there is \"" + other + "\")";
+    return " (looked for " + path.string() + ")";
 }
 
 }  // namespace
@@ -166,8 +236,13 @@ void CheckContext::CheckAttributes(const XmlElement* e, std::string_view kind,
             Warning(e, name16, "attribute \"" + name + "\" is not used by a " + std::string(kind));
             continue;
         }
-        Error(e, name16, "unknown attribute \"" + name + "\" on a " + std::string(kind) +
-                             " is never read (attribute names are exact)" + DidYouMean(name, known));
+        const std::string other = CaseVariantOf(name, known);
+        if (!other.empty())
+            Error(e, name16, "attribute \"" + name + "\" on a " + std::string(kind) +
+                                 " is never read: attribute names are case-sensitive; write \"" + other + "\"");
+        else
+            Error(e, name16, "unknown attribute \"" + name + "\" on a " + std::string(kind) + " is never read" +
+                                 DidYouMean(name, known));
     }
 }
 
@@ -183,12 +258,26 @@ void CheckContext::CheckDecimal(const XmlElement* e, std::u16string_view attr, s
 void CheckContext::CheckColour(const XmlElement* e, std::u16string_view attr)
 {
     const std::u16string v = AttrText(e, attr);
-    if (v.empty() || IsHexColour(v))
+    if (v.empty())
         return;
-    std::string message = ToUtf8(attr) + " " + Quoted(v) + " is not a hexadecimal colour";
     std::uint32_t read = 0;
-    message += ScanHex(v, read) ? "; the library reads only its first part" : "; the library reads no colour";
-    message += " (write up to eight hexadecimal digits, blue green red: 0000FF is red)";
+    const bool someDigits = ScanHex(v, read);
+    if (IsHexColour(v)) {
+        if (HexDigitCount(v) == 3)
+            Warning(e, attr, ToUtf8(attr) + " " + Quoted(v) + " has three digits and is read as " + ColourText(read) +
+                                 " (" + Components(read) + "), not as a short form: colours are never shortened; "
+                                 "write six digits, blue green red (" + ColourText(ExpandShortColour(v)) +
+                                 " for what " + Quoted(v) + " means in CSS)");
+        return;
+    }
+    std::string message = ToUtf8(attr) + " " + Quoted(v) + " is not a hexadecimal colour; ";
+    if (someDigits)
+        message += "the library reads only its first hexadecimal digits, " + Quoted(HexPrefix(v)) +
+                   ", as the colour " + ColourText(read);
+    else
+        message += std::string("the library reads no colour and uses ") +
+                   (attr == u"Color" ? "none (the text keeps its own colour)" : "black (000000)");
+    message += "; write up to eight hexadecimal digits, blue green red, without # (0000FF is red)";
     Error(e, attr, std::move(message));
 }
 
@@ -222,9 +311,7 @@ std::optional<ImageSize> CheckContext::CheckFile(const XmlElement* e, std::u16st
     const std::string what = std::string(kind) + " " + Quoted(value) + " (" + Where(e, attr, name) + ")";
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec)) {
-        const std::string other = SameNameOtherCase(path);
-        Error(e, attr, what + " not found" +
-                           (other.empty() ? "" : " (file names are case-sensitive here; there is \"" + other + "\")"));
+        Error(e, attr, what + " not found" + NotFoundHint(value, path));
         return std::nullopt;
     }
     if (auto cached = m_decoded.find(path.string()); cached != m_decoded.end())

@@ -72,8 +72,10 @@ void CheckLoginEntries(CheckContext& context, const XmlElement* list)
         const std::u16string data = AttrText(entry, u"Data");
         const std::string name = ToUtf8(id);
         if (std::find(kLoginKeys.begin(), kLoginKeys.end(), name) == kLoginKeys.end()) {
+            const std::string other = CaseVariantOf(name, kLoginKeys);
             context.Error(entry, u"ItemID", "unknown sign-in entry " + Quoted(id) + " is never looked up" +
-                                                DidYouMean(name, kLoginKeys));
+                                                (other.empty() ? DidYouMean(name, kLoginKeys)
+                                                               : ": item ids are case-sensitive; write \"" + other + "\""));
             return;
         }
         if (std::find(seen.begin(), seen.end(), id) != seen.end())

@@ -46,6 +46,15 @@ std::string NearestName(std::string_view word, const std::vector<std::string_vie
     return std::string(best);
 }
 
+std::string CaseVariantOf(std::string_view word, const std::vector<std::string_view>& candidates)
+{
+    for (std::string_view candidate : candidates)
+        if (candidate.size() == word.size() &&
+            std::equal(word.begin(), word.end(), candidate.begin(), [](char a, char b) { return Lower(a) == Lower(b); }))
+            return std::string(candidate);
+    return {};
+}
+
 std::string DidYouMean(std::string_view word, const std::vector<std::string_view>& candidates)
 {
     const std::string nearest = NearestName(word, candidates);

@@ -12,6 +12,9 @@ namespace tessaly::skincheck {
 // the letters for longer ones. Empty when none is.
 std::string NearestName(std::string_view word, const std::vector<std::string_view>& candidates);
 
+// The candidate that `word` matches when letter case is ignored, or empty.
+std::string CaseVariantOf(std::string_view word, const std::vector<std::string_view>& candidates);
+
 // " (did you mean \"X\"?)" for the nearest candidate, or empty.
 std::string DidYouMean(std::string_view word, const std::vector<std::string_view>& candidates);
 

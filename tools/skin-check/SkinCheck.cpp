@@ -1,6 +1,7 @@
 // tessaly-skin-check CONFIG_DIR [--werror]
-// Reads a configuration folder the way the library does and reports what would go wrong or be
-// ignored silently, as "file:line: error: message" or "file:line: warning: message".
+// Reads a configuration folder (VomoLoginCfg.xml, the files it names, orvane.cfg, Parvex.cfg) the way
+// the library does and reports what would go wrong or be ignored silently, as
+// "file:line: error: message" or "file:line: warning: message".
 // Exit status: 0 no errors (and no warnings with --werror), 1 problems found, 2 bad arguments.
 #include <cstdio>
 #include <cstring>
@@ -16,10 +17,10 @@
 #include <xercesc/util/SecurityManager.hpp>
 
 #include "CheckContext.h"
+#include "IniChecks.h"
 #include "SectionChecks.h"
 #include "config/CXMLDocument.h"
 #include "config/ConfigSection.h"
-#include "support/PathHelpers.h"
 #include "support/WideText.h"
 
 namespace {
@@ -111,16 +112,8 @@ void CheckDocument(const std::string& folder, CheckReport& report)
 // The settings files beside it.
 void CheckFolderFiles(const std::string& folder, CheckReport& report)
 {
-    const std::string orvane = folder + "orvane.cfg";
-    for (const char16_t* key : {u"VomoLoginUrl", u"PreLoginFromInternet"}) {
-        std::u16string value;
-        ReadIniString(u"WebUrl", key, u"", &value, FromUtf8(orvane), 1024);
-        if (value.empty())
-            report.Warning(orvane, 1, "no [WebUrl] " + ToUtf8(key) + ": " +
-                                          (std::u16string_view(key) == u"VomoLoginUrl"
-                                               ? "PreLogin sends its request to an empty address"
-                                               : "the sign-in helper window gets no address and closes at once"));
-    }
+    CheckOrvaneFile(folder, report);
+    CheckParvexFile(folder, report);
     const std::string wait = folder + "PreLoginWait/wait.htm";
     if (!std::filesystem::is_regular_file(wait))
         report.Warning(wait, 1, "not found: the sign-in helper window shows an empty page while it waits");
@@ -129,8 +122,9 @@ void CheckFolderFiles(const std::string& folder, CheckReport& report)
 int Usage()
 {
     std::fprintf(stderr, "usage: tessaly-skin-check CONFIG_DIR [--werror]\n"
-                         "  Checks VomoLoginCfg.xml, the files it names and orvane.cfg in CONFIG_DIR.\n"
-                         "  --werror  warnings count as errors for the exit status\n");
+                         "  Checks VomoLoginCfg.xml, the files it names, orvane.cfg and Parvex.cfg in CONFIG_DIR.\n"
+                         "  --werror  warnings count as errors for the exit status (for CI)\n"
+                         "  Exit status: 0 no errors, 1 errors (or warnings with --werror), 2 bad arguments.\n");
     return 2;
 }
 

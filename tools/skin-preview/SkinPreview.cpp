@@ -2,6 +2,8 @@
 // Builds a skinned window from the configuration folder DIR (its VomoLoginCfg.xml), the way the
 // library does, and writes what its client area shows to a PNG file. Nobody needs to be at the
 // keyboard; a display is needed (an X server such as Xvfb).
+// Exit status: 0 written, 1 bad arguments, 2 no display, 3 the PNG cannot be written (with --watch:
+// the last render failed), 4 the section is not in the file or the file cannot be read.
 #include <cairo.h>
 
 #include <cstdio>
@@ -11,6 +13,7 @@
 
 #include "PreviewModes.h"
 #include "StateSheet.h"
+#include "config/CXMLDocument.h"
 #include "config/ConfigSection.h"
 #include "toolkit/gtk/GuiHandles.h"
 #include "skin/CZelCommonDlg.h"
@@ -22,13 +25,28 @@ namespace {
 
 using namespace tessaly;
 
+// Why `section` cannot be read from the file: not readable as XML, or the sections it has instead.
+std::string MissingSectionReason(const std::string& file)
+{
+    CXMLDocument document;
+    document.Init();
+    XmlElement* root = nullptr;
+    if (!document.Load(FromUtf8(file), root))
+        return "the file is missing or not well-formed XML (tessaly-skin-check shows where)";
+    std::string names;
+    const XmlElement* common = FindChildElement(root, u"CommonWindow");
+    for (const XmlElement* child = common ? common->FirstChildElement() : nullptr; child;
+         child = child->NextSiblingElement())
+        names += (names.empty() ? "" : ", ") + ToUtf8(child->Name());
+    return names.empty() ? "the file has no sections under <CommonWindow>" : "the file has " + names;
+}
+
 class CSkinPreviewDlg : public CZelCommonDlg {
 public:
     CSkinPreviewDlg(std::u16string file, std::u16string section)
         : m_file(std::move(file)), m_section(std::move(section))
     {
     }
-    bool SectionFound() const { return m_found; }
 
 protected:
     bool OnInitDialog() override
@@ -90,14 +108,17 @@ int main(int argc, char** argv)
         return preview::RunWatch(ec ? std::string(argv[0]) : self, configDir, section, out, modes);
     }
 
-    CSkinPreviewDlg dialog(FromUtf8(configDir + "VomoLoginCfg.xml"), FromUtf8(section));
+    const std::string file = configDir + "VomoLoginCfg.xml";
+    if (!ReadConfigSection(FromUtf8(file), FromUtf8(section), [](const XmlElement*, const std::u16string&) {})) {
+        std::fprintf(stderr, "tessaly-skin-preview: no section \"%s\" in %s: %s\n", section.c_str(), file.c_str(),
+                     MissingSectionReason(file).c_str());
+        return 4;
+    }
+    CSkinPreviewDlg dialog(FromUtf8(file), FromUtf8(section));
     if (!dialog.Create()) {
         std::fprintf(stderr, "tessaly-skin-preview: no display, the window cannot be made\n");
         return 2;
     }
-    if (!dialog.SectionFound())
-        std::fprintf(stderr, "tessaly-skin-preview: section \"%s\" not found in %sVomoLoginCfg.xml; "
-                             "showing the template look\n", section.c_str(), configDir.c_str());
     if (modes.states) {
         const bool written = preview::WriteStateSheet(dialog, out, stdout);
         dialog.DestroyWindow();
