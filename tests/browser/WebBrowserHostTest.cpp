@@ -344,18 +344,24 @@ TEST_F(WebBrowserHostTest, ControlIsActivatedInPlaceInTheSlotWithTheHostsSite)
     const HWND control = stop.Data()->window;
     ASSERT_TRUE(::IsWindow(control));
     EXPECT_TRUE(::IsChild(Slot(), control));
+    host->Focus();
+    const HWND focus = ::GetFocus();
+    EXPECT_TRUE(focus == control || ::IsChild(control, focus));
 
-    const auto object = ComPtr<IWebBrowser2>::Share(host->Browser()).As<IOleObject>();
-    ComPtr<IOleClientSite> site;
-    ASSERT_EQ(object->GetClientSite(site.put()), S_OK);
-    const auto handler = site.As<IDocHostUIHandler>();
-    ASSERT_TRUE(handler);
-    POINT at{5, 5};
-    EXPECT_EQ(handler->ShowContextMenu(CONTEXT_MENU_DEFAULT, &at, nullptr, nullptr), S_OK);  // handled: no menu
-    site.reset();
+    {
+        ComPtr<IOleClientSite> site;
+        ASSERT_EQ(ComPtr<IWebBrowser2>::Share(host->Browser()).As<IOleObject>()->GetClientSite(site.put()), S_OK);
+        const auto handler = site.As<IDocHostUIHandler>();
+        ASSERT_TRUE(handler);
+        POINT at{5, 5};
+        EXPECT_EQ(handler->ShowContextMenu(CONTEXT_MENU_DEFAULT, &at, nullptr, nullptr), S_OK);  // no menu
+    }
 
+    // Someone else keeps the control: it still lets go of everything of the host's.
+    const auto kept = ComPtr<IWebBrowser2>::Share(host->Browser());
     host.reset();
     PumpFor(100ms);
+    EXPECT_EQ(WebBrowserComObject::Alive(), 0);
     EXPECT_FALSE(::IsWindow(control));
     EXPECT_EQ(stop.Data()->window, nullptr);
 }
