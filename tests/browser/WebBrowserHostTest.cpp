@@ -456,7 +456,7 @@ TEST_F(WebBrowserHostTest, ExternalObjectAnswersThroughTheEventsAndGoesQuietAfte
     ASSERT_EQ(site.As<IDocHostUIHandler>()->GetExternal(external.put()), S_OK);
     site.reset();
     ASSERT_TRUE(external);
-    EXPECT_TRUE(SameObject(external.As<IUnknown>().get(), external.get()));
+    EXPECT_EQ(static_cast<void*>(external.As<IUnknown>().get()), static_cast<void*>(external.get()));
 
     std::wstring member = L"xxyyzz", other = L"other";
     LPOLESTR names[] = {member.data(), other.data()};

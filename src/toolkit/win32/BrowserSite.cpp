@@ -39,7 +39,7 @@ void BrowserSite::SetSlot(HWND slot)
     m_slot = slot;
     if (m_frame)
         m_frame->Detach();
-    m_frame = MakeComObject<BrowserSiteFrame>(::GetAncestor(slot, GA_ROOT));
+    m_frame = slot ? MakeComObject<BrowserSiteFrame>(::GetAncestor(slot, GA_ROOT)) : nullptr;
 }
 
 void BrowserSite::Detach()
