@@ -2,7 +2,8 @@
 # Runs a Windows test program beside a stand-in service of its own:
 #   with-service.sh SERVICE_PROGRAM COMMAND [ARGS...]
 # Starts the Linux tessaly-service on a free loopback port, names it in TESSALY_TEST_SERVICE_URL
-# ("http://127.0.0.1:<port>"), runs COMMAND (the Wine wrapper and the test program) and stops the
+# ("http://127.0.0.1:<port>") and its request log (one line per request, a Linux path) in
+# TESSALY_TEST_SERVICE_LOG, runs COMMAND (the Wine wrapper and the test program) and stops the
 # service however the command ends. A Windows program cannot start the Linux service itself.
 set -euo pipefail
 service=$1
@@ -34,4 +35,5 @@ esac
 # Keep reading what the service prints, so it never blocks on a full pipe.
 cat <&3 >/dev/null &
 export TESSALY_TEST_SERVICE_URL="http://127.0.0.1:$port"
+export TESSALY_TEST_SERVICE_LOG="$log"
 "$@"
