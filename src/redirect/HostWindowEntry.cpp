@@ -1,5 +1,6 @@
 #include "redirect/HostWindowEntry.h"
 
+#include "support/CLogTrace.h"
 #include "support/CZelShareData.h"
 #include "support/SwallowedException.h"
 #include "support/WndMsgList.h"
@@ -10,8 +11,10 @@ void HostWindowEntry::Register(std::uint32_t x11Id, Handler handler)
 {
     Unregister();
     TessalyWndMsgList* list = GetWndMsgList();
-    if (!list)
+    if (!list) {
+        g_LogTrace.Trace(4, u"--No window message list published by the host: the window is not listed");
         return;
+    }
     m_channelEntry = platform::WindowChannelEntry::Add(x11Id, std::move(handler));
     if (m_channelEntry.valid() && !platform::WindowChannelName().empty()) {
         m_channelName = platform::WindowChannelName();
@@ -22,7 +25,10 @@ void HostWindowEntry::Register(std::uint32_t x11Id, Handler handler)
     const std::uint32_t window = x11Id != 0 ? x11Id : m_channelEntry.value();
     if (window == 0)
         return;  // neither an X11 window nor a channel: the host has no way to reach it
-    RegisterCloseWindow(list, window);
+    if (!RegisterCloseWindow(list, window)) {
+        g_LogTrace.Trace(4, u"--The window 0X%X could not be added to the host's window message list", window);
+        return;
+    }
     m_window = window;
 }
 

@@ -19,13 +19,35 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// A host's side of one Redirect: its published window list and the call running on a thread of its own
-// (in the apartment asked for), whose result arrives through `result`.
+HWND FindOwnWindow(const wchar_t* title)
+{
+    struct Search {
+        const wchar_t* title;
+        HWND found;
+    } search{title, nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(data);
+            DWORD pid = 0;
+            GetWindowThreadProcessId(window, &pid);
+            wchar_t text[128] = {};
+            GetWindowTextW(window, text, 128);
+            if (pid == GetCurrentProcessId() && IsWindowVisible(window) && std::wstring(text) == s->title) {
+                s->found = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// A host's side of one Redirect: its window list (published before the library is loaded, as a host
+// does at start) and the call running on a thread of its own in the apartment asked for.
 class HostSide {
 public:
-    HostSide(TessalyRedirectProc redirect, DWORD apartment)
+    HostSide(TessalyWndMsgList& list, TessalyRedirectProc redirect, DWORD apartment) : m_list(list)
     {
-        TessalyPublishWndMsgList(&m_list);
         m_thread = std::thread([this, redirect, apartment, done = std::move(m_done)]() mutable {
             const bool initialised = apartment != ~0u && SUCCEEDED(CoInitializeEx(nullptr, apartment));
             done.set_value(redirect());
@@ -41,19 +63,19 @@ public:
     HostSide(const HostSide&) = delete;
     HostSide& operator=(const HostSide&) = delete;
 
-    // The window in the list once it is there; null when none came within 30 s.
+    // The window once it is on screen (a visible top-level window of this process with the skin's
+    // title); null when none came within 30 s.
     HWND Window()
     {
-        WaitUntil([this] { return m_list.count > 0; }, 30s);
-        return m_list.count > 0 ? reinterpret_cast<HWND>(static_cast<std::uintptr_t>(m_list.items[0].window)) : nullptr;
+        HWND found = nullptr;
+        WaitUntil([&found] { return (found = FindOwnWindow(L"Tessaly Sign-in Helper")) != nullptr; }, 30s);
+        return found;
     }
-    std::uint32_t Message() const { return m_list.count > 0 ? m_list.items[0].message : 0; }
-    intptr_t Listed() const { return m_list.count; }
     // The end code, or -100 when Redirect did not return within 30 s.
     int Result() { return m_result.wait_for(30s) == std::future_status::ready ? m_result.get() : -100; }
 
 private:
-    TessalyWndMsgList m_list{};
+    TessalyWndMsgList& m_list;
     std::promise<int> m_done;
     std::future<int> m_result = m_done.get_future();
     std::thread m_thread;
@@ -66,23 +88,30 @@ protected:
         ServiceInstallSuite::SetUp();
         if (HasFatalFailure())
             return;
+        ASSERT_EQ(TessalyPublishWndMsgList(&m_list), 0);
         m_library = std::make_unique<LoadedLibrary>(m_install->LibraryPath().string());
         ASSERT_TRUE(m_library->ok()) << m_library->error();
         m_redirect = m_library->Get<TessalyRedirectProc>("Redirect");
         ASSERT_NE(m_redirect, nullptr);
     }
 
+    void TearDown() override
+    {
+        m_library.reset();
+        TessalyPublishWndMsgList(nullptr);
+        HeapFree(GetProcessHeap(), 0, m_list.items);
+    }
+
+    TessalyWndMsgList m_list{};
     std::unique_ptr<LoadedLibrary> m_library;
     TessalyRedirectProc m_redirect = nullptr;
 };
 
-TEST_F(RedirectWindow, TheHostsCloseEndsItWithOneAndTheListIsClearedAfterwards)
+TEST_F(RedirectWindow, TheHostsCloseEndsItWithOneAndAStaleHandleReachesNothing)
 {
-    HostSide host(m_redirect, ~0u);  // a thread in no apartment, without a message loop
+    HostSide host(m_list, m_redirect, ~0u);  // a thread in no apartment, without a message loop
     HWND window = host.Window();
-    ASSERT_NE(window, nullptr) << "the window never appeared in the host's list";
-    EXPECT_EQ(host.Message(), TESSALY_WM_PRELOGIN_CLOSE);
-    ASSERT_TRUE(IsWindow(window));
+    ASSERT_NE(window, nullptr) << "the window never appeared";
     RECT client{};
     GetClientRect(window, &client);
     EXPECT_EQ(client.right, 640) << "the shipped skin's sheet";
@@ -95,7 +124,6 @@ TEST_F(RedirectWindow, TheHostsCloseEndsItWithOneAndTheListIsClearedAfterwards)
                                        TESSALY_WM_PRELOGIN_CLOSE, 0, 0),
               1);
     EXPECT_EQ(host.Result(), 1);
-    EXPECT_EQ(host.Listed(), 0) << "the window left the list when it ended";
     EXPECT_FALSE(IsWindow(window));
     EXPECT_EQ(TessalyPostWindowMessage(static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(window)),
                                        TESSALY_WM_PRELOGIN_CLOSE, 0, 0),
@@ -106,7 +134,7 @@ TEST_F(RedirectWindow, TheHostsCloseEndsItWithOneAndTheListIsClearedAfterwards)
 TEST_F(RedirectWindow, CancelEndsItWithTwoAlsoFromAMultithreadedApartment)
 {
     for (DWORD apartment : {static_cast<DWORD>(COINIT_MULTITHREADED), static_cast<DWORD>(COINIT_APARTMENTTHREADED)}) {
-        HostSide host(m_redirect, apartment);
+        HostSide host(m_list, m_redirect, apartment);
         HWND window = host.Window();
         ASSERT_NE(window, nullptr);
         PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
@@ -116,7 +144,7 @@ TEST_F(RedirectWindow, CancelEndsItWithTwoAlsoFromAMultithreadedApartment)
 
 TEST_F(RedirectWindow, ASecondWindowWhileOneIsOpenIsRefusedWithMinusOne)
 {
-    HostSide first(m_redirect, ~0u);
+    HostSide first(m_list, m_redirect, ~0u);
     HWND window = first.Window();
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(m_redirect(), -1);
