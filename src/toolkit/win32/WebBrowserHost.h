@@ -54,8 +54,10 @@ public:
     void FitTo(const RECT& client) override;
     bool TranslateAccelerator(MSG& message) override;
 
-    // The control's automation interface (what the control's events name as the top frame).
+    // The control's automation interface (what the control's events name as the top frame), and the
+    // sink its events arrive at.
     IWebBrowser2* Browser() const { return m_browser.get(); }
+    IDispatch* EventSink() const { return m_sink.get(); }
 
 private:
     bool Connect();
