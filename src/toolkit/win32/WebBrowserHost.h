@@ -14,11 +14,11 @@
 
 #include "toolkit/win32/BrowserSite.h"
 #include "toolkit/win32/ComPtr.h"
-#include "toolkit/win32/Win32BrowserView.h"
 #include "toolkit/win32/WebBrowserEventSink.h"
 #include "toolkit/win32/WebBrowserExternal.h"
-#include "toolkit/win32/WebBrowserTabStop.h"
 #include "toolkit/win32/WebBrowserTaskWindow.h"
+#include "toolkit/win32/Win32BrowserView.h"
+#include "toolkit/win32/Win32Toolkit.h"
 
 namespace tessaly::toolkit {
 
