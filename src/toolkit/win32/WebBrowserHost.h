@@ -14,11 +14,11 @@
 
 #include "toolkit/win32/BrowserSite.h"
 #include "toolkit/win32/ComPtr.h"
-#include "toolkit/win32/Win32BrowserView.h"
 #include "toolkit/win32/WebBrowserEventSink.h"
 #include "toolkit/win32/WebBrowserExternal.h"
-#include "toolkit/win32/WebBrowserTabStop.h"
 #include "toolkit/win32/WebBrowserTaskWindow.h"
+#include "toolkit/win32/Win32BrowserView.h"
+#include "toolkit/win32/Win32Toolkit.h"
 
 namespace tessaly::toolkit {
 
@@ -54,8 +54,10 @@ public:
     void FitTo(const RECT& client) override;
     bool TranslateAccelerator(MSG& message) override;
 
-    // The control's automation interface (what the control's events name as the top frame).
+    // The control's automation interface (what the control's events name as the top frame), and the
+    // sink its events arrive at.
     IWebBrowser2* Browser() const { return m_browser.get(); }
+    IDispatch* EventSink() const { return m_sink.get(); }
 
 private:
     bool Connect();

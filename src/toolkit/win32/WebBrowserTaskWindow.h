@@ -11,20 +11,17 @@
 namespace tessaly::toolkit {
 
 class WebBrowserTaskWindow {
+    struct Token {};
+
 public:
     // Null when the window cannot be made.
     static std::unique_ptr<WebBrowserTaskWindow> Make();
+    WebBrowserTaskWindow(Token, HWND window) : m_window(window) {}
     ~WebBrowserTaskWindow();
     WebBrowserTaskWindow(const WebBrowserTaskWindow&) = delete;
     WebBrowserTaskWindow& operator=(const WebBrowserTaskWindow&) = delete;
 
     void Post(std::function<void()> task);
-
-private:
-    struct Token {};
-
-public:
-    WebBrowserTaskWindow(Token, HWND window) : m_window(window) {}
 
 private:
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
