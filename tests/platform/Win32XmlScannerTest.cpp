@@ -1,5 +1,5 @@
 // The scanner on MSXML leaves the calling thread's COM apartment as it found it: none, or the one the
-// thread had, of either kind, also when the sink throws.
+// thread had, of either kind, also when the sink throws; and it hands back all the memory a scan took.
 #include <gtest/gtest.h>
 
 #include <winsock2.h>
@@ -8,8 +8,10 @@
 
 #include <optional>
 #include <stdexcept>
+#include <string>
 #include <thread>
 
+#include "TestSystem.h"
 #include "platform/XmlScanner.h"
 
 namespace tessaly::platform {
@@ -64,6 +66,30 @@ TEST(Win32Xml, TheCallersApartmentIsLeftAsItWas)
         EXPECT_EQ(ApartmentAfterScan(COINIT_APARTMENTTHREADED, refuse), S_FALSE);
         EXPECT_EQ(ApartmentAfterScan(COINIT_MULTITHREADED, refuse), RPC_E_CHANGED_MODE);
     }
+}
+
+// A scan that kept anything of a 64 KiB document (the parser's copy of the bytes, say) would grow the
+// heap by at least that much with every round, whichever way the scan ends.
+TEST(Win32Xml, ScansHandBackWhatTheyTook)
+{
+    std::string document = "<r>";
+    while (document.size() < 64 * 1024)
+        document += "<item name=\"a fairly long attribute value\">text</item>";
+    const std::string parsed = document + "</r>";
+    const std::string malformed = document + "</q>";
+    const auto round = [&] {
+        Sink sink;
+        EXPECT_EQ(ScanXml(parsed, u"big.xml", sink), XmlScanResult::Parsed);
+        EXPECT_EQ(ScanXml(malformed, u"big.xml", sink), XmlScanResult::Malformed);
+        sink.refuse = true;
+        EXPECT_THROW(ScanXml(parsed, u"big.xml", sink), std::logic_error);
+    };
+    round();
+    const std::size_t before = test::system::HeapBytesInUse();
+    for (int i = 0; i < 10; ++i)
+        round();
+    const std::size_t after = test::system::HeapBytesInUse();
+    EXPECT_LT(after, before + 64 * 1024) << "heap in use grew from " << before << " to " << after << " bytes";
 }
 
 }  // namespace

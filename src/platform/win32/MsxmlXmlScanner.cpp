@@ -26,6 +26,9 @@ namespace tessaly::platform {
 
 namespace {
 
+// mingw-w64's ComPtr::Attach adds a reference of its own (Microsoft's takes over the one it is given),
+// so a pointer handed to Attach is never freed. A ComPtr here takes a new reference only through
+// GetAddressOf() on an empty ComPtr; Attach is not used.
 using Microsoft::WRL::ComPtr;
 
 // mingw-w64's headers stop at MSXML 3; these are MSXML 6's DOM document and its interface.
@@ -182,13 +185,14 @@ bool Load(IXMLDOMDocument2& document, std::string_view bytes)
 {
     if (bytes.size() > UINT_MAX)
         return false;
-    ComPtr<IStream> stream;
-    stream.Attach(::SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<UINT>(bytes.size())));
-    if (!stream)
-        throw std::bad_alloc();
+    // The variant owns the stream's only reference (the stream holds a copy of the bytes) and releases
+    // it after the load.
     UniqueVariant source;
+    source.get().punkVal =
+        ::SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<UINT>(bytes.size()));
+    if (source.get().punkVal == nullptr)
+        throw std::bad_alloc();
     source.get().vt = VT_UNKNOWN;
-    source.get().punkVal = stream.Detach();
     VARIANT_BOOL loaded = VARIANT_FALSE;
     const HRESULT hr = document.load(source.get(), &loaded);
     if (hr == E_OUTOFMEMORY)
