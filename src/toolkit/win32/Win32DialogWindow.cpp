@@ -18,9 +18,11 @@ constexpr int kTemplateId = 1000;
 constexpr int kBrowserSlotId = 1000;
 constexpr int kSlotWidth = 411;
 constexpr int kSlotHeight = 286;
-// Messages hosts may send the window (from WM_USER up to the application range's end).
+// Messages hosts may send the window (the private range below WM_APP).
 constexpr UINT kFirstHostMessage = WM_USER;
-constexpr UINT kLastHostMessage = 0xBFFF;
+constexpr UINT kLastHostMessage = WM_APP - 1;
+// The browser's slot tells the dialog that it was resized, so that the browser follows it.
+constexpr UINT kSlotResized = WM_APP + 0x3FF0;
 
 Win32DialogWindow* DialogOf(HWND window)
 {
@@ -179,7 +181,6 @@ bool Win32DialogWindow::HostBrowser(int id, BrowserView& browser)
     if (!slot || !view || !view->AttachTo(slot))
         return false;
     m_browser = view;
-    SetWindowLongPtrW(slot, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(view));
     return true;
 }
 
@@ -311,6 +312,13 @@ INT_PTR Win32DialogWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
             SendMessageW(m_window, WM_NCLBUTTONDOWN, HTCAPTION, 0);
         }
         return TRUE;
+    case kSlotResized:
+        if (m_browser) {
+            RECT client{};
+            GetClientRect(TemplateWindow(kBrowserSlotId), &client);
+            m_browser->FitTo(client);
+        }
+        return TRUE;
     case WM_DESTROY:
         if (!m_destroying) {
             m_destroyed = true;
@@ -339,11 +347,7 @@ LRESULT CALLBACK SlotWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return 0;
     }
     case WM_SIZE:
-        if (auto* browser = reinterpret_cast<Win32BrowserView*>(GetWindowLongPtrW(window, GWLP_USERDATA))) {
-            RECT client{};
-            GetClientRect(window, &client);
-            browser->FitTo(client);
-        }
+        SendMessageW(GetParent(window), kSlotResized, 0, 0);
         return 0;
     default:
         return DefWindowProcW(window, message, wParam, lParam);
