@@ -21,26 +21,29 @@ bool IsValidName(const std::string& name)
            name.find('\\') == std::string::npos;
 }
 
-// The user this process runs as.
-std::vector<BYTE> OwnUserSid()
+// A SID of this process's token: its user (TokenUser) or the default owner it gives the objects it
+// makes (TokenOwner; for an elevated administrator that is the Administrators group, not the user).
+std::vector<BYTE> OwnTokenSid(TOKEN_INFORMATION_CLASS which)
 {
     HANDLE raw = nullptr;
     if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &raw))
         return {};
     const win32::UniqueHandle token(raw);
     DWORD bytes = 0;
-    ::GetTokenInformation(token.get(), TokenUser, nullptr, 0, &bytes);
+    ::GetTokenInformation(token.get(), which, nullptr, 0, &bytes);
     std::vector<BYTE> info(bytes);
-    if (bytes == 0 || !::GetTokenInformation(token.get(), TokenUser, info.data(), bytes, &bytes))
+    if (bytes == 0 || !::GetTokenInformation(token.get(), which, info.data(), bytes, &bytes))
         return {};
-    const auto* user = reinterpret_cast<const TOKEN_USER*>(info.data());
-    std::vector<BYTE> sid(::GetLengthSid(user->User.Sid));
-    ::CopySid(static_cast<DWORD>(sid.size()), sid.data(), user->User.Sid);
-    return sid;
+    PSID sid = which == TokenUser ? reinterpret_cast<const TOKEN_USER*>(info.data())->User.Sid
+                                  : reinterpret_cast<const TOKEN_OWNER*>(info.data())->Owner;
+    std::vector<BYTE> copy(::GetLengthSid(sid));
+    ::CopySid(static_cast<DWORD>(copy.size()), copy.data(), sid);
+    return copy;
 }
 
-// True when the mapping belongs to this process's user (the session's namespace and the default
-// security of a mapping keep other ordinary users out).
+// True when the mapping was made by this process's user: its owner is the user or the owner this
+// user's processes give their objects (the session's namespace and the default security of a
+// mapping keep other ordinary users out).
 bool OwnedByOwnUser(HANDLE mapping)
 {
     PSID owner = nullptr;
@@ -49,8 +52,16 @@ bool OwnedByOwnUser(HANDLE mapping)
                           &descriptor) != ERROR_SUCCESS)
         return false;
     const std::unique_ptr<void, decltype(&::LocalFree)> release(descriptor, &::LocalFree);
-    std::vector<BYTE> own = OwnUserSid();
-    return owner && !own.empty() && ::EqualSid(owner, own.data());
+    // A system that records no owner for the object (Wine, whose object namespace is the user's own
+    // server) leaves nothing to compare: the object is this user's.
+    if (!owner)
+        return true;
+    for (TOKEN_INFORMATION_CLASS which : {TokenUser, TokenOwner}) {
+        std::vector<BYTE> own = OwnTokenSid(which);
+        if (!own.empty() && ::EqualSid(owner, own.data()))
+            return true;
+    }
+    return false;
 }
 
 std::u16string MappingName(const std::string& name)
@@ -81,7 +92,9 @@ SharedMemoryBlock SharedMemoryBlock::OpenExisting(const std::string& name, std::
     if (!IsValidName(name) || size == 0)
         return block;
     const std::u16string wide = MappingName(name);
-    win32::UniqueHandle mapping(::OpenFileMappingW(FILE_MAP_READ | FILE_MAP_WRITE, FALSE, win32::Wide(wide)));
+    // READ_CONTROL lets the owner be read; without it the ownership check below could never pass.
+    win32::UniqueHandle mapping(
+        ::OpenFileMappingW(FILE_MAP_READ | FILE_MAP_WRITE | READ_CONTROL, FALSE, win32::Wide(wide)));
     if (!mapping)
         return block;
     // A mapping smaller than `size` cannot be viewed at that size: it is not used.

@@ -107,11 +107,14 @@ protected:
     TessalyRedirectProc m_redirect = nullptr;
 };
 
-TEST_F(RedirectWindow, TheHostsCloseEndsItWithOneAndAStaleHandleReachesNothing)
+TEST_F(RedirectWindow, ListedWhileOpenTheHostsCloseEndsItWithOneAndAStaleHandleReachesNothing)
 {
     HostSide host(m_list, m_redirect, ~0u);  // a thread in no apartment, without a message loop
     HWND window = host.Window();
     ASSERT_NE(window, nullptr) << "the window never appeared";
+    ASSERT_EQ(m_list.count, 1) << "the window is in the host's list";
+    EXPECT_EQ(m_list.items[0].window, static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(window)));
+    EXPECT_EQ(m_list.items[0].message, TESSALY_WM_PRELOGIN_CLOSE);
     RECT client{};
     GetClientRect(window, &client);
     EXPECT_EQ(client.right, 640) << "the shipped skin's sheet";
@@ -125,6 +128,7 @@ TEST_F(RedirectWindow, TheHostsCloseEndsItWithOneAndAStaleHandleReachesNothing)
               1);
     EXPECT_EQ(host.Result(), 1);
     EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(m_list.count, 0) << "the window left the list when it ended";
     EXPECT_EQ(TessalyPostWindowMessage(static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(window)),
                                        TESSALY_WM_PRELOGIN_CLOSE, 0, 0),
               0)
