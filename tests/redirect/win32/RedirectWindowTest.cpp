@@ -19,26 +19,30 @@ namespace {
 
 using namespace std::chrono_literals;
 
+struct WindowSearch {
+    const wchar_t* title;
+    HWND found;
+};
+
+BOOL CALLBACK MatchOwnWindow(HWND window, LPARAM data)
+{
+    auto* search = reinterpret_cast<WindowSearch*>(data);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    wchar_t text[128] = {};
+    GetWindowTextW(window, text, 128);
+    if (pid == GetCurrentProcessId() && IsWindowVisible(window) && std::wstring(text) == search->title) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// A visible top-level window of this process with the given title; null when there is none.
 HWND FindOwnWindow(const wchar_t* title)
 {
-    struct Search {
-        const wchar_t* title;
-        HWND found;
-    } search{title, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(data);
-            DWORD pid = 0;
-            GetWindowThreadProcessId(window, &pid);
-            wchar_t text[128] = {};
-            GetWindowTextW(window, text, 128);
-            if (pid == GetCurrentProcessId() && IsWindowVisible(window) && std::wstring(text) == s->title) {
-                s->found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    WindowSearch search{title, nullptr};
+    EnumWindows(MatchOwnWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
