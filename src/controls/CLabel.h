@@ -27,7 +27,8 @@ public:
     CLabel();
 
     // Copies the part of the parent's background that lies under the label (by Rect()) into
-    // m_bmpBack; where the background does not reach, the snapshot shows the button face.
+    // m_bmpBack, at the background's scale and pixel for pixel, so the label shows exactly what the
+    // parent shows around it; where the background does not reach, the snapshot shows the button face.
     void CaptureBackground(const toolkit::Image& parentBackground);
     // Copies m_bmpBack to 0, 0.
     void DrawBackground(toolkit::Canvas& canvas) const;

@@ -51,12 +51,12 @@ void CZelBmpButton::DropFaces()
     m_faceWidth = m_faceHeight = 0;
 }
 
-void CZelBmpButton::BuildStateBitmap(int state, int width, int height)
+void CZelBmpButton::BuildStateBitmap(int state, int width, int height, double scale)
 {
     const toolkit::Image& image = m_pImage[state] ? m_pImage[state] : m_pImage[kFaceNormal];
     if (!image || image.Width() == 0 || width <= 0 || height <= 0)
         return;
-    toolkit::Image face = toolkit::MakeBlankImage(width, height);
+    toolkit::Image face = toolkit::MakeBlankImage(width, height, scale);
     if (auto canvas = toolkit::CanvasOnImage(face)) {
         canvas->CopyImage(m_bmpBack, 0, 0);
         canvas->DrawImage(image, ZelRect{0, 0, width, height});
@@ -93,17 +93,19 @@ void CZelBmpButton::Paint(toolkit::Canvas& canvas, int width, int height)
 {
     if (width <= 0 || height <= 0)
         return;
-    if (width != m_faceWidth || height != m_faceHeight) {
+    const double scale = canvas.Scale();
+    if (width != m_faceWidth || height != m_faceHeight || scale != m_faceScale) {
         DropFaces();
         m_faceWidth = width;
         m_faceHeight = height;
+        m_faceScale = scale;
     }
     const ButtonFace face = CurrentFace();
     if (!m_bmpState[face.index])
-        BuildStateBitmap(face.index, width, height);
+        BuildStateBitmap(face.index, width, height, scale);
 
     // Compose off screen and show the result in one copy.
-    toolkit::Image composed = toolkit::MakeBlankImage(width, height);
+    toolkit::Image composed = toolkit::MakeBlankImage(width, height, scale);
     if (auto off = toolkit::CanvasOnImage(composed)) {
         off->CopyImage(m_bmpState[face.index], 0, 0);
         DrawContent(*off, width, height, face.textColor);

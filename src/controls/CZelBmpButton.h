@@ -3,7 +3,9 @@
 // stretched to the button, with an optional icon and text on top and an optional focus mark 3 pixels
 // inside the edges. Composed faces are cached per state at the button's size and dropped when the
 // button is resized or its images are reloaded. The state shown is decided by ChooseButtonFace from
-// the enabled state, m_bChecked, the pressed tracker and m_bHover; drawing only reads it.
+// the enabled state, m_bChecked, the pressed tracker and m_bHover; drawing only reads it. Faces are
+// composed at the scale of the canvas the button is painted on (and made again when that changes), so
+// text, icon and focus mark are drawn at the device resolution.
 // A click (press and release inside, or Space/Return pressed and released with the focus) sends
 // kNotifyClicked; while the key is held the button shows its pressed face.
 #include <array>
@@ -40,9 +42,9 @@ public:
     // Sets only the face name of the font record (cut to 31 characters); with makeFont the font is
     // made again from the record, without it the text keeps the font made last.
     void SetFaceName(std::u16string_view face, bool makeFont);
-    // Renders the cached face of `state` at width x height from its image, or the normal image when
-    // the state has none; without either the face stays empty.
-    void BuildStateBitmap(int state, int width, int height);
+    // Renders the cached face of `state` at width x height (at `scale`) from its image, or the normal
+    // image when the state has none; without either the face stays empty.
+    void BuildStateBitmap(int state, int width, int height, double scale = 1.0);
     // Draws icon and text onto a composed face of width x height.
     void DrawContent(toolkit::Canvas& canvas, int width, int height, ZelColor textColor) const;
     // The face the button shows now.
@@ -80,6 +82,7 @@ private:
     toolkit::Font m_font;  // made from m_lf by SetFont (or SetFaceName with makeFont)
     int m_faceWidth = 0;
     int m_faceHeight = 0;
+    double m_faceScale = 1.0;
 };
 
 }  // namespace tessaly

@@ -14,14 +14,12 @@ void CZelRadioButton::CaptureBackground(const toolkit::Image& parentBackground)
                                          kButtonFace);
 }
 
-void CZelRadioButton::LoadImageStrip(std::u16string_view path)
+void CZelRadioButton::LoadImageStrip(std::u16string_view path, double scale)
 {
-    // The image keeps its own transparency (flattened onto magenta, half-transparent edge pixels
-    // would turn into a magenta fringe that the key no longer matches); opaque magenta is the key.
-    toolkit::Image strip = toolkit::RenderImageFile(path, ZelRect{}, kNoColor);
+    // The image keeps its own transparency; opaque magenta is the key, taken out before any scaling.
+    toolkit::Image strip = toolkit::RenderKeyedImageFile(path, kMagenta, scale);
     if (!strip)
         return;
-    toolkit::MakeColorTransparent(strip, kMagenta);
     m_nImageWidth = strip.Width() / kCellCount;
     m_imageList = std::move(strip);
     Invalidate();

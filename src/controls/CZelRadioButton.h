@@ -29,11 +29,12 @@ public:
 
     explicit CZelRadioButton(int type = kCheckBox);
 
-    // Copies the part of the parent's background under the control (by Rect()) into m_bmpBack.
+    // Copies the part of the parent's background under the control (by Rect()) into m_bmpBack, at the
+    // background's scale and pixel for pixel.
     void CaptureBackground(const toolkit::Image& parentBackground);
-    // Loads the strip with magenta made transparent; a file that cannot be decoded leaves the
-    // previous strip as it was.
-    void LoadImageStrip(std::u16string_view path);
+    // Loads the strip at `scale` (the window's) with magenta made transparent; a file that cannot be
+    // decoded leaves the previous strip as it was.
+    void LoadImageStrip(std::u16string_view path, double scale = 1.0);
     // The font the text is drawn with (the default record until set): stored and made at once.
     void SetFont(const WindowFont& font);
     const WindowFont& Font() const { return m_lf; }

@@ -31,6 +31,11 @@
 //                         so does Escape when the focused piece leaves the key unused.
 //   EndDialog(code)       sets the end code and ends the modal run (also before it started); the
 //                         first call of a run decides the code, later ones are ignored.
+//   ScaleFactor()         the window's device pixels per logical pixel (2 at 200 %). Skin positions
+//                         and sizes stay logical pixels; bitmaps are made at this scale. When it
+//                         changes, OnScaleChanged makes the background, the labels' snapshots and
+//                         the pictures again; a deriving dialog that placed controls of its own with
+//                         PlaceControl places them again there (calling the base first).
 // Everything else runs on the thread that runs the dialog.
 #include <cstdint>
 #include <memory>
@@ -105,8 +110,8 @@ public:
 
     void CreateDialogFont();
     void ApplyDialogFont();
-    // Fills `bitmap` with a button-face bitmap of the rectangle's size when it holds none.
-    static void CreateSolidBackground(toolkit::Image& bitmap, const ZelRect& rect);
+    // Fills `bitmap` with a button-face bitmap of the rectangle's size (at `scale`) when it holds none.
+    static void CreateSolidBackground(toolkit::Image& bitmap, const ZelRect& rect, double scale = 1.0);
     void CopyBackground(CLabel& label);
     void ApplyWindowFont(CLabel& label);
 
@@ -135,6 +140,8 @@ public:
     // Where the skin's controls go; null while there is no window.
     toolkit::ControlParent* ClientParent() const;
     std::uint32_t NativeWindowId() const;
+    // The window's scale; 1 while there is no window.
+    double ScaleFactor() const;
     const toolkit::Image& Background() const { return m_pBackBitmap; }
     const WindowFont& DialogFont() const { return m_fontDialog; }
     // The client size the skin asked for (template size until ApplyWindowSkin).
@@ -151,6 +158,7 @@ public:
     bool OnUnusedKey(toolkit::Key key) override;
     void OnDestroyedFromOutside() override { m_bDestroyed = true; }
     void OnShown() override {}
+    void OnScaleChanged() override;
 
 protected:
     virtual bool OnInitDialog() { return true; }
@@ -168,6 +176,10 @@ private:
     friend class CDialogPoster;
 
     void RunAction(std::u16string_view action);
+    // The background bitmap at the window's scale from `image` (the rendered BackBmp, possibly
+    // empty): the button face of the sheet's size without one, transparent parts showing the face.
+    void MakeBackground(toolkit::Image image, const ZelRect& sheet);
+    void RenderPicture(DynamicItem& item);
     void ReleaseControls();
     void ConnectControl(CSkinWidget& control);
 

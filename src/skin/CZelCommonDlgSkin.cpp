@@ -27,7 +27,7 @@ void CZelCommonDlg::ApplyWindowSkin()
         m_window->SetIcon(m_hIcon);
     const std::u16string backFile = m_config.GetWindowFile(u"BackBmp");
     if (!m_pBackBitmap)
-        m_pBackBitmap = toolkit::RenderImageFile(backFile, ZelRect{}, kNoColor);
+        m_pBackBitmap = toolkit::RenderImageFile(backFile, ZelRect{}, kNoColor, ScaleFactor());
     // Without a usable "SheetSize" the window takes the background image's size, else the template's.
     ZelRect sheet{0, 0, kTemplateWidth, kTemplateHeight};
     if (m_pBackBitmap)
@@ -35,15 +35,39 @@ void CZelCommonDlg::ApplyWindowSkin()
     ZelRect configured;
     if (m_config.GetSizeInfo(u"SheetSize", configured) && configured.Width() > 0 && configured.Height() > 0)
         sheet = configured;
-    CreateSolidBackground(m_pBackBitmap, sheet);
-    // Transparent parts of the image show the button face, once and for all: the window and the
-    // snapshots its controls take then compose alike.
-    m_pBackBitmap = toolkit::CopyImageRegion(m_pBackBitmap, 0, 0, m_pBackBitmap.Width(), m_pBackBitmap.Height(),
-                                             kButtonFace);
+    MakeBackground(std::move(m_pBackBitmap), sheet);
     m_nClientWidth = sheet.Width();
     m_nClientHeight = sheet.Height();
     if (m_window)
         m_window->SetClientSize(m_nClientWidth, m_nClientHeight);
+}
+
+void CZelCommonDlg::MakeBackground(toolkit::Image image, const ZelRect& sheet)
+{
+    CreateSolidBackground(image, sheet, ScaleFactor());
+    // Transparent parts of the image show the button face, once and for all: the window and the
+    // snapshots its controls take then compose alike.
+    m_pBackBitmap = toolkit::CopyImageRegion(image, 0, 0, image.Width(), image.Height(), kButtonFace);
+}
+
+double CZelCommonDlg::ScaleFactor() const { return m_window ? m_window->ScaleFactor() : 1.0; }
+
+// Everything rendered for the old scale is made again: what the window paints, the labels' snapshots
+// of it and the pictures. Buttons compose their faces at the scale they are painted at, and decoded
+// images and cursors pick their resolution when they are shown.
+void CZelCommonDlg::OnScaleChanged()
+{
+    if (!m_window || !m_pBackBitmap || m_pBackBitmap.Scale() == ScaleFactor())
+        return;  // nothing made yet (ApplyWindowSkin makes it at the new scale), or nothing to do
+    MakeBackground(toolkit::RenderImageFile(m_config.GetWindowFile(u"BackBmp"), ZelRect{}, kNoColor, ScaleFactor()),
+                   ZelRect{0, 0, m_nClientWidth, m_nClientHeight});
+    for (DynamicItem& item : m_config.LabelItems())
+        if (auto* label = dynamic_cast<CLabel*>(item.pCtrl.get()))
+            CopyBackground(*label);
+    for (DynamicItem& item : m_config.PictureItems())
+        if (item.hGdiObj)
+            RenderPicture(item);
+    m_window->Redraw();
 }
 
 void CZelCommonDlg::CreateDialogFont()
@@ -58,10 +82,10 @@ void CZelCommonDlg::ApplyDialogFont()
         m_window->SetDialogFont(m_fontDialog);
 }
 
-void CZelCommonDlg::CreateSolidBackground(toolkit::Image& bitmap, const ZelRect& rect)
+void CZelCommonDlg::CreateSolidBackground(toolkit::Image& bitmap, const ZelRect& rect, double scale)
 {
     if (!bitmap)
-        bitmap = toolkit::MakeSolidImage(rect.Width(), rect.Height(), kButtonFace);
+        bitmap = toolkit::MakeSolidImage(rect.Width(), rect.Height(), kButtonFace, scale);
 }
 
 void CZelCommonDlg::CopyBackground(CLabel& label)
@@ -117,13 +141,20 @@ void CZelCommonDlg::CreatePictures()
         CSkinPicture& picture = *owned;
         item.pCtrl = std::move(owned);
         picture.Create(ClientParent(), item.rcPos, IDC_STATIC);
-        if (toolkit::Image image = toolkit::RenderImageFile(item.strImage[kImageOut], ZelRect{}, kNoColor)) {
-            auto owned = std::make_unique<COwnedImage>(std::move(image));
-            picture.SetImage(owned->Get());
-            item.hGdiObj = std::move(owned);
-        }
+        RenderPicture(item);
         OnItemCreated(ITEM_PICTURE, &item);
     }
+}
+
+void CZelCommonDlg::RenderPicture(DynamicItem& item)
+{
+    auto* picture = dynamic_cast<CSkinPicture*>(item.pCtrl.get());
+    toolkit::Image image = toolkit::RenderImageFile(item.strImage[kImageOut], ZelRect{}, kNoColor, ScaleFactor());
+    if (!picture || !image)
+        return;
+    auto owned = std::make_unique<COwnedImage>(std::move(image));
+    picture->SetImage(owned->Get());
+    item.hGdiObj = std::move(owned);
 }
 
 void CZelCommonDlg::CreateButtons()
@@ -171,7 +202,7 @@ bool CZelCommonDlg::PlaceControl(CSkinWidget& control, std::u16string_view itemI
                                                                                             : u"";
         if (!strip.empty()) {
             radio->CaptureBackground(m_pBackBitmap);
-            radio->LoadImageStrip(m_config.GetWindowFile(strip));
+            radio->LoadImageStrip(m_config.GetWindowFile(strip), ScaleFactor());
         }
         radio->m_crText = entry->crColor;
         radio->Invalidate();

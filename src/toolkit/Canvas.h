@@ -1,6 +1,8 @@
 #pragma once
 // Where the skin draws: a control's area on screen, the client area, or a bitmap being composed.
-// Coordinates are pixels from the current region's top-left corner.
+// Coordinates are logical pixels from the current region's top-left corner. A canvas has a scale
+// (device pixels per logical pixel): text, fills, lines and the focus mark are drawn at the device
+// resolution, and a rendered bitmap of the canvas's scale is copied pixel for pixel.
 #include <cstdint>
 #include <memory>
 #include <string_view>
@@ -14,6 +16,10 @@ namespace tessaly::toolkit {
 class Canvas {
 public:
     virtual ~Canvas() = default;
+
+    // Device pixels per logical pixel of what the canvas draws on (a window at 200 %: 2; a bitmap:
+    // its own scale). Controls make the bitmaps they compose for it at this scale.
+    virtual double Scale() const = 0;
 
     // Paints the whole region in one colour.
     virtual void Fill(ZelColor color) = 0;

@@ -1,5 +1,7 @@
 #pragma once
-// A mouse cursor loaded from an image file, with the hot spot the file carries.
+// A mouse cursor loaded from an image file, with the hot spot the file carries. Over a window of scale
+// 2 or more it shows the file's high-resolution companion (Image.h: HighResolutionPath) when there is
+// one, with that file's hot spot halved; otherwise the file scaled up.
 #include <memory>
 #include <string_view>
 

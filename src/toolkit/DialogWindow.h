@@ -40,6 +40,10 @@ public:
     virtual void OnDestroyedFromOutside() = 0;
     // The window is on screen.
     virtual void OnShown() = 0;
+    // The window's scale (ScaleFactor) changed: it moved to a screen of another resolution, or the
+    // user changed the setting. Bitmaps made at the old scale should be made again; the window
+    // repaints afterwards.
+    virtual void OnScaleChanged() = 0;
 
 protected:
     ~DialogEvents() = default;
@@ -56,7 +60,14 @@ public:
     virtual ~DialogWindow() = default;
 
     virtual ControlParent& Client() = 0;
+    // Device pixels per logical pixel of the client area: 1 on an ordinary screen, 2 at 200 %
+    // (GTK's scale factor, 1, 2 or 3; on Windows the window's DPI / 96 where the host is DPI aware,
+    // otherwise 1, and the system stretches the window). The window's sizes and positions, and the
+    // skin's, stay logical pixels whatever the scale; the window at scale N is the scale-1 window at
+    // N times the size.
+    virtual double ScaleFactor() const = 0;
     virtual void SetTitle(std::u16string_view title) = 0;
+    // A decoded image; at scale 2 or more its high-resolution companion is offered too.
     virtual void SetIcon(const Image& icon) = 0;
     // Makes the client area exactly width x height and centres the window on the work area.
     virtual void SetClientSize(int width, int height) = 0;

@@ -312,6 +312,31 @@ TEST_F(RadioStrip, NarrowStripRoundsCellWidthDownAndBadFileKeepsOldStrip)
     EXPECT_EQ(radio.m_nImageWidth, 12);
 }
 
+TEST_F(RadioStrip, AtScaleTwoTheKeyGoesBeforeScalingAndACompanionIsShownAsItIs)
+{
+    radio.Move({0, 0, 100, 20});
+    radio.CaptureBackground(test::Shared(MakeSolidSurface(100, 20, 0x00AA00, 2)));
+    auto draw = [&] {
+        SurfacePtr out = MakeSolidSurface(100, 20, 0xFFFFFF, 2);
+        CairoPtr cr(cairo_create(out.get()));
+        test::Paint(radio, cr.get(), 100, 20);
+        return out;
+    };
+    radio.LoadImageStrip(Strip(), 2);
+    EXPECT_EQ(radio.m_nImageWidth, 20);
+    EXPECT_EQ(radio.m_imageList.Scale(), 2);
+    // Scaled up, the magenta corners leave no pink fringe: they were transparent before the scaling.
+    EXPECT_EQ(test::CountPixels(draw().get(), [](const Pixel& p) { return p.r > p.g + 40 && p.b > p.g + 40; }), 0);
+    dir.Png("strip@2x.png", 320, 40, [](int x, int y) {
+        return x % 40 == 0 && y == 0 ? 0xFFFF00FFu : (x + y) % 2 ? 0xFF202020u : 0xFF404040u;
+    });
+    radio.LoadImageStrip(dir.wide("strip.png"), 2);
+    const SurfacePtr out = draw();
+    EXPECT_EQ(ColorAt(out.get(), 10, 10), FromRgb(0x404040)) << "the companion's own pixels";
+    EXPECT_EQ(ColorAt(out.get(), 11, 10), FromRgb(0x202020));
+    EXPECT_EQ(ColorAt(out.get(), 0, 0), FromRgb(0x00AA00));
+}
+
 TEST_F(RadioStrip, TextWithoutColourIsBlack)
 {
     radio.m_strText = u"MMMM";

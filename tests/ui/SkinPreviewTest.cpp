@@ -30,6 +30,12 @@ TEST(SkinPreview, RendersTheShippedSkinAtItsSheetSize)
     // Not a blank sheet: the title band is darker than the body.
     const test::Pixel band = test::PixelAt(image.get(), 300, 20), body = test::PixelAt(image.get(), 300, 460);
     EXPECT_LT(band.r + band.g + band.b, body.r + body.g + body.b);
+    // At 200 % the window's own device pixels.
+    ASSERT_EQ(RunCommand("GDK_SCALE=2 " + kTool + " --config " TESSALY_OUT_DIR
+                         "/Config --section PreLoginFromInternetInfo --out " + png), 0);
+    image.reset(cairo_image_surface_create_from_png(png.c_str()));
+    EXPECT_EQ(cairo_image_surface_get_width(image.get()), 1280);
+    EXPECT_EQ(cairo_image_surface_get_height(image.get()), 960);
 }
 
 TEST(SkinPreview, BadArgumentsAndNoDisplayAreReported)

@@ -1,7 +1,8 @@
 // tessaly-skin-preview --config DIR --section NAME --out FILE.png [--states] [--watch [--max-renders N]]
 // Builds a skinned window from the configuration folder DIR (its VomoLoginCfg.xml), the way the
-// library does, and writes what its client area shows to a PNG file. Nobody needs to be at the
-// keyboard; a display is needed (an X server such as Xvfb).
+// library does, and writes what its client area shows to a PNG file, in the window's device pixels
+// (under GDK_SCALE=2 twice the sheet's size). Nobody needs to be at the keyboard; a display is needed
+// (an X server such as Xvfb).
 // Exit status: 0 written, 1 bad arguments, 2 no display, 3 the PNG cannot be written (with --watch:
 // the last render failed), 4 the section is not in the file or the file cannot be read.
 #include <cairo.h>
@@ -20,6 +21,7 @@
 #include "support/WideText.h"
 #include "toolkit/gtk/CairoCanvas.h"
 #include "toolkit/gtk/GtkTypes.h"
+#include "toolkit/gtk/ImageHelpers.h"
 
 namespace {
 
@@ -127,7 +129,8 @@ int main(int argc, char** argv)
         return written ? 0 : 3;
     }
 
-    SurfacePtr image(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, dialog.ClientWidth(), dialog.ClientHeight()));
+    // At the window's scale, as the screen shows it: twice the sheet's size at 200 % (GDK_SCALE=2).
+    SurfacePtr image = MakeScaledSurface(dialog.ClientWidth(), dialog.ClientHeight(), dialog.ScaleFactor());
     {
         CairoPtr cr(cairo_create(image.get()));
         toolkit::CairoCanvas canvas(cr.get());

@@ -32,6 +32,8 @@ std::unique_ptr<Canvas> CanvasOnImage(const Image& image)
     return std::make_unique<SurfaceCanvas>(surface, CairoPtr(cairo_create(surface)));
 }
 
+double CairoCanvas::Scale() const { return DeviceScale(m_cr); }
+
 void CairoCanvas::Fill(ZelColor color)
 {
     cairo_save(m_cr);
@@ -54,7 +56,8 @@ void CairoCanvas::CopyImage(const Image& image, int x, int y) { PaintSurface(m_c
 void CairoCanvas::DrawImage(const Image& image, const ZelRect& dest)
 {
     if (GdkPixbuf* pixbuf = PixbufOf(image)) {
-        DrawDecodedImage(m_cr, pixbuf, dest.left, dest.top, dest.Width(), dest.Height());
+        GdkPixbuf* companion = Scale() >= kHighResolutionScale ? CompanionPixbufOf(image) : nullptr;
+        DrawDecodedImage(m_cr, pixbuf, dest.left, dest.top, dest.Width(), dest.Height(), companion);
         return;
     }
     cairo_surface_t* surface = SurfaceOf(image);

@@ -11,6 +11,7 @@ public:
     // Draws through `cr`, which the caller keeps alive.
     explicit CairoCanvas(cairo_t* cr) : m_cr(cr) {}
 
+    double Scale() const override;
     void Fill(ZelColor color) override;
     void FillRect(const ZelRect& rect, ZelColor color) override;
     void CopyImage(const Image& image, int x, int y) override;

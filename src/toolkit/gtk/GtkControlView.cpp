@@ -72,6 +72,7 @@ GtkControlView::GtkControlView(ControlParent& parent, ControlEvents& events, con
     g_signal_connect(m_widget, "focus-in-event", G_CALLBACK(FocusThunk), this);
     g_signal_connect(m_widget, "focus-out-event", G_CALLBACK(FocusThunk), this);
     g_signal_connect(m_widget, "realize", G_CALLBACK(RealizeThunk), this);
+    g_signal_connect(m_widget, "notify::scale-factor", G_CALLBACK(ScaleThunk), this);
     gtk_fixed_put(GTK_FIXED(parent.Fixed()), m_widget, rect.left, rect.top);
     gtk_widget_show(m_widget);
 }
@@ -107,11 +108,12 @@ void GtkControlView::SetCursor(const Cursor& cursor)
 }
 
 // The cursor belongs to the control's own window, so GDK shows it while the pointer is over the
-// control and restores the previous one when it leaves.
+// control and restores the previous one when it leaves. It follows the window's scale.
 void GtkControlView::ApplyCursor()
 {
     if (gtk_widget_get_realized(m_widget))
-        gdk_window_set_cursor(gtk_widget_get_window(m_widget), CursorOf(m_cursor));
+        gdk_window_set_cursor(gtk_widget_get_window(m_widget),
+                              CursorOf(m_cursor, gtk_widget_get_scale_factor(m_widget)));
 }
 
 void GtkControlView::SetToolTip(std::u16string_view text)
@@ -204,5 +206,10 @@ gboolean GtkControlView::FocusThunk(GtkWidget* widget, GdkEventFocus* event, gpo
 }
 
 void GtkControlView::RealizeThunk(GtkWidget*, gpointer self) { static_cast<GtkControlView*>(self)->ApplyCursor(); }
+
+void GtkControlView::ScaleThunk(GtkWidget*, GParamSpec*, gpointer self)
+{
+    static_cast<GtkControlView*>(self)->ApplyCursor();
+}
 
 }  // namespace tessaly::toolkit

@@ -36,6 +36,7 @@ private:
     static gboolean KeyReleaseThunk(GtkWidget* widget, GdkEventKey* event, gpointer self);
     static gboolean FocusThunk(GtkWidget* widget, GdkEventFocus* event, gpointer self);
     static void RealizeThunk(GtkWidget* widget, gpointer self);
+    static void ScaleThunk(GtkWidget* widget, GParamSpec* property, gpointer self);
     void ApplyCursor();
 
     ControlEvents& m_events;

@@ -56,6 +56,7 @@ GtkDialogWindow::GtkDialogWindow(DialogEvents& events, GtkWidget* window, GtkWid
     g_signal_connect_after(m_window, "key-press-event", G_CALLBACK(UnusedKeyThunk), this);
     g_signal_connect(m_window, "map-event", G_CALLBACK(MapThunk), this);
     g_signal_connect(m_window, "destroy", G_CALLBACK(DestroyThunk), this);
+    g_signal_connect(m_window, "notify::scale-factor", G_CALLBACK(ScaleThunk), this);
     gtk_widget_realize(m_window);
     // A fixed-size modal frame: the window manager offers moving and closing, nothing else.
     gdk_window_set_functions(gtk_widget_get_window(m_window), static_cast<GdkWMFunction>(GDK_FUNC_MOVE | GDK_FUNC_CLOSE));
@@ -77,7 +78,27 @@ void GtkDialogWindow::SetTitle(std::u16string_view title)
     gtk_window_set_title(GTK_WINDOW(m_window), ToUtf8(title).c_str());
 }
 
-void GtkDialogWindow::SetIcon(const Image& icon) { gtk_window_set_icon(GTK_WINDOW(m_window), PixbufOf(icon)); }
+double GtkDialogWindow::ScaleFactor() const { return gtk_widget_get_scale_factor(m_window); }
+
+void GtkDialogWindow::SetIcon(const Image& icon)
+{
+    m_icon = icon;
+    ApplyIcon();
+}
+
+// At scale 2 or more the window manager is offered the icon's high-resolution companion as well, and
+// picks the size it shows.
+void GtkDialogWindow::ApplyIcon()
+{
+    GdkPixbuf* companion = ScaleFactor() >= kHighResolutionScale ? CompanionPixbufOf(m_icon) : nullptr;
+    if (!companion) {
+        gtk_window_set_icon(GTK_WINDOW(m_window), PixbufOf(m_icon));
+        return;
+    }
+    GList* icons = g_list_append(g_list_append(nullptr, PixbufOf(m_icon)), companion);
+    gtk_window_set_icon_list(GTK_WINDOW(m_window), icons);
+    g_list_free(icons);
+}
 
 void GtkDialogWindow::SetClientSize(int width, int height)
 {
@@ -258,6 +279,14 @@ gboolean GtkDialogWindow::MapThunk(GtkWidget*, GdkEvent*, gpointer self)
 {
     static_cast<GtkDialogWindow*>(self)->m_events.OnShown();
     return FALSE;
+}
+
+void GtkDialogWindow::ScaleThunk(GtkWidget*, GParamSpec*, gpointer self)
+{
+    auto* window = static_cast<GtkDialogWindow*>(self);
+    window->ApplyIcon();
+    window->m_events.OnScaleChanged();
+    gtk_widget_queue_draw(window->m_window);
 }
 
 void GtkDialogWindow::DestroyThunk(GtkWidget*, gpointer self)

@@ -17,6 +17,7 @@ public:
     GtkDialogWindow& operator=(const GtkDialogWindow&) = delete;
 
     ControlParent& Client() override { return m_parent; }
+    double ScaleFactor() const override;
     void SetTitle(std::u16string_view title) override;
     void SetIcon(const Image& icon) override;
     void SetClientSize(int width, int height) override;
@@ -47,7 +48,9 @@ private:
     static gboolean UnusedKeyThunk(GtkWidget* widget, GdkEventKey* event, gpointer self);
     static gboolean MapThunk(GtkWidget* widget, GdkEvent* event, gpointer self);
     static void DestroyThunk(GtkWidget* widget, gpointer self);
+    static void ScaleThunk(GtkWidget* widget, GParamSpec* property, gpointer self);
     void CenterOnScreen(int width, int height);
+    void ApplyIcon();
 
     DialogEvents& m_events;
     GtkWidget* m_window;    // our reference to the toplevel
@@ -55,6 +58,7 @@ private:
     GtkWidget* m_slot1000;  // the browser's slot (owned by the window)
     ControlParent m_parent;
     GObjectPtr<GtkCssProvider> m_fontCss;
+    Image m_icon;
     MainLoopPtr m_loop;  // the modal loop while RunModal runs
     bool m_destroyed = false;
     platform::HostMessageFilter m_hostMessages;

@@ -6,23 +6,26 @@
 
 namespace tessaly::toolkit {
 
-Image LoadImageFile(std::u16string_view path) { return WrapPixbuf(LoadDecodedImage(path)); }
+Image LoadImageFile(std::u16string_view path) { return WrapPixbuf(LoadDecodedImage(path), path); }
 
-Image RenderImageFile(std::u16string_view path, const ZelRect& size, ZelColor fill)
+Image RenderImageFile(std::u16string_view path, const ZelRect& size, ZelColor fill, double scale)
 {
     SurfacePtr surface;
-    LoadImageToBitmap(surface, size, path, fill);
+    LoadImageToBitmap(surface, size, path, fill, scale);
     return WrapSurface(std::move(surface));
 }
 
-Image MakeSolidImage(int width, int height, ZelColor color) { return WrapSurface(MakeSolidSurface(width, height, color)); }
-
-Image MakeBlankImage(int width, int height)
+Image RenderKeyedImageFile(std::u16string_view path, ZelColor key, double scale)
 {
-    if (width <= 0 || height <= 0)
-        return {};
-    return WrapSurface(SurfacePtr(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height)));
+    return WrapSurface(RenderKeyedStrip(path, key, scale));
 }
+
+Image MakeSolidImage(int width, int height, ZelColor color, double scale)
+{
+    return WrapSurface(MakeSolidSurface(width, height, color, scale));
+}
+
+Image MakeBlankImage(int width, int height, double scale) { return WrapSurface(MakeScaledSurface(width, height, scale)); }
 
 Image CopyImageRegion(const Image& source, int x, int y, int width, int height, ZelColor fill)
 {

@@ -14,6 +14,7 @@ public:
     // Draws into `image` (kept alive by the canvas).
     explicit PixelCanvas(Image image);
 
+    double Scale() const override { return 1.0; }
     void Fill(ZelColor color) override;
     void FillRect(const ZelRect& rect, ZelColor color) override;
     void CopyImage(const Image& image, int x, int y) override;

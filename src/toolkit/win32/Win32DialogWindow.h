@@ -24,6 +24,8 @@ public:
     Win32DialogWindow& operator=(const Win32DialogWindow&) = delete;
 
     ControlParent& Client() override { return m_parent; }
+    // Not DPI aware yet: Windows stretches the window, which lays out at 96 DPI.
+    double ScaleFactor() const override { return 1.0; }
     void SetTitle(std::u16string_view title) override;
     void SetIcon(const Image& icon) override;
     void SetClientSize(int width, int height) override;

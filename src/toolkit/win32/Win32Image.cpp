@@ -85,6 +85,9 @@ GdiPlusSession::~GdiPlusSession()
 
 int Image::Width() const { return m_data ? m_data->width : 0; }
 int Image::Height() const { return m_data ? m_data->height : 0; }
+// This backend's windows report scale 1 (Windows stretches them), so every bitmap is made at scale 1
+// and the scale asked for below is not used yet.
+double Image::Scale() const { return 1.0; }
 
 Image NewImage(int width, int height)
 {
@@ -135,7 +138,7 @@ Image LoadImageFile(std::u16string_view path)
     return data ? Image(std::move(data)) : Image();
 }
 
-Image RenderImageFile(std::u16string_view path, const ZelRect& size, ZelColor fill)
+Image RenderImageFile(std::u16string_view path, const ZelRect& size, ZelColor fill, double /*scale*/)
 {
     const auto decoded = Decode(path);
     if (!decoded)
@@ -157,7 +160,14 @@ Image RenderImageFile(std::u16string_view path, const ZelRect& size, ZelColor fi
     return Image(std::move(data));
 }
 
-Image MakeSolidImage(int width, int height, ZelColor color)
+Image RenderKeyedImageFile(std::u16string_view path, ZelColor key, double scale)
+{
+    Image strip = RenderImageFile(path, ZelRect{}, kNoColor, scale);
+    MakeColorTransparent(strip, key);
+    return strip;
+}
+
+Image MakeSolidImage(int width, int height, ZelColor color, double /*scale*/)
 {
     if (width <= 0 || height <= 0)
         return {};
@@ -166,7 +176,7 @@ Image MakeSolidImage(int width, int height, ZelColor color)
     return Image(std::move(data));
 }
 
-Image MakeBlankImage(int width, int height) { return NewImage(width, height); }
+Image MakeBlankImage(int width, int height, double /*scale*/) { return NewImage(width, height); }
 
 Image CopyImageRegion(const Image& source, int x, int y, int width, int height, ZelColor fill)
 {
