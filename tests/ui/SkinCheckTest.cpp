@@ -230,5 +230,18 @@ TEST(SkinCheck, EachMistakeIsReportedAtItsLine)
     }
 }
 
+TEST(SkinCheck, AHighResolutionCompanionMustBeTwiceItsImage)
+{
+    BrokenCopy copy("VomoLoginCfg.xml", "<PictureItem>", "<PictureItem>");  // the shipped file as it is
+    copy.dir.SolidPng("Config/skin/logo@2x.png", 40, 48, 0x336699);
+    const test::CommandRun run = RunChecker(copy.dir.file("Config"));
+    const std::string place = copy.dir.file("Config/VomoLoginCfg.xml") + ":" + std::to_string(copy.LineOf("logo.png")) + ": ";
+    EXPECT_NE(run.output.find(place + "warning: image \"skin\\logo.png\" (Out): its high-resolution companion "
+                                      "\"logo@2x.png\" is 40x48, not twice its size (48x48)"),
+              std::string::npos)
+        << run.output;
+    EXPECT_EQ(run.exitCode, 0);
+}
+
 }  // namespace
 }  // namespace tessaly

@@ -12,6 +12,7 @@
 #include "config/ConfigValues.h"
 #include "config/ItemReader.h"
 #include "support/WideText.h"
+#include "toolkit/Image.h"
 
 namespace tessaly::skincheck {
 namespace {
@@ -164,6 +165,29 @@ std::string NotFoundHint(std::u16string_view value, const std::filesystem::path&
     if (!other.empty())
         return " (file names are case-sensitive here; there is \"" + other + "\")";
     return " (looked for " + path.string() + ")";
+}
+
+// The image's high-resolution companion ("name@2x.png" beside "name.png"), which the library shows
+// at 200 % and more: what is wrong with it when the skin ships one, nothing otherwise.
+std::string CompanionProblem(const std::filesystem::path& path, const ImageSize& size)
+{
+    const std::filesystem::path companion(ToUtf8(toolkit::HighResolutionPath(FromUtf8(path.string()))));
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(companion, ec))
+        return {};
+    const std::string name = "\"" + companion.filename().string() + "\"";
+    GdkPixbuf* image = gdk_pixbuf_new_from_file(companion.c_str(), nullptr);
+    if (!image)
+        return "its high-resolution companion " + name + " cannot be decoded; at 200 % the image is scaled up";
+    GdkPixbuf* upright = gdk_pixbuf_apply_embedded_orientation(image);
+    const int width = gdk_pixbuf_get_width(upright), height = gdk_pixbuf_get_height(upright);
+    g_object_unref(upright);
+    g_object_unref(image);
+    if (width == 2 * size.width && height == 2 * size.height)
+        return {};
+    return "its high-resolution companion " + name + " is " + std::to_string(width) + "x" + std::to_string(height) +
+           ", not twice its size (" + std::to_string(2 * size.width) + "x" + std::to_string(2 * size.height) +
+           "): at 200 % it is stretched to that";
 }
 
 }  // namespace
@@ -325,6 +349,8 @@ std::optional<ImageSize> CheckContext::CheckFile(const XmlElement* e, std::u16st
         size = ImageSize{gdk_pixbuf_get_width(upright), gdk_pixbuf_get_height(upright)};
         g_object_unref(upright);
         g_object_unref(image);
+        if (const std::string problem = CompanionProblem(path, *size); !problem.empty())
+            Warning(e, attr, what + ": " + problem);
     } else {
         Error(e, attr, what + " cannot be decoded: " + (error ? error->message : "unknown format"));
     }
