@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Takes the README's screenshots as users see the window: on a virtual display of its own with a real
 # window manager (openbox) drawing the frame and its one title bar.
-#   docs/skin.png      the shipped skin with its wait page (the exchange answers slowly)
-#   docs/redirect.png  the window showing the stand-in service's target page
+#   docs/skin.png         the shipped skin with its wait page (the exchange answers slowly)
+#   docs/skin-scale2.png  the same at 200 % (GDK_SCALE=2): the window at twice the size
+#   docs/redirect.png     the window showing the stand-in service's target page
 # Usage: screenshots.sh [output folder]   (default: docs/ of the repository; needs a build)
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -27,7 +28,8 @@ wait_for() {
   return 1
 }
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" 2>/dev/null &
+# Room for the 200 % window (1280 x 960 and its frame).
+Xvfb -displayfd 3 -screen 0 1536x1024x24 -nolisten tcp -noreset 3>"$work/display" 2>/dev/null &
 pids+=($!)
 wait_for test -s "$work/display"
 export DISPLAY=":$(head -n1 "$work/display")"
@@ -61,9 +63,9 @@ shoot() { # file
 }
 
 # Shows the window until the page has been drawn, then shoots it.
-run_and_shoot() { # exchange-path file settle-seconds
+run_and_shoot() { # exchange-path file settle-seconds [GDK scale]
   exchange "$1"
-  "$work/run/tessaly-host" redirect --close-after 30 >/dev/null 2>&1 &
+  env ${4:+GDK_SCALE=$4} "$work/run/tessaly-host" redirect --close-after 30 >/dev/null 2>&1 &
   local host=$!
   wait_for sh -c "xwininfo -root -tree | grep -q '\"$title\"'"
   sleep "$3"
@@ -74,4 +76,5 @@ run_and_shoot() { # exchange-path file settle-seconds
 
 mkdir -p "$docs"
 run_and_shoot "/slow?ms=20000" "$docs/skin.png" 3
+run_and_shoot "/slow?ms=20000" "$docs/skin-scale2.png" 3 2
 run_and_shoot "/prelogin/exchange" "$docs/redirect.png" 5
