@@ -4,6 +4,9 @@
 #   docs/skin.png         the shipped skin with its wait page (the exchange answers slowly)
 #   docs/skin-scale2.png  the same at 200 % (GDK_SCALE=2): the window at twice the size
 #   docs/redirect.png     the window showing the stand-in service's target page
+#   docs/redirect-windows.png  the same window of the Windows build under Wine, when a Windows build
+#                         is there (TESSALY_WIN_BUILD_DIR, else build-win32/ where this machine runs
+#                         32-bit programs, else build-win64/)
 # Usage: screenshots.sh [output folder]   (default: docs/ of the repository; needs a build)
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -37,7 +40,7 @@ openbox --sm-disable &
 pids+=($!)
 wait_for sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"'
 
-"$build/out/tessaly-service" --port 0 >"$work/service.out" 2>/dev/null &
+"$build/out/tessaly-service" --port 0 >"$work/service.out" 2>"$work/service.log" &
 pids+=($!)
 wait_for grep -q listening "$work/service.out"
 port=$(sed -n 's/.*127\.0\.0\.1:\([0-9]*\).*/\1/p' "$work/service.out" | head -n1)
@@ -78,3 +81,56 @@ mkdir -p "$docs"
 run_and_shoot "/slow?ms=20000" "$docs/skin.png" 3
 run_and_shoot "/slow?ms=20000" "$docs/skin-scale2.png" 3 2
 run_and_shoot "/prelogin/exchange" "$docs/redirect.png" 5
+
+# The Windows window is shot with a Wine prefix of its own: a prefix's Wine server shows its windows
+# on one display only, and the test suite's prefix may be serving another.
+wine_root=${TESSALY_WINE_ROOT:-/tmp/tessaly-wine-$(id -u)-screenshots}
+
+# The Windows build's folder, when there is one that Wine can run here.
+windows_build() {
+  (export TESSALY_WINE_ROOT=$wine_root
+    # shellcheck source=wine-env.sh
+    source "$here/scripts/wine-env.sh"
+    if [ -n "${TESSALY_WIN_BUILD_DIR:-}" ]; then
+      echo "$TESSALY_WIN_BUILD_DIR"
+    elif [ -f "$here/build-win32/out/tessaly-host.exe" ] && wine_can_run_32; then
+      echo "$here/build-win32"
+    elif [ -f "$here/build-win64/out/tessaly-host.exe" ]; then
+      echo "$here/build-win64"
+    fi)
+}
+
+# True when the service's log shows more requests for the target page than the number given.
+target_asked() { [ "$(grep -c '^GET /welcome' "$work/service.log")" -gt "$1" ]; }
+
+# The Windows window under Wine, on this display and under this window manager, as the Linux ones.
+# The prefix has no page engine, so the browser's part of the window stays empty.
+windows_shot() ( # build-folder file
+  export TESSALY_WINE_ROOT=$wine_root
+  # shellcheck source=wine-env.sh
+  source "$here/scripts/wine-env.sh"
+  if file "$1/out/tessaly-host.exe" | grep -q x86-64; then wine_use_64; else wine_use_32; fi
+  cp -r "$1/out" "$work/winrun"
+  # The build's file may have CR LF line ends; the CR stays.
+  sed -i "s|^PreLoginFromInternet=[^\r]*|PreLoginFromInternet=http://127.0.0.1:$port/prelogin/exchange|" \
+    "$work/winrun/Config/orvane.cfg"
+  bash "$here/scripts/wine-prepare.sh"
+  local asked
+  asked=$(grep -c '^GET /welcome' "$work/service.log" || true)
+  "$TESSALY_WINE" "$work/winrun/tessaly-host.exe" redirect --close-after 30 >/dev/null 2>&1 </dev/null &
+  host=$!
+  trap 'kill "$host" 2>/dev/null || true; wait "$host" 2>/dev/null || true; bash "$here/scripts/wine-prepare.sh" stop' EXIT
+  wait_for sh -c "xwininfo -root -tree | grep -q '\"$title\"'"
+  # The browser control asks for the target page once the exchange has answered; the window has drawn
+  # everything by then (in a new prefix Wine's COM start-up holds its thread for seconds before that).
+  wait_for target_asked "$asked"
+  sleep 3
+  shoot "$2"
+)
+
+win=$(windows_build)
+if [ -n "$win" ] && [ -f "$win/out/tessaly-host.exe" ]; then
+  windows_shot "$win" "$docs/redirect-windows.png"
+else
+  echo "screenshots: no Windows build with tessaly-host.exe (scripts/build-windows.sh makes one): no Windows shot"
+fi
