@@ -2,8 +2,22 @@
 // box, apartments, one window at a time.
 #include "RedirectWindowHarness.h"
 
+#include <fstream>
+#include <iterator>
+
 namespace tessaly::test {
 namespace {
+
+// Whether the stand-in service's request log (named by tests/wine/with-service.sh) holds `request`.
+bool ServiceSaw(const std::string& request)
+{
+    const char* log = std::getenv("TESSALY_TEST_SERVICE_LOG");
+    if (!log || !*log)
+        return false;
+    std::ifstream in(std::string("Z:") + log);  // a Linux path; Wine shows the Linux root as drive Z:
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return text.find(request) != std::string::npos;
+}
 
 TEST_F(RedirectWindow, ListedWhileOpenTheHostsCloseEndsItWithOneAndAStaleHandleReachesNothing)
 {
@@ -20,6 +34,9 @@ TEST_F(RedirectWindow, ListedWhileOpenTheHostsCloseEndsItWithOneAndAStaleHandleR
     wchar_t title[128] = {};
     GetWindowTextW(window, title, 128);
     EXPECT_EQ(std::wstring(title), L"Tessaly Sign-in Helper");
+    // The worker's exchange reaches the service, and the browser control then asks it for the target.
+    EXPECT_TRUE(WaitUntil([] { return ServiceSaw("POST /prelogin/exchange?"); }, std::chrono::seconds(20)));
+    EXPECT_TRUE(WaitUntil([] { return ServiceSaw("GET /welcome "); }, std::chrono::seconds(20)));
 
     EXPECT_EQ(TessalyPostWindowMessage(static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(window)),
                                        TESSALY_WM_PRELOGIN_CLOSE, 0, 0),
