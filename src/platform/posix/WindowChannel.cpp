@@ -194,17 +194,6 @@ WindowChannelEntry WindowChannelEntry::Add(std::uint32_t value, Handler handler)
     }
 }
 
-WindowChannelEntry::WindowChannelEntry(WindowChannelEntry&& other) noexcept : m_value(std::exchange(other.m_value, 0)) {}
-
-WindowChannelEntry& WindowChannelEntry::operator=(WindowChannelEntry&& other) noexcept
-{
-    if (this != &other) {
-        Remove();
-        m_value = std::exchange(other.m_value, 0);
-    }
-    return *this;
-}
-
 void WindowChannelEntry::Remove() noexcept
 {
     if (m_value == 0)

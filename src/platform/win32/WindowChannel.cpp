@@ -11,17 +11,6 @@ WindowChannelEntry WindowChannelEntry::Add(std::uint32_t value, Handler)
     return value != 0 ? WindowChannelEntry(value) : WindowChannelEntry();
 }
 
-WindowChannelEntry::WindowChannelEntry(WindowChannelEntry&& other) noexcept : m_value(std::exchange(other.m_value, 0)) {}
-
-WindowChannelEntry& WindowChannelEntry::operator=(WindowChannelEntry&& other) noexcept
-{
-    if (this != &other) {
-        Remove();
-        m_value = std::exchange(other.m_value, 0);
-    }
-    return *this;
-}
-
 void WindowChannelEntry::Remove() noexcept { m_value = 0; }
 
 std::string WindowChannelName() { return {}; }

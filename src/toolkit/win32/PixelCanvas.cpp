@@ -240,6 +240,20 @@ void PixelCanvas::PopRegion()
     m_saved.pop_back();
 }
 
+void PaintWindow(HWND window, const std::function<void(Canvas& canvas, int width, int height)>& draw)
+{
+    PAINTSTRUCT paint{};
+    HDC dc = BeginPaint(window, &paint);
+    RECT client{};
+    GetClientRect(window, &client);
+    if (Image image = NewImage(client.right, client.bottom)) {
+        PixelCanvas canvas(image);
+        draw(canvas, client.right, client.bottom);
+        ShowImage(dc, image, 0, 0);
+    }
+    EndPaint(window, &paint);
+}
+
 std::unique_ptr<Canvas> CanvasOnImage(const Image& image)
 {
     if (!image)

@@ -2,6 +2,9 @@
 // The canvas on Windows: draws into an image's premultiplied pixels. Text is laid out and rasterised
 // by GDI (DrawTextW takes the skin's format flags as they are) into a grey mask that is then blended
 // in the text colour, so that alpha stays right in composed bitmaps too.
+#include <windows.h>
+
+#include <functional>
 #include <vector>
 
 #include "toolkit/Canvas.h"
@@ -45,5 +48,9 @@ private:
     Region m_region;
     std::vector<Region> m_saved;
 };
+
+// Answers WM_PAINT for `window`: `draw` paints its whole client area (width x height) on a canvas
+// off screen, which is then shown in one copy.
+void PaintWindow(HWND window, const std::function<void(Canvas& canvas, int width, int height)>& draw);
 
 }  // namespace tessaly::toolkit

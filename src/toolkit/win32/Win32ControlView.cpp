@@ -110,17 +110,10 @@ TabStop Win32ControlView::AsTabStop() const { return TabStopOf(m_window); }
 
 void Win32ControlView::Paint()
 {
-    PAINTSTRUCT paint{};
-    HDC dc = BeginPaint(m_window, &paint);
-    RECT client{};
-    GetClientRect(m_window, &client);
-    if (Image image = NewImage(client.right, client.bottom)) {
-        PixelCanvas canvas(image);
+    PaintWindow(m_window, [this](Canvas& canvas, int width, int height) {
         m_parent.PaintBackground(canvas, m_rect);
-        m_events.Paint(canvas, client.right, client.bottom);
-        ShowImage(dc, image, 0, 0);
-    }
-    EndPaint(m_window, &paint);
+        m_events.Paint(canvas, width, height);
+    });
 }
 
 LRESULT Win32ControlView::Handle(UINT message, WPARAM wParam, LPARAM lParam)

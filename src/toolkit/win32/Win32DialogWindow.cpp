@@ -92,7 +92,7 @@ Win32DialogWindow::Win32DialogWindow(DialogEvents& events, int width, int height
                        reinterpret_cast<LPARAM>(this));
     if (!m_window)
         return;
-    m_parent = ControlParent(m_window, [this](Canvas& canvas, const ZelRect& area) { PaintBackgroundArea(canvas, area); });
+    m_parent.AttachWindow(m_window);
     SetWindowPos(TemplateWindow(kBrowserSlotId), nullptr, 0, 0, kSlotWidth, kSlotHeight, SWP_NOZORDER | SWP_NOACTIVATE);
     SetClientSize(width, height);
 }
@@ -277,16 +277,7 @@ void Win32DialogWindow::PaintBackgroundArea(Canvas& canvas, const ZelRect& area)
 
 void Win32DialogWindow::PaintClient()
 {
-    PAINTSTRUCT paint{};
-    HDC dc = BeginPaint(m_window, &paint);
-    RECT client{};
-    GetClientRect(m_window, &client);
-    if (Image image = NewImage(client.right, client.bottom)) {
-        PixelCanvas canvas(image);
-        m_events.PaintBackground(canvas);
-        ShowImage(dc, image, 0, 0);
-    }
-    EndPaint(m_window, &paint);
+    PaintWindow(m_window, [this](Canvas& canvas, int, int) { m_events.PaintBackground(canvas); });
 }
 
 INT_PTR Win32DialogWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)

@@ -100,6 +100,8 @@ public:
 
     ControlParent(HWND window, BackgroundPainter painter) : m_window(window), m_painter(std::move(painter)) {}
     HWND Window() const { return m_window; }
+    // The window once it exists (a dialog's client area is made after its parent object).
+    void AttachWindow(HWND window) { m_window = window; }
     void PaintBackground(Canvas& canvas, const ZelRect& area) const
     {
         if (m_painter)
