@@ -2,7 +2,9 @@
 // for the call, in a single-threaded apartment it initialises and balances, and ends before the call
 // returns. So a caller without a message loop, or in no apartment or a multithreaded one, gets the
 // same window, and no thread of ours outlives the call. While it waits the caller's own windows keep
-// being served, as in any modal loop. One window at a time: a second call while one runs is refused.
+// being served, as in any modal loop. The thread takes the caller's DPI awareness, so the window is
+// scaled (or left to the system to stretch) as the caller's own windows are. One window at a time:
+// a second call while one runs is refused.
 #include <objbase.h>
 #include <ole2.h>
 
@@ -10,6 +12,7 @@
 #include <mutex>
 
 #include "platform/UiThread.h"
+#include "platform/win32/DpiFunctions.h"
 #include "platform/win32/Win32Support.h"
 
 namespace tessaly::platform {
@@ -20,6 +23,7 @@ thread_local bool t_onUiThread = false;
 
 struct UiCall {
     const std::function<void()>* work;
+    HANDLE dpiContext;  // the caller's, so the window scales as the caller's own windows would
     std::exception_ptr failure;
 };
 
@@ -27,6 +31,7 @@ DWORD WINAPI UiThreadMain(void* parameter)
 {
     auto* call = static_cast<UiCall*>(parameter);
     t_onUiThread = true;
+    win32::EnterDpiContext(call->dpiContext);
     const HRESULT ole = OleInitialize(nullptr);
     try {
         (*call->work)();
@@ -72,7 +77,7 @@ bool RunOnUiThread(const std::function<void()>& work, std::string& whyNot)
         whyNot = "another window of the library is open";
         return false;
     }
-    UiCall call{&work, nullptr};
+    UiCall call{&work, win32::CurrentDpiContext(), nullptr};
     const win32::UniqueHandle thread(CreateThread(nullptr, 0, UiThreadMain, &call, 0, nullptr));
     if (!thread) {
         whyNot = "no thread for the window: " + win32::SystemErrorText(GetLastError());

@@ -133,7 +133,14 @@ HRESULT STDMETHODCALLTYPE BrowserSite::OnPosRectChange(LPCRECT) { return S_OK; }
 // Handled by showing nothing: pages get no context menu.
 HRESULT STDMETHODCALLTYPE BrowserSite::ShowContextMenu(DWORD, POINT*, IUnknown*, IDispatch*) { return S_OK; }
 // The control's defaults stand: no flags are added to the structure.
-HRESULT STDMETHODCALLTYPE BrowserSite::GetHostInfo(DOCHOSTUIINFO* info) { return info ? S_OK : E_POINTER; }
+// The page is zoomed to the DPI its window is drawn at, as the skin around it is.
+HRESULT STDMETHODCALLTYPE BrowserSite::GetHostInfo(DOCHOSTUIINFO* info)
+{
+    if (!info)
+        return E_POINTER;
+    info->dwFlags |= DOCHOSTUIFLAG_DPI_AWARE;
+    return S_OK;
+}
 // Claiming the UI as shown keeps the control from adding menus and toolbars of its own.
 HRESULT STDMETHODCALLTYPE BrowserSite::ShowUI(DWORD, IOleInPlaceActiveObject*, IOleCommandTarget*, IOleInPlaceFrame*,
                                               IOleInPlaceUIWindow*)

@@ -1,6 +1,7 @@
 #include "toolkit/win32/PixelCanvas.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 #include "controls/TextFormat.h"
@@ -63,15 +64,24 @@ const wchar_t* WideText(std::u16string_view text) { return reinterpret_cast<cons
 
 }  // namespace
 
-PixelCanvas::PixelCanvas(Image image) : m_image(std::move(image)), m_pixels(*m_image.Data())
+PixelCanvas::PixelCanvas(Image image, int baseX, int baseY)
+    : m_image(std::move(image)), m_pixels(*m_image.Data()), m_baseX(baseX), m_baseY(baseY)
 {
     m_region.clip = RECT{0, 0, m_pixels.width, m_pixels.height};
 }
 
+RECT PixelCanvas::Device(const ZelRect& rect) const
+{
+    const ZelRect inWindow{rect.left + m_region.originX + m_baseX, rect.top + m_region.originY + m_baseY,
+                           rect.right + m_region.originX + m_baseX, rect.bottom + m_region.originY + m_baseY};
+    RECT out = DeviceRect(inWindow, Scale());
+    OffsetRect(&out, -DevicePixels(m_baseX, Scale()), -DevicePixels(m_baseY, Scale()));
+    return out;
+}
+
 RECT PixelCanvas::Visible(const ZelRect& rect) const
 {
-    RECT out{rect.left + m_region.originX, rect.top + m_region.originY, rect.right + m_region.originX,
-             rect.bottom + m_region.originY};
+    RECT out = Device(rect);
     out.left = std::max(out.left, m_region.clip.left);
     out.top = std::max(out.top, m_region.clip.top);
     out.right = std::min(out.right, m_region.clip.right);
@@ -83,10 +93,10 @@ RECT PixelCanvas::Visible(const ZelRect& rect) const
 
 void PixelCanvas::Fill(ZelColor color)
 {
-    const RECT& clip = m_region.clip;
-    FillRect(ZelRect{clip.left - m_region.originX, clip.top - m_region.originY, clip.right - m_region.originX,
-                     clip.bottom - m_region.originY},
-             color);
+    const std::uint32_t pixel = OpaquePixel(color);
+    const RECT& area = m_region.clip;
+    for (LONG y = area.top; y < area.bottom; ++y)
+        std::fill(m_pixels.Row(y) + area.left, m_pixels.Row(y) + area.right, pixel);
 }
 
 void PixelCanvas::FillRect(const ZelRect& rect, ZelColor color)
@@ -97,45 +107,56 @@ void PixelCanvas::FillRect(const ZelRect& rect, ZelColor color)
         std::fill(m_pixels.Row(y) + area.left, m_pixels.Row(y) + area.right, pixel);
 }
 
+void PixelCanvas::Put(const ImageData& source, int left, int top, const RECT& target, bool blend)
+{
+    for (LONG row = std::max<LONG>(target.top, top); row < std::min<LONG>(target.bottom, top + source.height); ++row) {
+        const std::uint32_t* from = source.Row(row - top);
+        std::uint32_t* to = m_pixels.Row(row);
+        for (LONG col = std::max<LONG>(target.left, left); col < std::min<LONG>(target.right, left + source.width);
+             ++col)
+            to[col] = blend ? Over(to[col], from[col - left]) : from[col - left];
+    }
+}
+
+ImageData PixelCanvas::Resampled(const Image& image, int width, int height) const
+{
+    ImageData* data = image.Data();
+    const ImageData& source = data->decoded ? DecodedSource(*data, Scale()) : *data;
+    if (source.width == width && source.height == height)
+        return source;
+    return ScaleBilinear(source, width, height);
+}
+
 void PixelCanvas::CopyImage(const Image& image, int x, int y)
 {
     const ImageData* source = image.Data();
     if (!source)
         return;
-    const RECT area = Visible(ZelRect{x, y, x + source->width, y + source->height});
-    const int dx = x + m_region.originX, dy = y + m_region.originY;
-    for (LONG row = area.top; row < area.bottom; ++row)
-        std::copy(source->Row(row - dy) + (area.left - dx), source->Row(row - dy) + (area.right - dx),
-                  m_pixels.Row(row) + area.left);
-}
-
-void PixelCanvas::Blend(const ImageData& source, int sourceX, int sourceY, const RECT& target)
-{
-    for (LONG row = target.top; row < target.bottom; ++row) {
-        const int sy = sourceY + (row - target.top);
-        if (sy < 0 || sy >= source.height)
-            continue;
-        for (LONG col = target.left; col < target.right; ++col) {
-            const int sx = sourceX + (col - target.left);
-            if (sx >= 0 && sx < source.width)
-                m_pixels.Row(row)[col] = Over(m_pixels.Row(row)[col], source.Row(sy)[sx]);
-        }
+    const ZelRect dest{x, y, x + image.Width(), y + image.Height()};
+    const RECT device = Device(dest);
+    const RECT area = Visible(dest);
+    if (!source->decoded && source->scale == Scale()) {
+        Put(*source, device.left, device.top, area, false);  // pixel for pixel
+        return;
     }
+    Put(Resampled(image, device.right - device.left, device.bottom - device.top), device.left, device.top, area, false);
 }
 
 void PixelCanvas::DrawImage(const Image& image, const ZelRect& dest)
 {
-    const ImageData* source = image.Data();
-    if (!source || dest.Width() <= 0 || dest.Height() <= 0)
+    if (!image || dest.Width() <= 0 || dest.Height() <= 0)
         return;
+    const RECT device = Device(dest);
+    const int width = device.right - device.left, height = device.bottom - device.top;
+    if (width <= 0 || height <= 0)
+        return;
+    const ImageData* source = image.Data();
     const RECT area = Visible(dest);
-    const int left = dest.left + m_region.originX, top = dest.top + m_region.originY;
-    if (dest.Width() == source->width && dest.Height() == source->height) {
-        Blend(*source, area.left - left, area.top - top, area);
+    if (!source->decoded && source->width == width && source->height == height) {
+        Put(*source, device.left, device.top, area, true);
         return;
     }
-    const ImageData scaled = ScaleBilinear(*source, dest.Width(), dest.Height());
-    Blend(scaled, area.left - left, area.top - top, area);
+    Put(Resampled(image, width, height), device.left, device.top, area, true);
 }
 
 void PixelCanvas::DrawImagePart(const Image& image, int srcX, int srcY, const ZelRect& dest)
@@ -143,9 +164,14 @@ void PixelCanvas::DrawImagePart(const Image& image, int srcX, int srcY, const Ze
     const ImageData* source = image.Data();
     if (!source)
         return;
-    const RECT area = Visible(dest);
-    const int left = dest.left + m_region.originX, top = dest.top + m_region.originY;
-    Blend(*source, srcX + (area.left - left), srcY + (area.top - top), area);
+    if (source->decoded || source->scale != Scale()) {
+        // A part of another resolution is cut out first and then drawn like a whole image.
+        DrawImage(CopyImageRegion(image, srcX, srcY, dest.Width(), dest.Height()), dest);
+        return;
+    }
+    const RECT device = Device(dest);
+    Put(*source, device.left - DevicePixels(srcX, Scale()), device.top - DevicePixels(srcY, Scale()), Visible(dest),
+        true);
 }
 
 void PixelCanvas::PaintText(std::u16string_view text, const Font& font, bool underline, const ZelRect& rect,
@@ -154,10 +180,7 @@ void PixelCanvas::PaintText(std::u16string_view text, const Font& font, bool und
     if (text.empty())
         return;
     // Without clipping the text may reach anywhere in the region; otherwise only into its rectangle.
-    const RECT& clip = m_region.clip;
-    const RECT area = (format & textformat::kNoClip)
-                          ? clip
-                          : Visible(rect);
+    const RECT area = (format & textformat::kNoClip) ? m_region.clip : Visible(rect);
     const int width = area.right - area.left, height = area.bottom - area.top;
     if (width <= 0 || height <= 0)
         return;
@@ -165,11 +188,11 @@ void PixelCanvas::PaintText(std::u16string_view text, const Font& font, bool und
     if (!mask.Valid())
         return;
     HDC dc = mask.Dc();
-    const HGDIOBJ oldFont = SelectObject(dc, FontOf(font, underline));
+    const HGDIOBJ oldFont = SelectObject(dc, FontOf(font, underline, Scale()));
     SetTextColor(dc, RGB(255, 255, 255));
     SetBkMode(dc, TRANSPARENT);
-    RECT box{rect.left + m_region.originX - area.left, rect.top + m_region.originY - area.top,
-             rect.right + m_region.originX - area.left, rect.bottom + m_region.originY - area.top};
+    RECT box = Device(rect);
+    OffsetRect(&box, -area.left, -area.top);
     const std::wstring wide(WideText(text), text.size());
     DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &box, format | DT_NOPREFIX);
     GdiFlush();
@@ -189,14 +212,16 @@ ZelRect PixelCanvas::MeasureText(std::u16string_view text, int width, const Font
     HDC dc = CreateCompatibleDC(nullptr);
     if (!dc)
         return out;
-    const HGDIOBJ oldFont = SelectObject(dc, FontOf(font, false));
-    RECT box{0, 0, std::max(width, 1), 0};
+    // Laid out as it is drawn, at the canvas's scale, and measured back in logical pixels.
+    const double scale = Scale();
+    const HGDIOBJ oldFont = SelectObject(dc, FontOf(font, false, scale));
+    RECT box{0, 0, DevicePixels(std::max(width, 1), scale), 0};
     const std::wstring wide(WideText(text), text.size());
     DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &box, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
     SelectObject(dc, oldFont);
     DeleteDC(dc);
-    out.right = box.right;
-    out.bottom = box.bottom;
+    out.right = static_cast<int>(std::ceil(box.right / scale));
+    out.bottom = static_cast<int>(std::ceil(box.bottom / scale));
     return out;
 }
 
@@ -205,10 +230,11 @@ void PixelCanvas::DrawFocusRect(const ZelRect& rect)
     if (rect.Width() <= 0 || rect.Height() <= 0)
         return;
     const int right = rect.right - 1, bottom = rect.bottom - 1;
+    // Each dot is one logical pixel, so the mark looks alike at every scale.
     auto dot = [this](int x, int y, std::uint32_t pixel) {
         const RECT at = Visible(ZelRect{x, y, x + 1, y + 1});
-        if (at.right > at.left)
-            m_pixels.Row(at.top)[at.left] = pixel;
+        for (LONG row = at.top; row < at.bottom; ++row)
+            std::fill(m_pixels.Row(row) + at.left, m_pixels.Row(row) + at.right, pixel);
     };
     for (int phase = 0; phase < 2; ++phase) {
         const std::uint32_t pixel = phase == 0 ? kBlack : kWhite;
@@ -240,15 +266,16 @@ void PixelCanvas::PopRegion()
     m_saved.pop_back();
 }
 
-void PaintWindow(HWND window, const std::function<void(Canvas& canvas, int width, int height)>& draw)
+void PaintWindow(HWND window, double scale, int baseX, int baseY,
+                 const std::function<void(Canvas& canvas, int width, int height)>& draw)
 {
     PAINTSTRUCT paint{};
     HDC dc = BeginPaint(window, &paint);
     RECT client{};
     GetClientRect(window, &client);
-    if (Image image = NewImage(client.right, client.bottom)) {
-        PixelCanvas canvas(image);
-        draw(canvas, client.right, client.bottom);
+    if (Image image = NewImage(client.right, client.bottom, scale)) {
+        PixelCanvas canvas(image, baseX, baseY);
+        draw(canvas, image.Width(), image.Height());
         ShowImage(dc, image, 0, 0);
     }
     EndPaint(window, &paint);

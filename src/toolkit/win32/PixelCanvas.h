@@ -1,7 +1,9 @@
 #pragma once
 // The canvas on Windows: draws into an image's premultiplied pixels. Text is laid out and rasterised
 // by GDI (DrawTextW takes the skin's format flags as they are) into a grey mask that is then blended
-// in the text colour, so that alpha stays right in composed bitmaps too.
+// in the text colour, so that alpha stays right in composed bitmaps too. Coordinates are logical; the
+// canvas draws at its image's scale, each logical position at its nearest device pixel, text with the
+// font at that scale, and a bitmap of the same scale pixel for pixel.
 #include <windows.h>
 
 #include <functional>
@@ -14,10 +16,12 @@ namespace tessaly::toolkit {
 
 class PixelCanvas : public Canvas {
 public:
-    // Draws into `image` (kept alive by the canvas).
-    explicit PixelCanvas(Image image);
+    // Draws into `image` (kept alive by the canvas), at the image's scale. The image shows the part of
+    // a window whose top-left corner is at baseX, baseY (logical): positions are rounded to device
+    // pixels as the window rounds them, so a child's pixels meet its parent's at any scale.
+    explicit PixelCanvas(Image image, int baseX = 0, int baseY = 0);
 
-    double Scale() const override { return 1.0; }
+    double Scale() const override { return m_pixels.scale; }
     void Fill(ZelColor color) override;
     void FillRect(const ZelRect& rect, ZelColor color) override;
     void CopyImage(const Image& image, int x, int y) override;
@@ -34,23 +38,33 @@ public:
 
 private:
     struct Region {
-        int originX = 0;
+        int originX = 0;  // logical
         int originY = 0;
         RECT clip{};  // in the image's pixels
     };
 
-    // `rect` (canvas coordinates) in the image's pixels, cut to the clip; empty when nothing is left.
+    // `rect` (canvas coordinates) in the image's pixels.
+    RECT Device(const ZelRect& rect) const;
+    // The same, cut to the clip; empty when nothing is left.
     RECT Visible(const ZelRect& rect) const;
-    void Blend(const ImageData& source, int sourceX, int sourceY, const RECT& target);
+    // Blends (or copies) `source` placed with its top-left pixel at left, top (image pixels) into the
+    // part of the image that `target` covers.
+    void Put(const ImageData& source, int left, int top, const RECT& target, bool blend);
+    // The image's pixels for a device rectangle of that size: its own when they fit, else resampled.
+    ImageData Resampled(const Image& image, int width, int height) const;
 
     Image m_image;
     ImageData& m_pixels;
+    int m_baseX;
+    int m_baseY;
     Region m_region;
     std::vector<Region> m_saved;
 };
 
-// Answers WM_PAINT for `window`: `draw` paints its whole client area (width x height) on a canvas
-// off screen, which is then shown in one copy.
-void PaintWindow(HWND window, const std::function<void(Canvas& canvas, int width, int height)>& draw);
+// Answers WM_PAINT for `window`: `draw` paints its whole client area (width x height logical pixels)
+// on a canvas of `scale` off screen, which is then shown in one copy. baseX, baseY: the window's
+// logical place in its parent's client area.
+void PaintWindow(HWND window, double scale, int baseX, int baseY,
+                 const std::function<void(Canvas& canvas, int width, int height)>& draw);
 
 }  // namespace tessaly::toolkit

@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <cmath>
+
 #include "support/SwallowedException.h"
 #include "toolkit/win32/PixelCanvas.h"
 
@@ -42,8 +44,10 @@ Win32ControlView::Win32ControlView(ControlParent& parent, ControlEvents& events,
 {
     const DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | (traits.acceptsFocus ? WS_TABSTOP : 0) |
                         (enabled ? 0 : WS_DISABLED);
-    m_window = CreateWindowExW(0, kControlClass, L"", style, rect.left, rect.top, std::max(rect.Width(), 0),
-                               std::max(rect.Height(), 0), parent.Window(), nullptr, ToolkitInstance(), this);
+    const RECT place = DeviceRect(rect, parent.Scale());
+    m_window = CreateWindowExW(0, kControlClass, L"", style, place.left, place.top,
+                               std::max(place.right - place.left, 0L), std::max(place.bottom - place.top, 0L),
+                               parent.Window(), nullptr, ToolkitInstance(), this);
 }
 
 Win32ControlView::~Win32ControlView()
@@ -60,9 +64,16 @@ Win32ControlView::~Win32ControlView()
 void Win32ControlView::Move(const ZelRect& rect)
 {
     m_rect = rect;
-    SetWindowPos(m_window, nullptr, rect.left, rect.top, std::max(rect.Width(), 0), std::max(rect.Height(), 0),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    const RECT place = DeviceRect(rect, m_parent.Scale());
+    SetWindowPos(m_window, nullptr, place.left, place.top, std::max(place.right - place.left, 0L),
+                 std::max(place.bottom - place.top, 0L), SWP_NOZORDER | SWP_NOACTIVATE);
     Invalidate();
+}
+
+int Win32ControlView::Logical(int device, int left) const
+{
+    const double scale = m_parent.Scale();
+    return static_cast<int>(std::floor((device + DevicePixels(left, scale)) / scale)) - left;
 }
 
 void Win32ControlView::SetEnabled(bool enabled) { EnableWindow(m_window, enabled ? TRUE : FALSE); }
@@ -110,16 +121,19 @@ TabStop Win32ControlView::AsTabStop() const { return TabStopOf(m_window); }
 
 void Win32ControlView::Paint()
 {
-    PaintWindow(m_window, [this](Canvas& canvas, int width, int height) {
+    PaintWindow(m_window, m_parent.Scale(), m_rect.left, m_rect.top, [this](Canvas& canvas, int, int) {
         m_parent.PaintBackground(canvas, m_rect);
-        m_events.Paint(canvas, width, height);
+        m_events.Paint(canvas, m_rect.Width(), m_rect.Height());
     });
 }
 
 LRESULT Win32ControlView::Handle(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
+    const int x = Logical(GET_X_LPARAM(lParam), m_rect.left), y = Logical(GET_Y_LPARAM(lParam), m_rect.top);
     switch (message) {
+    case kScaleChangedMessage:
+        Move(m_rect);
+        return 0;
     case WM_PAINT:
         Paint();
         return 0;
@@ -179,7 +193,7 @@ LRESULT Win32ControlView::Handle(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_SETCURSOR:
         if (m_cursor && LOWORD(lParam) == HTCLIENT) {
-            ::SetCursor(CursorOf(m_cursor));
+            ::SetCursor(CursorOf(m_cursor, m_parent.Scale()));
             return TRUE;
         }
         break;

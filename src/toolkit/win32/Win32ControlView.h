@@ -3,6 +3,7 @@
 // under it and then the control, tracks the mouse (TrackMouseEvent for leaving), captures it while the
 // button is held, and hands keys and focus to the control. A control that does not take the mouse
 // answers HTTRANSPARENT, so its clicks reach the dialog (a picture in the band moves the window).
+// Its place is in logical pixels; the window is at the device pixels of the parent's scale.
 #include <windows.h>
 
 #include <string>
@@ -39,6 +40,9 @@ public:
 
 private:
     void Paint();
+    // A mouse position's device pixels from the window's left (top) edge, as logical pixels from it;
+    // `left` is the window's logical edge.
+    int Logical(int device, int left) const;
 
     WindowClassUse m_classes;
     ControlParent& m_parent;

@@ -3,8 +3,10 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
+#include "platform/win32/DpiFunctions.h"
 #include "platform/win32/Win32Support.h"
 #include "support/SwallowedException.h"
 #include "toolkit/win32/PixelCanvas.h"
@@ -23,6 +25,8 @@ constexpr UINT kFirstHostMessage = WM_USER;
 constexpr UINT kLastHostMessage = WM_APP - 1;
 // The browser's slot tells the dialog that it was resized, so that the browser follows it.
 constexpr UINT kSlotResized = WM_APP + 0x3FF0;
+// WM_DPICHANGED (Windows 8.1 and later; spelled out for older headers).
+constexpr UINT kDpiChanged = 0x02E0;
 
 Win32DialogWindow* DialogOf(HWND window)
 {
@@ -49,9 +53,8 @@ INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 }
 
 // A 32-bit icon from an image's pixels; null when it cannot be made.
-HICON IconFromImage(const Image& image)
+HICON IconFromImage(const ImageData* data)
 {
-    const ImageData* data = image.Data();
     if (!data)
         return nullptr;
     BITMAPV5HEADER header{};
@@ -93,8 +96,15 @@ Win32DialogWindow::Win32DialogWindow(DialogEvents& events, int width, int height
     if (!m_window)
         return;
     m_parent.AttachWindow(m_window);
-    SetWindowPos(TemplateWindow(kBrowserSlotId), nullptr, 0, 0, kSlotWidth, kSlotHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+    ApplyDpi(platform::win32::DpiOfWindow(m_window));
+    PlaceTemplateControl(kBrowserSlotId, ZelRect{0, 0, kSlotWidth, kSlotHeight});
     SetClientSize(width, height);
+}
+
+void Win32DialogWindow::ApplyDpi(UINT dpi)
+{
+    m_scale = static_cast<double>(dpi) / platform::win32::kDefaultDpi;
+    m_parent.SetScale(m_scale);
 }
 
 Win32DialogWindow::~Win32DialogWindow()
@@ -113,7 +123,15 @@ void Win32DialogWindow::SetTitle(std::u16string_view title)
 
 void Win32DialogWindow::SetIcon(const Image& icon)
 {
-    HICON made = IconFromImage(icon);
+    m_iconImage = icon;
+    ShowIcon();
+}
+
+// At scale 2 or more the icon's high-resolution companion is shown, when the skin ships one.
+void Win32DialogWindow::ShowIcon()
+{
+    ImageData* data = m_iconImage.Data();
+    HICON made = IconFromImage(data && data->decoded ? &DecodedSource(*data, m_scale) : data);
     SendMessageW(m_window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(made));
     SendMessageW(m_window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(made));
     m_icon = made ? std::make_unique<UniqueIcon>(made) : nullptr;
@@ -123,25 +141,50 @@ void Win32DialogWindow::SetClientSize(int width, int height)
 {
     m_width = width;
     m_height = height;
-    RECT frame{0, 0, width, height};
-    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(m_window, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongPtrW(m_window, GWL_EXSTYLE)));
-    const int frameWidth = frame.right - frame.left, frameHeight = frame.bottom - frame.top;
-    RECT work{};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    SetWindowPos(m_window, nullptr, work.left + (work.right - work.left - frameWidth) / 2,
-                 work.top + (work.bottom - work.top - frameHeight) / 2, frameWidth, frameHeight,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    PlaceFrame(platform::win32::DpiOfWindow(m_window), nullptr);
     InvalidateRect(m_window, nullptr, FALSE);
+}
+
+// Sizes the window so that its client area is the skin's size at the window's scale, its top-left
+// corner at `origin` or, without one, centred on the work area. The frame is taken as the system draws
+// it at `dpi`; where the window's frame is still another (its new DPI has not reached it yet) what the
+// client area lacks is added once more.
+void Win32DialogWindow::PlaceFrame(UINT dpi, const POINT* origin)
+{
+    const int clientWidth = DevicePixels(m_width, m_scale), clientHeight = DevicePixels(m_height, m_scale);
+    RECT frame{0, 0, clientWidth, clientHeight};
+    platform::win32::AdjustFrameForDpi(frame, static_cast<DWORD>(GetWindowLongPtrW(m_window, GWL_STYLE)),
+                                       static_cast<DWORD>(GetWindowLongPtrW(m_window, GWL_EXSTYLE)), dpi);
+    const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+    POINT at{};
+    if (origin) {
+        at = *origin;
+    } else {
+        RECT work{};
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+        at = POINT{work.left + (work.right - work.left - width) / 2, work.top + (work.bottom - work.top - height) / 2};
+    }
+    SetWindowPos(m_window, nullptr, at.x, at.y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT client{};
+    GetClientRect(m_window, &client);
+    if (client.right != clientWidth || client.bottom != clientHeight)
+        SetWindowPos(m_window, nullptr, 0, 0, width + clientWidth - client.right, height + clientHeight - client.bottom,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // The font reaches the window and its template controls, not the skin's own controls.
 void Win32DialogWindow::SetDialogFont(const WindowFont& font)
 {
+    m_dialogFontRecord = font;
+    ShowDialogFont();
+}
+
+void Win32DialogWindow::ShowDialogFont()
+{
     m_dialogFont = UniqueGdiObject<HFONT>(nullptr);
-    const Font made = MakeFont(font);
+    const Font made = MakeFont(m_dialogFontRecord);
     LOGFONTW record{};
-    if (!GetObjectW(FontOf(made, false), sizeof(record), &record))
+    if (!GetObjectW(FontOf(made, false, m_scale), sizeof(record), &record))
         return;
     m_dialogFont = UniqueGdiObject<HFONT>(CreateFontIndirectW(&record));
     SendMessageW(m_window, WM_SETFONT, reinterpret_cast<WPARAM>(m_dialogFont.get()), TRUE);
@@ -161,7 +204,8 @@ std::optional<ZelRect> Win32DialogWindow::TemplateControlRect(int id) const
     RECT place{};
     GetWindowRect(slot, &place);
     MapWindowPoints(HWND_DESKTOP, m_window, reinterpret_cast<POINT*>(&place), 2);
-    return ZelRect{place.left, place.top, place.right, place.bottom};
+    const auto logical = [this](LONG device) { return static_cast<int>(std::lround(device / m_scale)); };
+    return ZelRect{logical(place.left), logical(place.top), logical(place.right), logical(place.bottom)};
 }
 
 bool Win32DialogWindow::PlaceTemplateControl(int id, const ZelRect& rect)
@@ -169,8 +213,10 @@ bool Win32DialogWindow::PlaceTemplateControl(int id, const ZelRect& rect)
     HWND slot = TemplateWindow(id);
     if (!slot)
         return false;
-    SetWindowPos(slot, nullptr, rect.left, rect.top, std::max(rect.Width(), 0), std::max(rect.Height(), 0),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    m_slotRect = rect;
+    const RECT place = DeviceRect(rect, m_scale);
+    SetWindowPos(slot, nullptr, place.left, place.top, std::max(place.right - place.left, 0L),
+                 std::max(place.bottom - place.top, 0L), SWP_NOZORDER | SWP_NOACTIVATE);
     return true;
 }
 
@@ -277,7 +323,26 @@ void Win32DialogWindow::PaintBackgroundArea(Canvas& canvas, const ZelRect& area)
 
 void Win32DialogWindow::PaintClient()
 {
-    PaintWindow(m_window, [this](Canvas& canvas, int, int) { m_events.PaintBackground(canvas); });
+    PaintWindow(m_window, m_scale, 0, 0, [this](Canvas& canvas, int, int) { m_events.PaintBackground(canvas); });
+}
+
+// Everything placed in device pixels takes its place again at the new scale, the window keeps its
+// client area's logical size at the position the system suggests, and the dialog makes again what it
+// rendered for the old scale.
+void Win32DialogWindow::OnDpiChanged(UINT dpi, const RECT& suggested)
+{
+    if (dpi == 0 || static_cast<double>(dpi) / platform::win32::kDefaultDpi == m_scale)
+        return;
+    ApplyDpi(dpi);
+    const POINT origin{suggested.left, suggested.top};
+    PlaceFrame(dpi, &origin);
+    PlaceTemplateControl(kBrowserSlotId, m_slotRect);
+    for (HWND child = GetWindow(m_window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        SendMessageW(child, kScaleChangedMessage, 0, 0);
+    ShowIcon();
+    if (m_dialogFont)
+        ShowDialogFont();
+    m_events.OnScaleChanged();
 }
 
 INT_PTR Win32DialogWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
@@ -297,8 +362,12 @@ INT_PTR Win32DialogWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
         if (LOWORD(wParam) == IDCANCEL && lParam == 0)
             m_events.OnUnusedKey(Key::Escape);
         return TRUE;
+    case kDpiChanged:
+        if (lParam)
+            OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return TRUE;
     case WM_LBUTTONDOWN:
-        if (m_events.OnBackgroundPress(GET_Y_LPARAM(lParam))) {
+        if (m_events.OnBackgroundPress(static_cast<int>(std::floor(GET_Y_LPARAM(lParam) / m_scale)))) {
             ReleaseCapture();
             SendMessageW(m_window, WM_NCLBUTTONDOWN, HTCAPTION, 0);
         }

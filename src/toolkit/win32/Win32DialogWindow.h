@@ -3,6 +3,9 @@
 // windres) run in a modal loop of its own, so that the keyboard goes through IsDialogMessage (Tab
 // between the controls in the order they were made, Escape and a posted IDCANCEL as Cancel), the
 // browser sees its accelerators, and the host's posted messages reach the window from any thread.
+// It is drawn at its window's DPI (GetDpiForWindow): the skin's logical pixels times DPI / 96 where
+// the host is DPI aware, 96 DPI otherwise (the system stretches it); WM_DPICHANGED, when the window
+// moves to a monitor of another DPI, makes it again at the new scale.
 #include <windows.h>
 
 #include <memory>
@@ -24,8 +27,7 @@ public:
     Win32DialogWindow& operator=(const Win32DialogWindow&) = delete;
 
     ControlParent& Client() override { return m_parent; }
-    // Not DPI aware yet: Windows stretches the window, which lays out at 96 DPI.
-    double ScaleFactor() const override { return 1.0; }
+    double ScaleFactor() const override { return m_scale; }
     void SetTitle(std::u16string_view title) override;
     void SetIcon(const Image& icon) override;
     void SetClientSize(int width, int height) override;
@@ -51,6 +53,11 @@ public:
     void AttachWindow(HWND window) { m_window = window; }
 
 private:
+    void ApplyDpi(UINT dpi);
+    void OnDpiChanged(UINT dpi, const RECT& suggested);
+    void PlaceFrame(UINT dpi, const POINT* origin);
+    void ShowIcon();
+    void ShowDialogFont();
     void PaintClient();
     void PaintBackgroundArea(Canvas& canvas, const ZelRect& area);
     bool PreTranslate(MSG& message);
@@ -60,8 +67,12 @@ private:
     DialogEvents& m_events;
     HWND m_window = nullptr;
     ControlParent m_parent;
+    double m_scale = 1.0;
+    WindowFont m_dialogFontRecord;
     UniqueGdiObject<HFONT> m_dialogFont;
+    Image m_iconImage;
     std::unique_ptr<UniqueIcon> m_icon;
+    ZelRect m_slotRect;
     Win32BrowserView* m_browser = nullptr;
     HostMessageHandler m_hostHandler;
     int m_width;

@@ -1,5 +1,6 @@
 // Fonts and cursors on Windows: GDI fonts made from the skin's font record, cursors from files.
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 #include "controls/LogFont.h"
@@ -39,24 +40,51 @@ Font MakeFont(const WindowFont& record)
     return data->font ? Font(std::move(data)) : Font();
 }
 
-HFONT FontOf(const Font& font, bool underline)
+HFONT FontOf(const Font& font, bool underline, double scale)
 {
     if (!font)
         return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    return underline && font.Data()->underlined ? font.Data()->underlined.get() : font.Data()->font.get();
+    FontData& data = *font.Data();
+    HFONT base = underline && data.underlined ? data.underlined.get() : data.font.get();
+    if (scale == 1.0)
+        return base;
+    LOGFONTW record{};
+    if (!GetObjectW(base, sizeof(record), &record))
+        return base;
+    record.lfHeight = static_cast<LONG>(std::lround(record.lfHeight * scale));
+    const auto key = std::make_pair(record.lfHeight, underline);
+    for (const auto& [made, handle] : data.scaled)
+        if (made == key)
+            return handle.get();
+    UniqueGdiObject<HFONT> scaled(CreateFontIndirectW(&record));
+    if (!scaled)
+        return base;
+    data.scaled.emplace_back(key, std::move(scaled));
+    return data.scaled.back().second.get();
 }
 
+// The base file at the system's cursor size; its companion at its own size (twice the base's).
 Cursor LoadCursorFile(std::u16string_view path)
 {
     if (path.empty())
         return {};
-    const std::u16string name = platform::NativeRelativePath(path);
-    auto* cursor = static_cast<HCURSOR>(
-        LoadImageW(nullptr, platform::win32::Wide(name), IMAGE_CURSOR, 0, 0, LR_LOADFROMFILE | LR_DEFAULTSIZE));
-    return cursor ? Cursor(std::make_shared<CursorData>(cursor)) : Cursor();
+    const auto load = [](std::u16string_view file, UINT flags) {
+        const std::u16string name = platform::NativeRelativePath(file);
+        return static_cast<HCURSOR>(LoadImageW(nullptr, platform::win32::Wide(name), IMAGE_CURSOR, 0, 0, flags));
+    };
+    HCURSOR cursor = load(path, LR_LOADFROMFILE | LR_DEFAULTSIZE);
+    if (!cursor)
+        return {};
+    return Cursor(std::make_shared<CursorData>(cursor, load(HighResolutionPath(path), LR_LOADFROMFILE)));
 }
 
-HCURSOR CursorOf(const Cursor& cursor) { return cursor ? cursor.Data()->cursor.get() : nullptr; }
+HCURSOR CursorOf(const Cursor& cursor, double scale)
+{
+    if (!cursor)
+        return nullptr;
+    const CursorData& data = *cursor.Data();
+    return scale >= kHighResolutionScale && data.highResolution.get() ? data.highResolution.get() : data.cursor.get();
+}
 
 TabStop TabStopOf(HWND window)
 {

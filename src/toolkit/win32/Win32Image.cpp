@@ -2,6 +2,7 @@
 // that is arithmetic on those pixels.
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 // clang-format off
 #include <windows.h>
@@ -83,17 +84,28 @@ GdiPlusSession::~GdiPlusSession()
         Gdiplus::GdiplusShutdown(m_token);
 }
 
-int Image::Width() const { return m_data ? m_data->width : 0; }
-int Image::Height() const { return m_data ? m_data->height : 0; }
-// This backend's windows report scale 1 (Windows stretches them), so every bitmap is made at scale 1
-// and the scale asked for below is not used yet.
-double Image::Scale() const { return 1.0; }
+int Image::Width() const { return m_data ? static_cast<int>(std::lround(m_data->width / m_data->scale)) : 0; }
+int Image::Height() const { return m_data ? static_cast<int>(std::lround(m_data->height / m_data->scale)) : 0; }
+double Image::Scale() const { return m_data ? m_data->scale : 1.0; }
 
-Image NewImage(int width, int height)
+Image NewImage(int width, int height, double scale)
 {
     if (width <= 0 || height <= 0)
         return {};
-    return Image(NewData(width, height));
+    auto data = NewData(width, height);
+    data->scale = scale;
+    return Image(std::move(data));
+}
+
+const ImageData& DecodedSource(ImageData& decoded, double scale)
+{
+    if (scale < kHighResolutionScale || decoded.companionPath.empty())
+        return decoded;
+    if (!decoded.companionRead) {
+        decoded.companionRead = true;
+        decoded.companion = Decode(decoded.companionPath);
+    }
+    return decoded.companion ? *decoded.companion : decoded;
 }
 
 ImageData ScaleBilinear(const ImageData& source, int width, int height)
@@ -135,64 +147,98 @@ ImageData ScaleBilinear(const ImageData& source, int width, int height)
 Image LoadImageFile(std::u16string_view path)
 {
     auto data = Decode(path);
-    return data ? Image(std::move(data)) : Image();
+    if (!data)
+        return {};
+    data->companionPath = HighResolutionPath(path);
+    return Image(std::move(data));
 }
 
-Image RenderImageFile(std::u16string_view path, const ZelRect& size, ZelColor fill, double /*scale*/)
+namespace {
+
+// The file (or, at scale 2 or more, its companion) as a bitmap of `size` logical pixels at `scale`,
+// resampled once; `prepare` may change the decoded pixels first. The file decides the size when
+// `size` is empty.
+Image RenderFile(std::u16string_view path, const ZelRect& size, double scale,
+                 const std::function<void(ImageData&)>& prepare)
 {
-    const auto decoded = Decode(path);
+    auto decoded = Decode(path);
     if (!decoded)
         return {};
-    int width = size.Width(), height = size.Height();
-    if (width == 0 || height == 0) {
-        width = decoded->width;
-        height = decoded->height;
-    }
+    const bool ownSize = size.Width() == 0 || size.Height() == 0;
+    const int width = ownSize ? decoded->width : size.Width();
+    const int height = ownSize ? decoded->height : size.Height();
     if (width <= 0 || height <= 0)
         return {};
-    const ImageData scaled = width == decoded->width && height == decoded->height
-                                 ? *decoded
-                                 : ScaleBilinear(*decoded, width, height);
-    auto data = NewData(width, height);
-    const std::uint32_t under = fill == kNoColor ? 0u : OpaquePixel(fill);
-    for (std::size_t i = 0; i < data->pixels.size(); ++i)
-        data->pixels[i] = Over(under, scaled.pixels[i]);
-    return Image(std::move(data));
+    std::shared_ptr<ImageData> source = scale >= kHighResolutionScale ? Decode(HighResolutionPath(path)) : nullptr;
+    if (!source)
+        source = std::move(decoded);
+    if (prepare)
+        prepare(*source);
+    const int deviceWidth = DevicePixels(width, scale), deviceHeight = DevicePixels(height, scale);
+    Image out = NewImage(deviceWidth, deviceHeight, scale);
+    if (!out)
+        return {};
+    ImageData& data = *out.Data();
+    if (deviceWidth == source->width && deviceHeight == source->height)
+        data.pixels = source->pixels;
+    else
+        data.pixels = ScaleBilinear(*source, deviceWidth, deviceHeight).pixels;
+    return out;
 }
 
+}  // namespace
+
+Image RenderImageFile(std::u16string_view path, const ZelRect& size, ZelColor fill, double scale)
+{
+    Image image = RenderFile(path, size, scale, nullptr);
+    if (image && fill != kNoColor) {
+        const std::uint32_t under = OpaquePixel(fill);
+        for (std::uint32_t& pixel : image.Data()->pixels)
+            pixel = Over(under, pixel);
+    }
+    return image;
+}
+
+// The key comes out at the resolution of the file that is read, before any resampling.
 Image RenderKeyedImageFile(std::u16string_view path, ZelColor key, double scale)
 {
-    Image strip = RenderImageFile(path, ZelRect{}, kNoColor, scale);
-    MakeColorTransparent(strip, key);
-    return strip;
+    const std::uint32_t keyed = OpaquePixel(key);
+    return RenderFile(path, ZelRect{}, scale, [keyed](ImageData& source) {
+        std::replace(source.pixels.begin(), source.pixels.end(), keyed, 0u);
+    });
 }
 
-Image MakeSolidImage(int width, int height, ZelColor color, double /*scale*/)
+Image MakeSolidImage(int width, int height, ZelColor color, double scale)
 {
-    if (width <= 0 || height <= 0)
-        return {};
-    auto data = NewData(width, height);
-    std::fill(data->pixels.begin(), data->pixels.end(), OpaquePixel(color));
-    return Image(std::move(data));
+    Image image = NewImage(DevicePixels(width, scale), DevicePixels(height, scale), scale);
+    if (image)
+        std::fill(image.Data()->pixels.begin(), image.Data()->pixels.end(), OpaquePixel(color));
+    return image;
 }
 
-Image MakeBlankImage(int width, int height, double /*scale*/) { return NewImage(width, height); }
+Image MakeBlankImage(int width, int height, double scale)
+{
+    return NewImage(DevicePixels(width, scale), DevicePixels(height, scale), scale);
+}
 
+// Offsets and sizes are logical; the copy takes the source's device pixels as they are.
 Image CopyImageRegion(const Image& source, int x, int y, int width, int height, ZelColor fill)
 {
+    const double scale = source.Scale();
     if (width <= 0 || height <= 0)
         return {};
-    Image copy = fill == kNoColor ? NewImage(width, height) : MakeSolidImage(width, height, fill);
+    Image copy = fill == kNoColor ? MakeBlankImage(width, height, scale) : MakeSolidImage(width, height, fill, scale);
     const ImageData* from = source.Data();
-    if (!from)
+    if (!from || !copy)
         return copy;
     ImageData& to = *copy.Data();
-    for (int row = 0; row < height; ++row) {
-        const int sy = y + row;
+    const int left = DevicePixels(x, scale), top = DevicePixels(y, scale);
+    for (int row = 0; row < to.height; ++row) {
+        const int sy = top + row;
         if (sy < 0 || sy >= from->height)
             continue;
-        for (int col = 0; col < width; ++col) {
-            const int sx = x + col;
+        for (int col = 0; col < to.width; ++col) {
+            const int sx = left + col;
             if (sx >= 0 && sx < from->width)
                 to.Row(row)[col] = from->Row(sy)[sx];
         }
