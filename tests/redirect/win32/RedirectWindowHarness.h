@@ -48,13 +48,28 @@ inline HWND FindOwnWindow(const wchar_t* title)
     return search.found;
 }
 
+// The DPI awareness contexts a host thread may be in (the values of DPI_AWARENESS_CONTEXT_*).
+inline HANDLE const kDpiUnaware = reinterpret_cast<HANDLE>(-1);
+inline HANDLE const kDpiPerMonitorAware = reinterpret_cast<HANDLE>(-4);
+
+// Puts the calling thread in a DPI awareness context (Windows 10 1607 and later).
+inline bool EnterDpiAwareness(HANDLE context)
+{
+    using SetContext = HANDLE(WINAPI*)(HANDLE);
+    const auto set = reinterpret_cast<SetContext>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetThreadDpiAwarenessContext")));
+    return set && set(context) != nullptr;
+}
+
 // A host's side of one Redirect: the call running on a thread of its own in the apartment asked for
-// (~0u: none).
+// (~0u: none), in the DPI awareness context asked for (null: the process's).
 class HostSide {
 public:
-    HostSide(TessalyRedirectProc redirect, DWORD apartment)
+    HostSide(TessalyRedirectProc redirect, DWORD apartment, HANDLE dpiContext = nullptr)
     {
-        m_thread = std::thread([redirect, apartment, done = std::move(m_done)]() mutable {
+        m_thread = std::thread([redirect, apartment, dpiContext, done = std::move(m_done)]() mutable {
+            if (dpiContext)
+                EnterDpiAwareness(dpiContext);
             const bool initialised = apartment != ~0u && SUCCEEDED(CoInitializeEx(nullptr, apartment));
             done.set_value(redirect());
             if (initialised)
