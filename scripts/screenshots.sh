@@ -7,6 +7,7 @@
 #   docs/redirect-windows.png  the same window of the Windows build under Wine, when a Windows build
 #                         is there (TESSALY_WIN_BUILD_DIR, else build-win32/ where this machine runs
 #                         32-bit programs, else build-win64/)
+#   docs/redirect-windows-192dpi.png  the Windows window at 192 DPI (200 %)
 # Usage: screenshots.sh [output folder]   (default: docs/ of the repository; needs a build)
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -105,16 +106,17 @@ target_asked() { [ "$(grep -c '^GET /welcome' "$work/service.log")" -gt "$1" ]; 
 
 # The Windows window under Wine, on this display and under this window manager, as the Linux ones.
 # The prefix has no page engine, so the browser's part of the window stays empty.
-windows_shot() ( # build-folder file
-  export TESSALY_WINE_ROOT=$wine_root
+windows_shot() ( # build-folder file DPI
+  export TESSALY_WINE_ROOT=$wine_root-$3dpi
   # shellcheck source=wine-env.sh
   source "$here/scripts/wine-env.sh"
   if file "$1/out/tessaly-host.exe" | grep -q x86-64; then wine_use_64; else wine_use_32; fi
+  rm -rf "$work/winrun"
   cp -r "$1/out" "$work/winrun"
   # The build's file may have CR LF line ends; the CR stays.
   sed -i "s|^PreLoginFromInternet=[^\r]*|PreLoginFromInternet=http://127.0.0.1:$port/prelogin/exchange|" \
     "$work/winrun/Config/orvane.cfg"
-  bash "$here/scripts/wine-prepare.sh"
+  bash "$here/scripts/wine-prepare.sh" --dpi "$3"
   local asked
   asked=$(grep -c '^GET /welcome' "$work/service.log" || true)
   "$TESSALY_WINE" "$work/winrun/tessaly-host.exe" redirect --close-after 30 >/dev/null 2>&1 </dev/null &
@@ -130,7 +132,8 @@ windows_shot() ( # build-folder file
 
 win=$(windows_build)
 if [ -n "$win" ] && [ -f "$win/out/tessaly-host.exe" ]; then
-  windows_shot "$win" "$docs/redirect-windows.png"
+  windows_shot "$win" "$docs/redirect-windows.png" 96
+  windows_shot "$win" "$docs/redirect-windows-192dpi.png" 192
 else
   echo "screenshots: no Windows build with tessaly-host.exe (scripts/build-windows.sh makes one): no Windows shot"
 fi

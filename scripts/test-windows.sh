@@ -31,5 +31,5 @@ trap 'bash "$here/scripts/wine-prepare.sh" stop' EXIT
 cd "$suite"
 # The prefix is made ready on the tests' display, where Wine's desktop process starts off their pipes.
 # One test at a time: the registry, which some tests switch tracing on in, is one for the whole prefix.
-xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" bash -c 'bash "$1" && shift &&
+xvfb-run -a -s "-screen 0 1600x1200x24 -noreset" bash -c 'bash "$1" && shift &&
   exec ctest --output-on-failure -j1 --timeout 600 -L "^windows$" "$@"' _ "$here/scripts/wine-prepare.sh" "$@"
