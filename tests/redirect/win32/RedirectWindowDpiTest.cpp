@@ -140,15 +140,16 @@ protected:
 
     fs::path Config() const { return m_install->Root() / "Config"; }
 
-    // Opens the window from a host thread in `dpiContext`, hands it to `look`, and cancels it.
-    void WithWindow(HANDLE dpiContext, const std::function<void(HWND)>& look)
+    // Opens the window from a host thread in `dpiContext`, hands it to `look`, and cancels it unless
+    // `look` ended it with `result`.
+    void WithWindow(HANDLE dpiContext, const std::function<void(HWND)>& look, int result = 2)
     {
         HostSide host(m_redirect, ~0u, dpiContext);
         HWND window = host.Window();
         ASSERT_NE(window, nullptr);
         look(window);
         PostMessageW(window, WM_CLOSE, 0, 0);
-        EXPECT_EQ(host.Result(), 2);
+        EXPECT_EQ(host.Result(), result);
     }
 
     Shot Reading(HANDLE dpiContext)
@@ -256,7 +257,12 @@ TEST_F(HighDpiRedirectWindow, TheSkinsHighResolutionImagesAreShownPixelForPixel)
         EXPECT_TRUE(WaitUntil(
             [&] { return GetCursorInfo(&cursor) && Inspect(cursor.hCursor).first == kCursorColour2x; }, 5s))
             << "the cursor's companion over the label";
-    });
+        // The button is 140 x 60 device pixels; a press and release at 120, 40 of it are inside it only
+        // when read as logical pixels.
+        ASSERT_EQ(XServer::Run(MoveTo(window, {2 * 150 + 120, 2 * 60 + 40}) + " down"), "");
+        std::this_thread::sleep_for(300ms);
+        ASSERT_EQ(XServer::Run(" up"), "");
+    }, 6);  // IDYES
 }
 
 }  // namespace
