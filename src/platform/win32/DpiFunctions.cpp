@@ -13,11 +13,19 @@ Function User32Function(const char* name)
 
 }  // namespace
 
+// Before Windows 10 the DPI is the system's, one for every window: what the window's device context
+// reports (96 for a host that is not DPI aware, which the system stretches).
 UINT DpiOfWindow(HWND window)
 {
     using GetDpi = UINT(WINAPI*)(HWND);
     static const auto get = User32Function<GetDpi>("GetDpiForWindow");
-    const UINT dpi = get && window ? get(window) : 0;
+    UINT dpi = 0;
+    if (get && window) {
+        dpi = get(window);
+    } else if (HDC dc = ::GetDC(window)) {
+        dpi = static_cast<UINT>(::GetDeviceCaps(dc, LOGPIXELSX));
+        ::ReleaseDC(window, dc);
+    }
     return dpi != 0 ? dpi : kDefaultDpi;
 }
 

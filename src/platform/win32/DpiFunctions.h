@@ -1,7 +1,6 @@
 #pragma once
 // The per-window DPI functions of Windows 10 (1607 and later), looked up in user32 at run time so
-// that the library still loads where they are missing; there everything is 96 DPI and the system
-// stretches the window, as for a host that is not DPI aware.
+// that the library still loads where they are missing; there the system's DPI applies to every window.
 #include <windows.h>
 
 namespace tessaly::platform::win32 {
@@ -9,7 +8,8 @@ namespace tessaly::platform::win32 {
 inline constexpr UINT kDefaultDpi = 96;
 
 // The DPI the window is drawn at: its monitor's for a per-monitor aware thread, the system's for a
-// system-aware one, 96 for one that is not aware (the system stretches it).
+// system-aware one, 96 for one that is not aware (the system stretches it); the system's on systems
+// before Windows 10 1607.
 UINT DpiOfWindow(HWND window);
 
 // Grows `rect` (a client area) to the window rectangle of that style at `dpi`: the frame and the
