@@ -37,6 +37,15 @@ void AdjustFrameForDpi(RECT& rect, DWORD style, DWORD exStyle, UINT dpi)
         ::AdjustWindowRectEx(&rect, style, FALSE, exStyle);
 }
 
+void KeepDialogLayout(HWND dialog)
+{
+    using SetBehavior = BOOL(WINAPI*)(HWND, int, int);
+    static const auto set = User32Function<SetBehavior>("SetDialogDpiChangeBehavior");
+    constexpr int kDisableAll = 1;  // DDC_DISABLE_ALL
+    if (set && dialog)
+        set(dialog, kDisableAll, kDisableAll);
+}
+
 HANDLE CurrentDpiContext()
 {
     using GetContext = HANDLE(WINAPI*)();

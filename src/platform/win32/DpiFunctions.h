@@ -16,6 +16,11 @@ UINT DpiOfWindow(HWND window);
 // caption are as wide as the system draws them there.
 void AdjustFrameForDpi(RECT& rect, DWORD style, DWORD exStyle, UINT dpi);
 
+// Keeps the dialog manager from resizing a dialog and moving its controls itself when the DPI
+// changes (per-monitor aware dialogs, Windows 10 1703 and later), for a dialog that places everything
+// itself.
+void KeepDialogLayout(HWND dialog);
+
 // The calling thread's DPI awareness context (null where there is none to read), and entering one on
 // the calling thread, so that a window made on a thread of the library behaves as one the host makes.
 HANDLE CurrentDpiContext();

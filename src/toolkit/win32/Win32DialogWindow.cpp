@@ -25,8 +25,10 @@ constexpr UINT kFirstHostMessage = WM_USER;
 constexpr UINT kLastHostMessage = WM_APP - 1;
 // The browser's slot tells the dialog that it was resized, so that the browser follows it.
 constexpr UINT kSlotResized = WM_APP + 0x3FF0;
-// WM_DPICHANGED (Windows 8.1 and later; spelled out for older headers).
+// WM_DPICHANGED (Windows 8.1 and later) and WM_GETDPISCALEDSIZE (Windows 10 1703 and later), spelled
+// out for older headers.
 constexpr UINT kDpiChanged = 0x02E0;
+constexpr UINT kGetDpiScaledSize = 0x02E4;
 
 Win32DialogWindow* DialogOf(HWND window)
 {
@@ -96,6 +98,7 @@ Win32DialogWindow::Win32DialogWindow(DialogEvents& events, int width, int height
     if (!m_window)
         return;
     m_parent.AttachWindow(m_window);
+    platform::win32::KeepDialogLayout(m_window);
     ApplyDpi(platform::win32::DpiOfWindow(m_window));
     PlaceTemplateControl(kBrowserSlotId, ZelRect{0, 0, kSlotWidth, kSlotHeight});
     SetClientSize(width, height);
@@ -152,10 +155,8 @@ void Win32DialogWindow::SetClientSize(int width, int height)
 void Win32DialogWindow::PlaceFrame(UINT dpi, const POINT* origin)
 {
     const int clientWidth = DevicePixels(m_width, m_scale), clientHeight = DevicePixels(m_height, m_scale);
-    RECT frame{0, 0, clientWidth, clientHeight};
-    platform::win32::AdjustFrameForDpi(frame, static_cast<DWORD>(GetWindowLongPtrW(m_window, GWL_STYLE)),
-                                       static_cast<DWORD>(GetWindowLongPtrW(m_window, GWL_EXSTYLE)), dpi);
-    const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+    const SIZE frame = FrameSize(dpi);
+    const int width = frame.cx, height = frame.cy;
     POINT at{};
     if (origin) {
         at = *origin;
@@ -170,6 +171,16 @@ void Win32DialogWindow::PlaceFrame(UINT dpi, const POINT* origin)
     if (client.right != clientWidth || client.bottom != clientHeight)
         SetWindowPos(m_window, nullptr, 0, 0, width + clientWidth - client.right, height + clientHeight - client.bottom,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The window's size for a client area of the skin's size at `dpi`, with the frame the system draws there.
+SIZE Win32DialogWindow::FrameSize(UINT dpi) const
+{
+    const double scale = static_cast<double>(dpi) / platform::win32::kDefaultDpi;
+    RECT frame{0, 0, DevicePixels(m_width, scale), DevicePixels(m_height, scale)};
+    platform::win32::AdjustFrameForDpi(frame, static_cast<DWORD>(GetWindowLongPtrW(m_window, GWL_STYLE)),
+                                       static_cast<DWORD>(GetWindowLongPtrW(m_window, GWL_EXSTYLE)), dpi);
+    return SIZE{frame.right - frame.left, frame.bottom - frame.top};
 }
 
 // The font reaches the window and its template controls, not the skin's own controls.
@@ -365,6 +376,13 @@ INT_PTR Win32DialogWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
     case kDpiChanged:
         if (lParam)
             OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return TRUE;
+    case kGetDpiScaledSize:
+        // The size the window will have at the new DPI, so that the place Windows suggests fits it.
+        if (lParam) {
+            *reinterpret_cast<SIZE*>(lParam) = FrameSize(static_cast<UINT>(wParam));
+            SetWindowLongPtrW(m_window, DWLP_MSGRESULT, TRUE);
+        }
         return TRUE;
     case WM_LBUTTONDOWN:
         if (m_events.OnBackgroundPress(static_cast<int>(std::floor(GET_Y_LPARAM(lParam) / m_scale)))) {

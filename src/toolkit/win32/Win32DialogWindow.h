@@ -56,6 +56,7 @@ private:
     void ApplyDpi(UINT dpi);
     void OnDpiChanged(UINT dpi, const RECT& suggested);
     void PlaceFrame(UINT dpi, const POINT* origin);
+    SIZE FrameSize(UINT dpi) const;
     void ShowIcon();
     void ShowDialogFont();
     void PaintClient();

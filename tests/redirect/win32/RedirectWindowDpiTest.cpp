@@ -75,12 +75,19 @@ SIZE ClientSize(HWND window)
     return {client.right, client.bottom};
 }
 
-// What the system sends when the window moves to a monitor of `dpi`, with the place it suggests.
-void MoveToMonitorOf(HWND window, int dpi)
+// What the system sends when the window moves to a monitor of `dpi`: it asks the window for its size
+// there (WM_GETDPISCALEDSIZE), then tells it the new DPI and the place it suggests (WM_DPICHANGED).
+// False when the window did not say its size.
+bool MoveToMonitorOf(HWND window, int dpi)
 {
     RECT suggested{};
     GetWindowRect(window, &suggested);
-    SendMessageW(window, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    SIZE size{};
+    const bool answered = SendMessageW(window, 0x02E4, dpi, reinterpret_cast<LPARAM>(&size)) != 0;
+    suggested.right = suggested.left + size.cx;
+    suggested.bottom = suggested.top + size.cy;
+    SendMessageW(window, 0x02E0, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    return answered && size.cx > 640 * dpi / 96 && size.cy > 480 * dpi / 96;
 }
 
 // A 32-bit cursor file of one colour.
@@ -112,7 +119,11 @@ std::pair<std::uint32_t, int> Inspect(HICON icon)
     BITMAP bitmap{};
     GetObjectW(info.hbmColor, sizeof(bitmap), &bitmap);
     BITMAPINFO request{};
-    request.bmiHeader = {sizeof(BITMAPINFOHEADER), bitmap.bmWidth, -bitmap.bmHeight, 1, 32, BI_RGB};
+    request.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    request.bmiHeader.biWidth = bitmap.bmWidth;
+    request.bmiHeader.biHeight = -bitmap.bmHeight;  // top-down
+    request.bmiHeader.biPlanes = 1;
+    request.bmiHeader.biBitCount = 32;
     std::vector<std::uint32_t> pixels(static_cast<std::size_t>(bitmap.bmWidth) * bitmap.bmHeight);
     HDC screen = GetDC(nullptr);
     GetDIBits(screen, info.hbmColor, 0, bitmap.bmHeight, pixels.data(), &request, DIB_RGB_COLORS);
@@ -188,12 +199,12 @@ TEST_F(HighDpiRedirectWindow, TheShippedSkinIsTheNinetySixDpiWindowTwiceAsLargeA
         EXPECT_LT(mean, 1.0);
         EXPECT_LT(strays, 0.005);
 
-        MoveToMonitorOf(window, 96);
+        EXPECT_TRUE(MoveToMonitorOf(window, 96)) << "the window says its size at the new DPI";
         const SIZE moved = ClientSize(window);
         EXPECT_EQ(moved.cx, 640) << "on a 96 DPI monitor";
         EXPECT_EQ(moved.cy, 480);
         EXPECT_EQ(Differing(Settled(window), one, 640, 480), 0) << "the same as a window made at 96 DPI";
-        MoveToMonitorOf(window, 192);
+        EXPECT_TRUE(MoveToMonitorOf(window, 192));
         EXPECT_EQ(ClientSize(window).cy, 960) << "back at 192 DPI";
         EXPECT_EQ(Differing(Settled(window), two, 1280, 960), 0) << "the same as a window made at 192 DPI";
     });
@@ -281,7 +292,8 @@ TEST_F(HighDpiRedirectWindow, TheSkinsHighResolutionImagesAreShownPixelForPixel)
         const auto icon = Inspect(reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, ICON_BIG, 0)));
         EXPECT_EQ(icon.second, 64) << "the icon's companion";
         ASSERT_EQ(XServer::Run(MoveTo(window, {2 * 50, 2 * 30})), "");
-        CURSORINFO cursor{sizeof(cursor)};
+        CURSORINFO cursor{};
+        cursor.cbSize = sizeof(cursor);
         EXPECT_TRUE(WaitUntil(
             [&] { return GetCursorInfo(&cursor) && Inspect(cursor.hCursor).first == kCursorColour2x; }, 5s))
             << "the cursor's companion over the label";
