@@ -27,6 +27,7 @@
 #include "controls/CZelRadioButton.h"
 #include "skin/CZelCommonDlg.h"
 #include "support/WideText.h"
+#include "ui/SkinSectionDlg.h"
 #include "ui/UiTestSupport.h"
 #include "ui/XInput.h"
 
@@ -37,10 +38,10 @@ using test::ColorAt;
 using test::FromRgb;
 
 // A dialog that records its hooks and applies the skin of section "Test" of a given file.
-class RecordingDlg : public CZelCommonDlg {
+class RecordingDlg : public test::SkinSectionDlg {
 public:
     explicit RecordingDlg(std::u16string file, std::u16string section = u"Test")
-        : m_file(std::move(file)), m_section(std::move(section))
+        : SkinSectionDlg(std::move(file), std::move(section))
     {
     }
 
@@ -50,7 +51,6 @@ public:
     int oks = 0, cancels = 0, minimizes = 0;
     bool refuseButtons = false;
     std::vector<std::uint32_t> messages;
-    bool found = false;
     int endInInit = 0;
 
     bool OnCommand(int id, int notification) override
@@ -64,16 +64,7 @@ protected:
     {
         if (endInInit)
             EndDialog(endInInit);
-        found = ReadConfigSection(m_file, m_section,
-                                  [this](const XmlElement* s, const std::u16string& d) { ParseSection(s, d); });
-        if (!found)
-            return true;
-        ApplyWindowSkin();
-        CreateLabels();
-        CreatePictures();
-        CreateButtons();
-        PlaceTemplateControl(kTemplateId, u"ITEM1");
-        return true;
+        return SkinSectionDlg::OnInitDialog();
     }
     bool OnItemCreated(int kind, DynamicItem* item) override
     {
@@ -95,10 +86,6 @@ protected:
         if (msg == 0x2402)
             EndDialog(static_cast<int>(wParam));
     }
-
-private:
-    std::u16string m_file;
-    std::u16string m_section;
 };
 
 // Runs `work` once, the next time the default main context is idle.

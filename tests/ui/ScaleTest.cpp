@@ -14,6 +14,7 @@
 #include "config/ConfigSection.h"
 #include "controls/CLabel.h"
 #include "support/WideText.h"
+#include "ui/SkinSectionDlg.h"
 #include "ui/UiTestSupport.h"
 #include "ui/XInput.h"
 
@@ -25,26 +26,9 @@ namespace fs = std::filesystem;
 constexpr int kDither = 8;  // the @2x test images' checkerboard swing around their base pixels
 
 // The shipped skin's window section, made the way the library makes it.
-class SkinDlg : public CZelCommonDlg {
+class SkinDlg : public test::SkinSectionDlg {
 public:
-    explicit SkinDlg(std::u16string file) : m_file(std::move(file)) {}
-
-protected:
-    bool OnInitDialog() override
-    {
-        ReadConfigSection(m_file, u"PreLoginFromInternetInfo", [this](const XmlElement* s, const std::u16string& d) {
-            ParseSection(s, d);
-        });
-        ApplyWindowSkin();
-        CreateLabels();
-        CreatePictures();
-        CreateButtons();
-        PlaceTemplateControl(kTemplateId, u"ITEM1");
-        return true;
-    }
-
-private:
-    std::u16string m_file;
+    explicit SkinDlg(std::u16string file) : SkinSectionDlg(std::move(file), u"PreLoginFromInternetInfo") {}
 };
 
 void SetScale(int scale)

@@ -91,21 +91,15 @@ RECT PixelCanvas::Visible(const ZelRect& rect) const
     return out;
 }
 
-void PixelCanvas::Fill(ZelColor color)
+void PixelCanvas::FillDevice(const RECT& area, std::uint32_t pixel)
 {
-    const std::uint32_t pixel = OpaquePixel(color);
-    const RECT& area = m_region.clip;
     for (LONG y = area.top; y < area.bottom; ++y)
         std::fill(m_pixels.Row(y) + area.left, m_pixels.Row(y) + area.right, pixel);
 }
 
-void PixelCanvas::FillRect(const ZelRect& rect, ZelColor color)
-{
-    const RECT area = Visible(rect);
-    const std::uint32_t pixel = OpaquePixel(color);
-    for (LONG y = area.top; y < area.bottom; ++y)
-        std::fill(m_pixels.Row(y) + area.left, m_pixels.Row(y) + area.right, pixel);
-}
+void PixelCanvas::Fill(ZelColor color) { FillDevice(m_region.clip, OpaquePixel(color)); }
+
+void PixelCanvas::FillRect(const ZelRect& rect, ZelColor color) { FillDevice(Visible(rect), OpaquePixel(color)); }
 
 void PixelCanvas::Put(const ImageData& source, int left, int top, const RECT& target, bool blend)
 {
@@ -231,11 +225,7 @@ void PixelCanvas::DrawFocusRect(const ZelRect& rect)
         return;
     const int right = rect.right - 1, bottom = rect.bottom - 1;
     // Each dot is one logical pixel, so the mark looks alike at every scale.
-    auto dot = [this](int x, int y, std::uint32_t pixel) {
-        const RECT at = Visible(ZelRect{x, y, x + 1, y + 1});
-        for (LONG row = at.top; row < at.bottom; ++row)
-            std::fill(m_pixels.Row(row) + at.left, m_pixels.Row(row) + at.right, pixel);
-    };
+    auto dot = [this](int x, int y, std::uint32_t pixel) { FillDevice(Visible(ZelRect{x, y, x + 1, y + 1}), pixel); };
     for (int phase = 0; phase < 2; ++phase) {
         const std::uint32_t pixel = phase == 0 ? kBlack : kWhite;
         for (int x = rect.left + phase; x <= right; x += 2) {

@@ -47,6 +47,8 @@ private:
     RECT Device(const ZelRect& rect) const;
     // The same, cut to the clip; empty when nothing is left.
     RECT Visible(const ZelRect& rect) const;
+    // Paints the image's pixels in `area` (already cut to the clip) with one pixel value.
+    void FillDevice(const RECT& area, std::uint32_t pixel);
     // Blends (or copies) `source` placed with its top-left pixel at left, top (image pixels) into the
     // part of the image that `target` covers.
     void Put(const ImageData& source, int left, int top, const RECT& target, bool blend);
